@@ -1,0 +1,33 @@
+# Sourced by ./run and ./test: installs what is missing, then configures and builds.
+# shellcheck shell=bash
+
+TAVRIX_PACKAGES=(
+    cmake ninja-build g++ clang libclang-rt-14-dev clang-format
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
+    fonts-liberation fonts-dejavu-core
+    xvfb xauth xdotool appstream
+)
+
+tavrix_install_packages() {
+    local missing=()
+    local pkg
+    for pkg in "${TAVRIX_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+# tavrix_build DIR [cmake options...]
+tavrix_build() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake --build "$dir" --parallel "$(nproc)"
+}
