@@ -28,7 +28,8 @@ double percentile(std::vector<double> &sample, double fraction)
 {
     if (sample.empty())
         return 0;
-    const auto index = std::min(sample.size() - 1, size_t(fraction * double(sample.size() - 1) + 0.5));
+    const auto index =
+        std::min(sample.size() - 1, size_t(fraction * double(sample.size() - 1) + 0.5));
     std::nth_element(sample.begin(), sample.begin() + long(index), sample.end());
     return sample[index];
 }
@@ -40,8 +41,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const char *filter = argc > 1 ? argv[1] : "";
-    std::sort(cases().begin(), cases().end(),
-              [](const BenchCase &a, const BenchCase &b) { return std::strcmp(a.name, b.name) < 0; });
+    std::sort(cases().begin(), cases().end(), [](const BenchCase &a, const BenchCase &b) {
+        return std::strcmp(a.name, b.name) < 0;
+    });
     for (const auto &c : cases()) {
         if (std::strstr(c.name, filter))
             c.run();

@@ -6,9 +6,14 @@
 // it. Height and Size are tied by the screen's logical density.
 struct FontRecord
 {
-    enum class Pitch { Default, Variable, Fixed };
+    enum class Pitch
+    {
+        Default,
+        Variable,
+        Fixed
+    };
 
-    int Charset = 1; // DEFAULT_CHARSET
+    int Charset = 1;       // DEFAULT_CHARSET
     int Color = -16777208; // clWindowText
     int Height = -32;
     QString Name = QStringLiteral("Arial");

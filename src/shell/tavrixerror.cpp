@@ -2,8 +2,7 @@
 
 TavrixError::TavrixError(const QString &message)
     : std::runtime_error(message.toStdString()), m_message(message)
-{
-}
+{}
 
 void throwWithInner(const QString &message)
 {

@@ -1,0 +1,120 @@
+// Tick accuracy of the scroll timer against a real prompter window with a
+// 10,000-line script, and the cost of one tick.
+#include "bench.h"
+
+#include "fontrecord.h"
+#include "htmlview.h"
+#include "prompttimer.h"
+#include "startup.h"
+#include "unit1.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <QSlider>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class NoDialogs final : public Dialogs
+{
+public:
+    void message(QWidget *, const QString &text) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    Answer question(QWidget *, const QString &) override { return Answer::No; }
+    bool openFile(QWidget *, FileDialogState &) override { return false; }
+    bool saveFile(QWidget *, FileDialogState &) override { return false; }
+    bool chooseFont(QWidget *, FontRecord &) override { return false; }
+    void printPreview(QWidget *, QTextDocument *) override {}
+    int execModal(QDialog *) override { return 0; }
+};
+
+struct Fixture
+{
+    NoDialogs dialogs;
+    Windows windows = createWindows(dialogs);
+    TForm1 &form = *windows.Form1;
+
+    Fixture()
+    {
+        QStringList script;
+        for (int i = 0; i < 10000; ++i)
+            script.append(QStringLiteral("Line %1: and here is the news from the studio").arg(i));
+        form.show();
+        form.ScriptLines = script;
+        form.reloadwb();
+        form.wb1->waitUntilReady();
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TAVRIX_BENCH_CASE(ticks)
+{
+    Fixture f;
+    TForm1 &form = f.form;
+    const unsigned periods[] = {301, 201, 101, 51, 21, 11, 5, 2, 1};
+    for (const unsigned period : periods) {
+        form.wb1->scrollToTop();
+        std::vector<double> lateness;
+        QElapsedTimer clock;
+        qint64 last = -1;
+        int ticks = 0;
+        QMetaObject::Connection c =
+            QObject::connect(form.Timer1, &PromptTimer::timeout, &form, [&] {
+                const qint64 now = clock.nsecsElapsed();
+                if (last >= 0)
+                    lateness.push_back(double(now - last) / 1e6 - double(period));
+                last = now;
+                ++ticks;
+            });
+        form.Timer1->setInterval(period);
+        const qint64 runFor = period >= 100 ? 6000 : 3000;
+        clock.start();
+        form.Timer1->setEnabled(true);
+        while (clock.elapsed() < runFor)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        form.Timer1->setEnabled(false);
+        QObject::disconnect(c);
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        const double rate = ticks / seconds;
+        const double nominal = 1000.0 / period;
+        const std::string base = "tick_period_" + std::to_string(period) + "ms";
+        report((base + "_rate").c_str(), rate, "ticks/s");
+        report((base + "_of_nominal").c_str(), 100.0 * rate / nominal, "%");
+        report((base + "_lateness_median").c_str(), percentile(lateness, 0.5), "ms");
+        report((base + "_lateness_p99").c_str(), percentile(lateness, 0.99), "ms");
+    }
+}
+
+TAVRIX_BENCH_CASE(tick_cost)
+{
+    Fixture f;
+    TForm1 &form = f.form;
+    form.CurrentSpeed = 300;
+    form.adjustspeed();
+    form.Timer1->setEnabled(false);
+    form.speedmod->setValue(1);
+    std::vector<double> cost;
+    std::vector<double> withPaint;
+    QElapsedTimer clock;
+    for (int i = 0; i < 20000; ++i) {
+        if (form.wb1->scrollPosition() >= form.wb1->verticalScrollBar()->maximum())
+            form.wb1->scrollToTop();
+        clock.start();
+        form.Timer1Timer();
+        cost.push_back(double(clock.nsecsElapsed()) / 1e3);
+        // The repaint the tick causes runs on the same thread before the next tick.
+        QCoreApplication::processEvents();
+        withPaint.push_back(double(clock.nsecsElapsed()) / 1e3);
+    }
+    report("tick_cost_median", percentile(cost, 0.5), "us");
+    report("tick_cost_p99", percentile(cost, 0.99), "us");
+    report("tick_with_repaint_cost_median", percentile(withPaint, 0.5), "us");
+    report("tick_with_repaint_cost_p99", percentile(withPaint, 0.99), "us");
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QString>
+
+// Every text the operator sees, in one place. Several carry meaningful blanks.
+namespace resourceunit {
+
+// Main window
+inline const QString rsAppTitle = QStringLiteral("Tavrix2 Home");
+inline const QString rsHelpLine = QStringLiteral(
+    "W-Increase Speed | S-Decrease Speed | Q-Pause | E-Reverse Direction | F-Reset | "
+    "A-Load Prev. Script | D-Load Next Script");
+inline const QString rsRightClickForMenu = QStringLiteral("Right click for menu.");
+inline const QString rsSpeed = QStringLiteral("Speed ");
+inline const QString rsCoarse = QStringLiteral("Coarse: ");
+inline const QString rsPaused = QStringLiteral("Paused...");
+inline const QString rsNoScript = QStringLiteral("No Script.");
+inline const QString rsVersion = QStringLiteral("Tavrix version 2.0.0   ");
+inline const QString rsSeparator = QStringLiteral("  |  ");
+inline const QString rsElapsed = QStringLiteral("Elapsed: ");
+inline const QString rsRemaining = QStringLiteral("Remaining: ");
+
+// Pop-up menu
+inline const QString rsOpenSingleScript = QStringLiteral("&Open Single Script");
+inline const QString rsFont = QStringLiteral("Font");
+inline const QString rsOptions = QStringLiteral("O&ptions and Multi-Scripting");
+inline const QString rsQuickEdit = QStringLiteral("&Quick Edit Script");
+inline const QString rsPrintScript = QStringLiteral("&Print Script");
+inline const QString rsShowStatusBar = QStringLiteral("&Show Status Bar");
+inline const QString rsAbout = QStringLiteral("About");
+
+// Button hints
+inline const QString rsIncreaseSpeed = QStringLiteral("Increase Speed");
+inline const QString rsDecreaseSpeed = QStringLiteral("Decrease Speed");
+inline const QString rsCoarseFaster = QStringLiteral("Coarse Faster");
+inline const QString rsCoarseSlower = QStringLiteral("Coarse Slower");
+inline const QString rsPause = QStringLiteral("Pause");
+inline const QString rsReverseDirection = QStringLiteral("Reverse Direction");
+inline const QString rsReset = QStringLiteral("Reset");
+inline const QString rsLoadPreviousScript = QStringLiteral("Load Previous Script");
+inline const QString rsLoadNextScript = QStringLiteral("Load Next Script");
+inline const QString rsToggleHelp = QStringLiteral("Toggle Help");
+
+// File dialogs
+inline const QString rsScriptFilter = QStringLiteral("Tavrix Readable|*.txt;*.rtf|All Files|*.*");
+inline const QString rsQueueFilter = QStringLiteral("Tavrix Scripts|*.tvx");
+inline const QString rsQueueExtension = QStringLiteral(".tvx");
+inline const QString rsTextFilter = QStringLiteral("*.txt");
+inline const QString rsTextExtension = QStringLiteral(".txt");
+
+// Options and queue window
+inline const QString rsOptionsCaption = QStringLiteral("Tavrix Options");
+inline const QString rsQueue = QStringLiteral("Queue");
+inline const QString rsPlacement = QStringLiteral("Tavrix Placement");
+inline const QString rsAlignTop = QStringLiteral("Align Top");
+inline const QString rsAlignBottom = QStringLiteral("Align Bottom");
+inline const QString rsCapitalize = QStringLiteral("Capitalize Script");
+inline const QString rsNo = QStringLiteral("No");
+inline const QString rsYes = QStringLiteral("Yes");
+inline const QString rsOk = QStringLiteral("Ok");
+inline const QString rsCancel = QStringLiteral("Cancel");
+inline const QString rsAddScript = QStringLiteral("Add Script");
+inline const QString rsRemoveScript = QStringLiteral("Remove Script");
+inline const QString rsLoadQueue = QStringLiteral("Load Queue");
+inline const QString rsSaveQueue = QStringLiteral("Save Queue");
+inline const QString rsNothingToSave = QStringLiteral("Nothing to save.");
+
+// Quick edit window
+inline const QString rsQuickEditCaption = QStringLiteral("Tavrix Quick Edit");
+inline const QString rsQuickEditStatus = QStringLiteral("   Right click to copy and paste text.");
+inline const QString rsFileMenu = QStringLiteral("&File");
+inline const QString rsSaveAndExit = QStringLiteral("&Save and Exit");
+inline const QString rsCancelEdit = QStringLiteral("&Cancel Edit");
+inline const QString rsSaveBeforeClosing =
+    QStringLiteral("You have edited this script.  Do you wish to save before closing?");
+
+// About box
+inline const QString rsAboutCaption = QStringLiteral("About Tavrix2");
+inline const QString rsLatestVersion =
+    QStringLiteral("The latest version of Tavrix can be found at");
+inline const QString rsShortVersion = QStringLiteral("v2.0.0");
+inline const QString rsHomePage = QStringLiteral("https://tavrix.example.org/");
+inline const QString rsAboutNotice =
+    QStringLiteral("Tavrix is free software. Read your lines, not your notes.");
+
+// Online help
+inline const QString rsHelpAddress = QStringLiteral("tavrix.example.org/help/");
+inline const QString rsProbeAddress = QStringLiteral("http://example.com");
+inline const QString rsNoInternet =
+    QStringLiteral("Tavrix Help files are Internet based.\n\rNo Internet connection was detected.");
+
+// Errors
+inline const QString rsCannotOpenFile = QStringLiteral("Cannot open file \"%1\". %2");
+inline const QString rsCannotCreateFile = QStringLiteral("Cannot create file \"%1\". %2");
+inline const QString rsStreamWriteError = QStringLiteral("Stream write error");
+inline const QString rsFailedToLoadStream = QStringLiteral("Failed to Load Stream");
+inline const QString rsSystemError = QStringLiteral("System Error.  Code: %1.\r\n%2");
+inline const QString rsOsCallFailed = QStringLiteral("A call to an OS function failed");
+inline const QString rsNoPrimaryScreen =
+    QStringLiteral("There is no screen to place the window on.");
+
+} // namespace resourceunit

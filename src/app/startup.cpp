@@ -1,0 +1,100 @@
+// Start-up, docking against the task bar, and shutdown of the main window.
+#include "startup.h"
+
+#include "formstorage.h"
+#include "htmlview.h"
+#include "pagebuilder.h"
+#include "placement.h"
+#include "resourceunit.h"
+#include "tavrixerror.h"
+#include "unit1.h"
+#include "unit2.h"
+#include "unit4.h"
+#include "unit5.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QScreen>
+#include <QSlider>
+
+using namespace resourceunit;
+
+Windows::Windows() = default;
+Windows::Windows(Windows &&) noexcept = default;
+Windows::~Windows() = default;
+
+Windows createWindows(Dialogs &dialogs)
+{
+    Windows windows;
+    windows.Form1 = std::make_unique<TForm1>(dialogs);
+    windows.Form2 = std::make_unique<TForm2>();
+    windows.Form4 = std::make_unique<TForm4>(dialogs);
+    windows.aboutform = std::make_unique<Taboutform>();
+    windows.Form1->setDialogs(windows.Form2.get(), windows.Form4.get(), windows.aboutform.get());
+    return windows;
+}
+
+void TForm1::FormCreate()
+{
+    assignTexts();
+    guarded([this] { JvFormStorage1->RestoreSettings(); });
+    wbpanel->setVisible(true);
+    HelpShown = false;
+    ScriptLines.clear();
+    PageLines.clear();
+    PageLines = buildStartupPage({FontDialog1Font.Name, FontDialog1Font.size(pixelsPerInch())});
+    wb1->loadPage(PageLines);
+    Label4->setText(rsNoScript);
+    Label1->setText(rsPaused);
+    Label6->setText(rsVersion);
+    coarselabel->setText(rsCoarse + QString::number(speedmod->value()));
+    guarded([this] { setform(); });
+}
+
+void TForm1::FormShow()
+{
+    setform();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        guarded([this] { FormShow(); });
+}
+
+void TForm1::setform()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        throw TavrixError(rsNoPrimaryScreen);
+    const QRect geometry = screen->geometry();
+    const QPoint origin = geometry.topLeft();
+    const TaskBar bar = taskBarFromScreen(geometry.translated(-origin),
+                                          screen->availableGeometry().translated(-origin));
+    const bool alignBottom = Form4 && Form4->alignBottom();
+    const QRect outer = dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom,
+                                        frameGeometry().height());
+    // Outer bounds: the frame the window manager adds is part of them.
+    const QRect current = frameGeometry();
+    const QMargins margins(
+        this->geometry().left() - current.left(), this->geometry().top() - current.top(),
+        current.right() - this->geometry().right(), current.bottom() - this->geometry().bottom());
+    const QRect client = outer.translated(origin).marginsRemoved(margins);
+    setGeometry(client);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::FormClose()
+{
+    if (Form4)
+        Form4->ListBox1->clear();
+    JvFormStorage1->SaveSettings();
+}

@@ -1,0 +1,90 @@
+// Opening scripts, the options and queue window's result, and queue stepping.
+#include "unit1.h"
+
+#include "htmlview.h"
+#include "radiogroup.h"
+#include "resourceunit.h"
+#include "scriptreader.h"
+#include "unit4.h"
+
+#include <QDialog>
+#include <QLabel>
+
+using namespace resourceunit;
+
+void TForm1::OpenSimplescript1Click()
+{
+    OpenDialog1.filter = rsScriptFilter;
+    if (!m_dialogs.openFile(this, OpenDialog1))
+        return;
+    const QString path = OpenDialog1.fileName;
+    ScriptLines = readScript(path);
+    ScriptTitle = path;
+    Label4->setText(path);
+    reloadwb();
+    dopause();
+    wb1->focus();
+}
+
+void TForm1::loadScript(const QString &path)
+{
+    ScriptLines = readScript(path);
+    ScriptTitle = path;
+    Label4->setText(path);
+    reloadwb();
+}
+
+void TForm1::Options2Click()
+{
+    if (!Form4)
+        return;
+    const int placement = Form4->mainformlocation->itemIndex();
+    const QStringList queue = Form4->queueItems();
+    const int capitals = Form4->allcaps->itemIndex();
+    Form4->beginShowing(placement, capitals);
+    if (m_dialogs.execModal(Form4) == QDialog::Accepted) {
+        const QStringList items = Form4->queueItems();
+        if (!items.isEmpty()) {
+            const int selected = Form4->selectedIndex();
+            const int i = selected < 0 ? 0 : selected;
+            QueuePosition = i;
+            loadScript(items.at(i));
+        }
+        dopause();
+        if (Form4->mainformlocation->itemIndex() != placement)
+            setform();
+        if (Form4->allcaps->itemIndex() != capitals)
+            reloadwb();
+        wb1->focus();
+    } else {
+        Form4->mainformlocation->setItemIndex(placement);
+        Form4->setQueueItems(queue);
+        Form4->allcaps->setItemIndex(capitals);
+    }
+}
+
+void TForm1::prevscript()
+{
+    if (!Form4)
+        return;
+    const QStringList items = Form4->queueItems();
+    if (items.isEmpty() || QueuePosition <= 0)
+        return;
+    QueuePosition = std::min(QueuePosition, int(items.size())) - 1;
+    loadScript(items.at(QueuePosition));
+    dopause();
+    wb1->focus();
+}
+
+void TForm1::nextscript()
+{
+    if (!Form4)
+        return;
+    const QStringList items = Form4->queueItems();
+    if (items.isEmpty() || QueuePosition >= items.size() - 1)
+        return;
+    QueuePosition = std::max(QueuePosition, -1) + 1;
+    loadScript(items.at(QueuePosition));
+    dopause();
+    wb1->focus();
+}

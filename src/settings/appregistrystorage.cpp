@@ -1,0 +1,237 @@
+#include "appregistrystorage.h"
+
+#include "tavrixerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace {
+
+const QString hive = QStringLiteral("HKEY_CURRENT_USER");
+
+// Another copy saving holds the lock for milliseconds; a dead one's lock is
+// taken over by QLockFile's stale-lock detection.
+constexpr int lockWaitMs = 10000;
+
+QString fullKey(const QString &key)
+{
+    return key.isEmpty() ? hive : hive + u'\\' + key;
+}
+
+// A missing file is an empty store; nullopt when it exists but cannot be read.
+std::optional<RegFile> load(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return RegFile();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // One byte past the cap is enough to know that the file is over it.
+    const QByteArray bytes = file.read(RegFile::MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return RegFile::parse(bytes);
+}
+
+} // namespace
+
+TJvAppRegistryStorage::TJvAppRegistryStorage(const QString &root, const QString &filePath)
+    : m_root(root), m_filePath(filePath)
+{
+}
+
+TJvAppRegistryStorage::~TJvAppRegistryStorage()
+{
+    release();
+}
+
+QString TJvAppRegistryStorage::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/tavrix/user.reg");
+}
+
+QString TJvAppRegistryStorage::damagedCopyPath(const QString &filePath)
+{
+    return filePath + QStringLiteral(".bad");
+}
+
+TJvAppRegistryStorage::Location TJvAppRegistryStorage::locate(const QString &path) const
+{
+    QStringList parts;
+    for (QStringView part : QStringView(m_root).tokenize(u'\\', Qt::SkipEmptyParts))
+        parts.append(part.toString());
+    for (QStringView part : QStringView(path).tokenize(u'\\', Qt::SkipEmptyParts))
+        parts.append(part.toString());
+    Location location;
+    if (!parts.isEmpty())
+        location.name = parts.takeLast();
+    location.key = parts.join(u'\\');
+    return location;
+}
+
+template <typename Read> auto TJvAppRegistryStorage::reading(Read read) const
+{
+    if (!m_document)
+        m_document = load(m_filePath).value_or(RegFile());
+    // Outside a batch every read sees the file as it is now.
+    const auto forget = qScopeGuard([this] {
+        if (m_depth == 0)
+            m_document.reset();
+    });
+    return read(*m_document);
+}
+
+bool TJvAppRegistryStorage::valueExists(const QString &path) const
+{
+    const Location at = locate(path);
+    return reading([&](const RegFile &file) {
+        return file.type(fullKey(at.key), at.name) != RegFile::Type::Missing;
+    });
+}
+
+bool TJvAppRegistryStorage::keyExists(const QString &path) const
+{
+    const Location at = locate(path);
+    const QString key = at.key.isEmpty() ? at.name : at.key + u'\\' + at.name;
+    return reading([&](const RegFile &file) { return file.hasKey(fullKey(key)); });
+}
+
+int TJvAppRegistryStorage::readInteger(const QString &path, int defaultValue) const
+{
+    const Location at = locate(path);
+    return reading([&](const RegFile &file) {
+        const QString key = fullKey(at.key);
+        if (const auto number = file.dword(key, at.name))
+            return int(*number);
+        if (const auto text = file.string(key, at.name)) {
+            bool ok = false;
+            const int number = text->toInt(&ok, 10);
+            if (ok)
+                return number;
+        }
+        return defaultValue;
+    });
+}
+
+QString TJvAppRegistryStorage::readString(const QString &path, const QString &defaultValue) const
+{
+    const Location at = locate(path);
+    return reading([&](const RegFile &file) {
+        return file.string(fullKey(at.key), at.name).value_or(defaultValue);
+    });
+}
+
+void TJvAppRegistryStorage::writeInteger(const QString &path, int value)
+{
+    const Location at = locate(path);
+    write(at, [&](RegFile &file) { return file.setDword(fullKey(at.key), at.name, quint32(value)); });
+}
+
+void TJvAppRegistryStorage::writeString(const QString &path, const QString &value)
+{
+    const Location at = locate(path);
+    write(at, [&](RegFile &file) { return file.setString(fullKey(at.key), at.name, value); });
+}
+
+void TJvAppRegistryStorage::write(const Location &location,
+                                  const std::function<bool(RegFile &)> &change)
+{
+    Batch batch(*this);
+    RegFile &file = documentForWrite(location.key);
+    // The file format cannot hold the name or text (a line feed).
+    if (!change(file))
+        failOpen(location.key);
+    m_dirty = true;
+    batch.commit();
+}
+
+RegFile &TJvAppRegistryStorage::documentForWrite(const QString &key)
+{
+    if (m_lock)
+        return *m_document;
+    if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath()))
+        throw TavrixError(QStringLiteral("Unable to create key '%1'").arg(key));
+    auto lock = std::make_unique<QLockFile>(m_filePath + QStringLiteral(".lock"));
+    if (!lock->tryLock(lockWaitMs))
+        failOpen(key);
+    // Re-read under the lock, so that what another copy saved is kept.
+    std::optional<RegFile> current = load(m_filePath);
+    if (!current)
+        failOpen(key);
+    m_document = std::move(*current);
+    m_lock = std::move(lock);
+    m_batchKey = key;
+    return *m_document;
+}
+
+void TJvAppRegistryStorage::beginUpdate()
+{
+    ++m_depth;
+}
+
+void TJvAppRegistryStorage::endUpdate()
+{
+    if (m_depth == 0 || --m_depth > 0)
+        return;
+    const auto done = qScopeGuard([this] { release(); });
+    if (m_dirty)
+        commit();
+}
+
+void TJvAppRegistryStorage::cancelUpdate()
+{
+    if (m_depth == 0 || --m_depth > 0)
+        return;
+    release();
+}
+
+void TJvAppRegistryStorage::commit()
+{
+    if (m_document->damaged() && QFileInfo::exists(m_filePath)) {
+        const QString copy = damagedCopyPath(m_filePath);
+        QFile::remove(copy);
+        if (!QFile::copy(m_filePath, copy))
+            failOpen(m_batchKey);
+    }
+    const QByteArray bytes = m_document->serialise();
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        failOpen(m_batchKey);
+}
+
+void TJvAppRegistryStorage::release()
+{
+    m_document.reset();
+    m_lock.reset();
+    m_batchKey.clear();
+    m_dirty = false;
+}
+
+void TJvAppRegistryStorage::failOpen(const QString &key) const
+{
+    throw TavrixError(QStringLiteral("Unable to open key \"%1\" for write").arg(fullKey(key)));
+}
+
+TJvAppRegistryStorage::Batch::Batch(TJvAppRegistryStorage &storage) : m_storage(storage)
+{
+    m_storage.beginUpdate();
+}
+
+TJvAppRegistryStorage::Batch::~Batch()
+{
+    if (m_open)
+        m_storage.cancelUpdate();
+}
+
+void TJvAppRegistryStorage::Batch::commit()
+{
+    m_open = false;
+    m_storage.endUpdate();
+}

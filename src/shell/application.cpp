@@ -1,0 +1,15 @@
+#include "application.h"
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const SilentAbort &) {
+    } catch (const std::exception &error) {
+        if (m_hook)
+            m_hook(error);
+    }
+    return false;
+}

@@ -1,0 +1,125 @@
+#include "dialogs.h"
+
+#include "fontrecord.h"
+#include "resourceunit.h"
+#include "tavrixerror.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QTextDocument>
+
+QStringList qtNameFilters(const QString &filter)
+{
+    QStringList result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &p : patterns) {
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
+        result.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                      QLatin1Char(')'));
+    }
+    if (parts.size() == 1 && !filter.isEmpty())
+        result.append(filter);
+    return result;
+}
+
+void QtDialogs::message(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, resourceunit::rsAppTitle, text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+Dialogs::Answer QtDialogs::question(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, resourceunit::rsAppTitle, text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::No ? Answer::No : Answer::Yes;
+}
+
+static bool runFileDialog(QWidget *parent, FileDialogState &state, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    const QStringList filters = qtNameFilters(state.filter);
+    dialog.setNameFilters(filters);
+    if (state.filterIndex >= 1 && state.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(state.filterIndex - 1));
+    if (!state.defaultExt.isEmpty()) {
+        QString ext = state.defaultExt;
+        dialog.setDefaultSuffix(ext.startsWith(QLatin1Char('.')) ? ext.mid(1) : ext);
+    }
+    if (!state.fileName.isEmpty()) {
+        const QFileInfo info(state.fileName);
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    state.fileName = dialog.selectedFiles().constFirst();
+    state.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return true;
+}
+
+bool QtDialogs::openFile(QWidget *parent, FileDialogState &state)
+{
+    return runFileDialog(parent, state, QFileDialog::AcceptOpen);
+}
+
+bool QtDialogs::saveFile(QWidget *parent, FileDialogState &state)
+{
+    return runFileDialog(parent, state, QFileDialog::AcceptSave);
+}
+
+bool QtDialogs::chooseFont(QWidget *parent, FontRecord &font)
+{
+    const int ppi = QGuiApplication::primaryScreen()
+                        ? qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch())
+                        : 96;
+    QFont initial(font.Name);
+    initial.setPointSize(font.size(ppi));
+    initial.setBold(font.Bold);
+    initial.setItalic(font.Italic);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok)
+        return false;
+    font.Name = chosen.family();
+    font.setSize(chosen.pointSize() > 0 ? chosen.pointSize() : font.size(ppi), ppi);
+    font.Bold = chosen.bold();
+    font.Italic = chosen.italic();
+    return true;
+}
+
+void QtDialogs::printPreview(QWidget *parent, QTextDocument *document)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, parent);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [document](QPrinter *target) { document->print(target); });
+    preview.exec();
+}
+
+int QtDialogs::execModal(QDialog *dialog)
+{
+    return dialog->exec();
+}
+
+void reportError(Dialogs &dialogs, QWidget *parent, const std::exception &error)
+{
+    dialogs.message(parent, errorText(error));
+}

@@ -1,0 +1,303 @@
+#include "htmlview.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QThread>
+
+namespace {
+
+constexpr int kFetchTimeoutMs = 10000;
+constexpr qint64 kMaxFetchBytes = 8 * 1024 * 1024;
+
+QString errorPage(const QString &address, const QString &reason)
+{
+    return QStringLiteral("<html><body style=\"color:#FFFFFF;background-color:#000000\">"
+                          "<h3>This page cannot be shown</h3><p>") +
+           address.toHtmlEscaped() + QStringLiteral("</p><p>") + reason.toHtmlEscaped() +
+           QStringLiteral("</p></body></html>");
+}
+
+QString directoryPage(const QString &path)
+{
+    QString html = QStringLiteral("<html><body style=\"color:#FFFFFF;background-color:#000000\">"
+                                  "<h3>") +
+                   path.toHtmlEscaped() + QStringLiteral("</h3>");
+    const QDir dir(path);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::DirsFirst | QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        html += entry.fileName().toHtmlEscaped() +
+                (entry.isDir() ? QStringLiteral("/") : QString()) + QStringLiteral("<br>");
+    }
+    return html + QStringLiteral("</body></html>");
+}
+
+} // namespace
+
+HtmlView::HtmlView(QWidget *parent) : QTextBrowser(parent)
+{
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    viewport()->setContextMenuPolicy(Qt::NoContextMenu);
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setUndoRedoEnabled(false);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, Qt::black);
+    pal.setColor(QPalette::Text, Qt::white);
+    setPalette(pal);
+    verticalScrollBar()->setSingleStep(20);
+}
+
+HtmlView::~HtmlView()
+{
+    m_destroying = true;
+}
+
+QString HtmlView::unwrapStyleComments(const QString &html)
+{
+    static const QRegularExpression style(QStringLiteral("(<style[^>]*>)(.*?)(</style>)"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::DotMatchesEverythingOption);
+    QString result;
+    result.reserve(html.size());
+    qsizetype last = 0;
+    auto it = style.globalMatch(html);
+    while (it.hasNext()) {
+        const auto match = it.next();
+        result += QStringView(html).mid(last, match.capturedStart(2) - last);
+        QString body = match.captured(2);
+        body.remove(QStringLiteral("<!--")).remove(QStringLiteral("-->"));
+        result += body;
+        last = match.capturedEnd(2);
+    }
+    result += QStringView(html).mid(last);
+    return result;
+}
+
+void HtmlView::loadPage(const QStringList &lines)
+{
+    QString text;
+    qsizetype total = 0;
+    for (const QString &line : lines)
+        total += line.size() + 2;
+    text.reserve(total);
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    beginLoad(unwrapStyleComments(text), QStringLiteral("about:blank"));
+}
+
+void HtmlView::navigate(const QString &address)
+{
+    if (address.trimmed().isEmpty())
+        return;
+    const QFileInfo info(address);
+    if (info.isDir()) {
+        beginLoad(directoryPage(info.absoluteFilePath()),
+                  QStringLiteral("file:///") + info.absoluteFilePath());
+        return;
+    }
+    const QUrl url = QUrl::fromUserInput(address);
+    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+        fetch(url);
+        return;
+    }
+    beginLoad(errorPage(address, QStringLiteral("The address is not supported.")), address);
+}
+
+void HtmlView::fetch(const QUrl &url)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    m_loading = true;
+    const quint64 generation = ++m_generation;
+    QNetworkRequest request(url);
+    request.setTransferTimeout(kFetchTimeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkReply *reply = m_network->get(request);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMaxFetchBytes)
+            reply->abort();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, generation, url] {
+        reply->deleteLater();
+        if (generation != m_generation)
+            return;
+        const QString address = url.toString();
+        if (reply->error() != QNetworkReply::NoError) {
+            m_pendingHtml = errorPage(address, reply->errorString());
+        } else {
+            m_pendingHtml = QString::fromUtf8(reply->readAll());
+        }
+        m_pendingAddress = address;
+        finishLoad(generation);
+    });
+}
+
+void HtmlView::beginLoad(const QString &html, const QString &address)
+{
+    m_pendingHtml = html;
+    m_pendingAddress = address;
+    m_loading = true;
+    const quint64 generation = ++m_generation;
+    QMetaObject::invokeMethod(
+        this, [this, generation] { finishLoad(generation); }, Qt::QueuedConnection);
+}
+
+void HtmlView::finishLoad(quint64 generation)
+{
+    if (generation != m_generation)
+        return;
+    m_engineText = std::exchange(m_pendingHtml, QString());
+    setHtml(m_engineText);
+    // Lay the whole page out now, so that scroll positions are final at once.
+    document()->documentLayout()->documentSize();
+    m_hasDocument = true;
+    m_loading = false;
+    Q_EMIT documentComplete(m_pendingAddress);
+}
+
+void HtmlView::waitUntilReady()
+{
+    while (m_loading && !m_destroying && !QCoreApplication::closingDown()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (m_loading)
+            QThread::msleep(1);
+    }
+}
+
+int HtmlView::scrollPosition() const
+{
+    return m_hasDocument ? verticalScrollBar()->value() : -1;
+}
+
+void HtmlView::scrollTo(int x, int y)
+{
+    waitUntilReady();
+    if (!m_hasDocument)
+        return;
+    horizontalScrollBar()->setValue(x);
+    verticalScrollBar()->setValue(y);
+}
+
+void HtmlView::scrollToTop()
+{
+    scrollTo(0, 0);
+}
+
+void HtmlView::scrollToBottom()
+{
+    waitUntilReady();
+    if (!m_hasDocument)
+        return;
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void HtmlView::print()
+{
+    if (!m_hasDocument || !m_printHook)
+        return;
+    m_printHook(document());
+}
+
+void HtmlView::focus()
+{
+    setFocus(Qt::OtherFocusReason);
+}
+
+bool HtmlView::handleScrollKey(QKeyEvent *event)
+{
+    QScrollBar *v = verticalScrollBar();
+    QScrollBar *h = horizontalScrollBar();
+    switch (event->key()) {
+    case Qt::Key_Up:
+        v->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        return true;
+    case Qt::Key_Down:
+        v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        return true;
+    case Qt::Key_PageUp:
+        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        return true;
+    case Qt::Key_PageDown:
+        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        return true;
+    case Qt::Key_Space:
+        v->triggerAction(event->modifiers() & Qt::ShiftModifier
+                             ? QAbstractSlider::SliderPageStepSub
+                             : QAbstractSlider::SliderPageStepAdd);
+        return true;
+    case Qt::Key_Home:
+        v->triggerAction(QAbstractSlider::SliderToMinimum);
+        return true;
+    case Qt::Key_End:
+        v->triggerAction(QAbstractSlider::SliderToMaximum);
+        return true;
+    case Qt::Key_Left:
+        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        return true;
+    case Qt::Key_Right:
+        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void HtmlView::keyPressEvent(QKeyEvent *event)
+{
+    Q_EMIT keyDown(event->key(), event->modifiers());
+    // The key is not consumed: the page's own scrolling keys still work.
+    if (m_destroying)
+        return;
+    const bool ctrlN = event->key() == Qt::Key_N && event->modifiers() == Qt::ControlModifier;
+    if (!ctrlN)
+        handleScrollKey(event);
+    event->accept();
+}
+
+void HtmlView::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        Q_EMIT click(event->button());
+}
+
+void HtmlView::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void HtmlView::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void HtmlView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double click arrives instead of its second press.
+    mousePressEvent(event);
+}
+
+void HtmlView::contextMenuEvent(QContextMenuEvent *event)
+{
+    event->accept();
+}
+
+QVariant HtmlView::loadResource(int, const QUrl &)
+{
+    // The page may name images or style sheets; the prompter loads none of them.
+    return {};
+}

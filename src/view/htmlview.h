@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextBrowser>
+
+#include <functional>
+
+class QNetworkAccessManager;
+
+// The prompter's HTML view. It shows a page and reports keys and presses,
+// but never lets the page select text, open a menu or follow a link.
+class HtmlView final : public QTextBrowser
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HtmlView)
+
+public:
+    explicit HtmlView(QWidget *parent = nullptr);
+    ~HtmlView() override;
+
+    // Replaces the document with the lines, each ended by CR LF. Completes
+    // asynchronously with documentComplete.
+    void loadPage(const QStringList &lines);
+    // A directory shows a listing, an http(s) address is fetched; blank does nothing.
+    void navigate(const QString &address);
+    // Processes events until the pending load has completed.
+    void waitUntilReady();
+    bool isLoading() const { return m_loading; }
+    bool hasDocument() const { return m_hasDocument; }
+
+    // Vertical offset in pixels; -1 while no document is shown.
+    int scrollPosition() const;
+    void scrollTo(int x, int y);
+    void scrollToTop();
+    void scrollToBottom();
+
+    // Opens the print preview of the shown document, if any.
+    void print();
+    void setPrintHook(std::function<void(QTextDocument *)> hook) { m_printHook = std::move(hook); }
+    void focus();
+
+    // The text last handed to the engine (comment markers around the style removed).
+    QString engineText() const { return m_engineText; }
+
+    // The engine ignores a style block wrapped in <!-- -->, so the markers go.
+    static QString unwrapStyleComments(const QString &html);
+
+Q_SIGNALS:
+    void documentComplete(const QString &address);
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    void click(Qt::MouseButton button);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    QVariant loadResource(int type, const QUrl &name) override;
+
+private:
+    void beginLoad(const QString &html, const QString &address);
+    void finishLoad(quint64 generation);
+    void fetch(const QUrl &url);
+    bool handleScrollKey(QKeyEvent *event);
+
+    QString m_pendingHtml;
+    QString m_pendingAddress;
+    QString m_engineText;
+    quint64 m_generation = 0;
+    bool m_loading = false;
+    bool m_hasDocument = false;
+    bool m_destroying = false;
+    std::function<void(QTextDocument *)> m_printHook;
+    QNetworkAccessManager *m_network = nullptr;
+};

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "dialogs.h"
+#include "fontrecord.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+// Answers the program's dialogs from queued answers and records what was shown.
+class FakeDialogs final : public Dialogs
+{
+public:
+    QStringList messages;
+    QStringList questions;
+    int openCalls = 0;
+    int saveCalls = 0;
+    std::deque<std::optional<QString>> openAnswers; // nullopt cancels
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<Answer> questionAnswers;
+    std::optional<FontRecord> fontAnswer;
+    int printPreviews = 0;
+    // Drives a modal window: gets the window, returns its result.
+    std::function<int(QDialog *)> modal = [](QDialog *) { return int(QDialog::Rejected); };
+
+    void message(QWidget *, const QString &text) override { messages.append(text); }
+    Answer question(QWidget *, const QString &text) override
+    {
+        questions.append(text);
+        if (questionAnswers.empty())
+            return Answer::No;
+        const Answer a = questionAnswers.front();
+        questionAnswers.pop_front();
+        return a;
+    }
+    bool openFile(QWidget *, FileDialogState &state) override
+    {
+        ++openCalls;
+        return answer(openAnswers, state);
+    }
+    bool saveFile(QWidget *, FileDialogState &state) override
+    {
+        ++saveCalls;
+        return answer(saveAnswers, state);
+    }
+    bool chooseFont(QWidget *, FontRecord &font) override
+    {
+        if (!fontAnswer)
+            return false;
+        font = *fontAnswer;
+        return true;
+    }
+    void printPreview(QWidget *, QTextDocument *) override { ++printPreviews; }
+    int execModal(QDialog *dialog) override
+    {
+        const int result = modal(dialog);
+        dialog->done(result);
+        return result;
+    }
+
+private:
+    static bool answer(std::deque<std::optional<QString>> &queue, FileDialogState &state)
+    {
+        if (queue.empty())
+            return false;
+        const std::optional<QString> a = queue.front();
+        queue.pop_front();
+        if (!a)
+            return false;
+        state.fileName = *a;
+        return true;
+    }
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "fakedialogs.h"
+#include "htmlview.h"
+#include "startup.h"
+#include "unit1.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The program's windows on the offscreen platform, answered by FakeDialogs.
+// A configuration home of its own, so that no test sees another's settings.
+struct ConfigHome
+{
+    QTemporaryDir dir;
+    ConfigHome() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path())); }
+    QString storeFile() const { return dir.filePath(QStringLiteral("tavrix/user.reg")); }
+};
+
+struct Prompter
+{
+    ConfigHome home;
+    FakeDialogs dialogs;
+    Windows windows = createWindows(dialogs);
+    TForm1 &form = *windows.Form1;
+
+    Prompter()
+    {
+        form.show();
+        settle();
+    }
+
+    // Lets the pending page load complete.
+    void settle()
+    {
+        form.wb1->waitUntilReady();
+        QCoreApplication::processEvents();
+    }
+
+    // Shows a script of `lines` numbered lines, paused at the top.
+    void showScript(int lines)
+    {
+        QStringList script;
+        for (int i = 0; i < lines; ++i)
+            script.append(QStringLiteral("Line %1 of the evening news").arg(i));
+        form.ScriptLines = script;
+        form.reloadwb();
+        settle();
+    }
+};

@@ -1,0 +1,215 @@
+#include "prompterfixture.h"
+
+#include "prompttimer.h"
+#include "resourceunit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Opening a single script through the menu command.
+class ScriptCommandsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(path));
+        file.write(bytes);
+        return path;
+    }
+
+    struct Snapshot
+    {
+        QStringList lines;
+        QString title;
+        QString label;
+        QStringList page;
+        bool running;
+        QWidget *focus;
+    };
+
+    static Snapshot snapshot(TForm1 &f)
+    {
+        return {f.ScriptLines, f.ScriptTitle,       f.Label4->text(),
+                f.PageLines,   f.Timer1->enabled(), QApplication::focusWidget()};
+    }
+
+    static void unchanged(TForm1 &f, const Snapshot &s)
+    {
+        QCOMPARE(f.ScriptLines, s.lines);
+        QCOMPARE(f.ScriptTitle, s.title);
+        QCOMPARE(f.Label4->text(), s.label);
+        QCOMPARE(f.PageLines, s.page);
+        QCOMPARE(f.Timer1->enabled(), s.running);
+        QCOMPARE(QApplication::focusWidget(), s.focus);
+    }
+
+    // A prompter running a first script, with the focus away from the page.
+    void prepare(Prompter &p)
+    {
+        const QString first = write(QStringLiteral("first.txt"), "First script\n");
+        p.dialogs.openAnswers.push_back(first);
+        p.form.OpenSimplescript1Click();
+        p.settle();
+        p.form.CurrentSpeed = 20;
+        p.form.adjustspeed();
+        p.form.slidera->setFocus();
+        QCOMPARE(QApplication::focusWidget(), p.form.slidera);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(dir.isValid()); }
+
+    void cancel_changesNothing()
+    {
+        Prompter p;
+        prepare(p);
+        const Snapshot before = snapshot(p.form);
+        p.dialogs.openAnswers.push_back(std::nullopt);
+        p.form.OpenSimplescript1Click();
+        unchanged(p.form, before);
+        QCOMPARE(p.form.OpenDialog1.filter,
+                 QStringLiteral("Tavrix Readable|*.txt;*.rtf|All Files|*.*"));
+    }
+
+    void open_showsTheScriptPausedAtTheTop_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("text") << "news.txt" << QByteArray("Good evening.\r\nHere is the news.\r\n")
+                              << QStringList{"Good evening.", "Here is the news."};
+        QTest::newRow("rtf, upper-case extension")
+            << "news.RTF" << QByteArray("{\\rtf1\\ansi\\ansicpg1252 Caf\\'e9\\par Two\\par }")
+            << QStringList{QStringLiteral("Café"), "Two"};
+        QTest::newRow("plain text under an rtf name")
+            << "plain.rtf" << QByteArray("not rich\nat all\n") << QStringList{"not rich", "at all"};
+        QTest::newRow("no extension") << "talk" << QByteArray("a\nb") << QStringList{"a", "b"};
+        QTest::newRow("empty file") << "empty.txt" << QByteArray() << QStringList();
+        QTest::newRow("windows-1252") << "old.txt" << QByteArray("Caf\xe9 \x80 3\r\n")
+                                      << QStringList{QStringLiteral("Café € 3")};
+    }
+
+    void open_showsTheScriptPausedAtTheTop()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        Prompter p;
+        prepare(p);
+        const QString path = write(name, bytes);
+        p.form.wb1->scrollTo(0, 5);
+        p.dialogs.openAnswers.push_back(path);
+        p.form.OpenSimplescript1Click();
+        QCOMPARE(p.form.ScriptLines, lines);
+        QCOMPARE(p.form.ScriptTitle, path);
+        QCOMPARE(p.form.Label4->text(), path);
+        QCOMPARE(p.form.PageLines.at(13),
+                 QStringLiteral("<title>") + path + QStringLiteral("</title>"));
+        QCOMPARE(p.form.PageLines.size(), 41 + lines.size());
+        QVERIFY(!p.form.Timer1->enabled());
+        QCOMPARE(p.form.Label1->text(), QStringLiteral("Paused..."));
+        QCOMPARE(QApplication::focusWidget(), p.form.wb1);
+        p.settle();
+        QCOMPARE(p.form.wb1->scrollPosition(), 0);
+        QCOMPARE(p.form.CurrentSpeed, 20);
+        QCOMPARE(p.form.OpenDialog1.fileName, path);
+        QVERIFY(p.dialogs.messages.isEmpty());
+    }
+
+    void openingTheSamePathAgain_readsTheFileAgain()
+    {
+        Prompter p;
+        const QString path = write(QStringLiteral("again.txt"), "old\n");
+        p.dialogs.openAnswers.push_back(path);
+        p.form.OpenSimplescript1Click();
+        write(QStringLiteral("again.txt"), "new\n");
+        p.dialogs.openAnswers.push_back(path);
+        p.form.OpenSimplescript1Click();
+        QCOMPARE(p.form.ScriptLines, QStringList{QStringLiteral("new")});
+    }
+
+    void failures_reportAndKeepTheEarlierScript_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "missing"
+                                 << "No such file or directory";
+        QTest::newRow("directory") << "directory"
+                                   << "Is a directory";
+        QTest::newRow("fifo") << "fifo"
+                              << "";
+        QTest::newRow("unreadable") << "unreadable"
+                                    << "Permission denied";
+    }
+
+    void failures_reportAndKeepTheEarlierScript()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        Prompter p;
+        prepare(p);
+        QString path;
+        if (kind == QLatin1String("missing")) {
+            path = dir.filePath(QStringLiteral("nowhere/none.txt"));
+        } else if (kind == QLatin1String("directory")) {
+            path = dir.filePath(QStringLiteral("folder.txt"));
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind == QLatin1String("fifo")) {
+            path = dir.filePath(QStringLiteral("pipe.txt"));
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            if (::geteuid() == 0)
+                QSKIP("permissions do not apply to root");
+            path = write(QStringLiteral("locked.txt"), "secret\n");
+            QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        }
+        const Snapshot before = snapshot(p.form);
+        p.dialogs.openAnswers.push_back(path);
+        p.form.guarded([&] { p.form.OpenSimplescript1Click(); });
+        unchanged(p.form, before);
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        const QString prefix = QStringLiteral("Cannot open file \"%1\". ").arg(path);
+        QVERIFY2(p.dialogs.messages.constFirst().startsWith(prefix),
+                 qPrintable(p.dialogs.messages.constFirst()));
+        if (!reason.isEmpty())
+            QCOMPARE(p.dialogs.messages.constFirst(), prefix + reason);
+        else
+            QVERIFY(p.dialogs.messages.constFirst().size() > prefix.size());
+    }
+
+    void tooLargeAScript_isRefusedWithAReason()
+    {
+        Prompter p;
+        prepare(p);
+        const QString path = dir.filePath(QStringLiteral("huge.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(1) << 30));
+        file.close();
+        const Snapshot before = snapshot(p.form);
+        p.dialogs.openAnswers.push_back(path);
+        p.form.guarded([&] { p.form.OpenSimplescript1Click(); });
+        unchanged(p.form, before);
+        QCOMPARE(p.dialogs.messages.size(), 1);
+        QVERIFY(p.dialogs.messages.constFirst().startsWith(
+            QStringLiteral("Cannot open file \"%1\". ").arg(path)));
+        QVERIFY(p.dialogs.messages.constFirst().contains(QStringLiteral("too large")));
+        QFile::remove(path);
+    }
+};
+
+QTEST_MAIN(ScriptCommandsTest)
+#include "tst_scriptcommands.moc"

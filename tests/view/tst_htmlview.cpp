@@ -1,0 +1,239 @@
+#include "htmlview.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+QStringList page(int lines, const QString &line = QStringLiteral("Line of the script"))
+{
+    QStringList result = {QStringLiteral("<html><head><style type=\"text/css\">"),
+                          QStringLiteral("<!--"),
+                          QStringLiteral("body,td,th {\tfont-family: Arial;"),
+                          QStringLiteral("font-size: 24px;"),
+                          QStringLiteral("\tcolor: #FFFFFF;"),
+                          QStringLiteral("}"),
+                          QStringLiteral("-->"),
+                          QStringLiteral("</style></head>"),
+                          QStringLiteral("<body>")};
+    for (int i = 0; i < lines; ++i)
+        result.append(line + QString::number(i) + QStringLiteral("<br>"));
+    result.append(QStringLiteral("</body></html>"));
+    return result;
+}
+
+} // namespace
+
+class HtmlViewTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<HtmlView> view;
+
+    void loadAndWait(const QStringList &lines)
+    {
+        QSignalSpy complete(view.get(), &HtmlView::documentComplete);
+        view->loadPage(lines);
+        QVERIFY(view->isLoading());
+        QVERIFY(complete.wait(5000));
+        QCOMPARE(complete.count(), 1);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        view = std::make_unique<HtmlView>();
+        view->resize(800, 200);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    void cleanup() { view.reset(); }
+
+    void positionIsMinusOne_beforeAnyDocument()
+    {
+        QCOMPARE(view->scrollPosition(), -1);
+        view->scrollTo(0, 100);
+        QCOMPARE(view->scrollPosition(), -1);
+        view->loadPage(page(3));
+        // Still loading the first page: no document yet.
+        QCOMPARE(view->scrollPosition(), -1);
+        view->waitUntilReady();
+        QVERIFY(!view->isLoading());
+        QCOMPARE(view->scrollPosition(), 0);
+    }
+
+    void loadPage_completesAsynchronously()
+    {
+        QSignalSpy complete(view.get(), &HtmlView::documentComplete);
+        view->loadPage(page(3));
+        QCOMPARE(complete.count(), 0);
+        QVERIFY(complete.wait(5000));
+        QVERIFY(view->engineText().endsWith(QStringLiteral("</body></html>\r\n")));
+        QVERIFY(view->engineText().contains(QStringLiteral("<br>\r\n")));
+    }
+
+    void styleInsideCommentMarkers_isApplied()
+    {
+        loadAndWait(page(2));
+        QVERIFY(!view->engineText().contains(QStringLiteral("<!--")));
+        const QTextCharFormat format = view->document()->begin().begin().fragment().charFormat();
+        QCOMPARE(format.foreground().color(), QColor(Qt::white));
+        QCOMPARE(format.font().pixelSize(), 24);
+        QCOMPARE(format.fontFamilies().toStringList().value(0), QStringLiteral("Arial"));
+    }
+
+    void unwrapStyleComments_touchesOnlyTheStyleBlock()
+    {
+        const QString html = QStringLiteral(
+            "<style>\r\n<!--\r\nbody {}\r\n-->\r\n</style><body><!-- note --></body>");
+        QCOMPARE(
+            HtmlView::unwrapStyleComments(html),
+            QStringLiteral("<style>\r\n\r\nbody {}\r\n\r\n</style><body><!-- note --></body>"));
+    }
+
+    void scrolling_isClampedAtBothEnds()
+    {
+        loadAndWait(page(400));
+        const int maximum = view->verticalScrollBar()->maximum();
+        QVERIFY(maximum > 1000);
+        view->scrollTo(0, -50);
+        QCOMPARE(view->scrollPosition(), 0);
+        view->scrollTo(0, 123);
+        QCOMPARE(view->scrollPosition(), 123);
+        view->scrollTo(0, maximum + 1000);
+        QCOMPARE(view->scrollPosition(), maximum);
+        view->scrollToTop();
+        QCOMPARE(view->scrollPosition(), 0);
+        view->scrollToBottom();
+        QCOMPARE(view->scrollPosition(), maximum);
+    }
+
+    void scrollCommands_waitForAPendingLoad()
+    {
+        loadAndWait(page(400));
+        view->scrollTo(0, 500);
+        view->loadPage(page(800));
+        QSignalSpy complete(view.get(), &HtmlView::documentComplete);
+        view->scrollToBottom();
+        QCOMPARE(complete.count(), 1);
+        QCOMPARE(view->scrollPosition(), view->verticalScrollBar()->maximum());
+        QVERIFY(view->scrollPosition() > 10000);
+    }
+
+    void keys_areReportedAndStillScroll()
+    {
+        loadAndWait(page(400));
+        QSignalSpy keys(view.get(), &HtmlView::keyDown);
+        QTest::keyClick(view.get(), Qt::Key_W);
+        QTest::keyClick(view.get(), Qt::Key_W, Qt::ShiftModifier);
+        QTest::keyClick(view.get(), Qt::Key_W, Qt::ControlModifier);
+        QTest::keyClick(view.get(), 'w');
+        // The modifier keys report their own presses, as on any keyboard.
+        int w = 0;
+        for (const auto &k : keys) {
+            const int code = k.at(0).toInt();
+            QVERIFY(code == 87 || code == Qt::Key_Shift || code == Qt::Key_Control);
+            w += code == 87;
+        }
+        QCOMPARE(w, 4);
+        keys.clear();
+        QTest::keyClick(view.get(), Qt::Key_Down);
+        QCOMPARE(keys.count(), 1);
+        const int afterDown = view->scrollPosition();
+        QVERIFY(afterDown > 0);
+        QTest::keyClick(view.get(), Qt::Key_PageDown);
+        QVERIFY(view->scrollPosition() > afterDown);
+        QTest::keyClick(view.get(), Qt::Key_End);
+        QCOMPARE(view->scrollPosition(), view->verticalScrollBar()->maximum());
+        QTest::keyClick(view.get(), Qt::Key_Home);
+        QCOMPARE(view->scrollPosition(), 0);
+        QTest::keyClick(view.get(), Qt::Key_Space);
+        QVERIFY(view->scrollPosition() > 0);
+        const int beforeCtrlN = view->scrollPosition();
+        QTest::keyClick(view.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(keys.constLast().at(0).toInt(), int(Qt::Key_N));
+        QCOMPARE(view->scrollPosition(), beforeCtrlN);
+    }
+
+    void clicks_reportLeftAndRightPressesOnly()
+    {
+        loadAndWait(page(5));
+        QSignalSpy clicks(view.get(), &HtmlView::click);
+        QWidget *target = view->viewport();
+        QTest::mousePress(target, Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mousePress(target, Qt::RightButton, {}, QPoint(20, 20));
+        QTest::mouseRelease(target, Qt::RightButton, {}, QPoint(20, 20));
+        QTest::mousePress(target, Qt::MiddleButton, {}, QPoint(20, 20));
+        QTest::mouseRelease(target, Qt::MiddleButton, {}, QPoint(20, 20));
+        QCOMPARE(clicks.count(), 2);
+        QCOMPARE(clicks.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
+        QCOMPARE(clicks.at(1).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+    }
+
+    void page_cannotSelectTextOrFollowLinks()
+    {
+        loadAndWait({QStringLiteral("<html><body><a href=\"http://example.com/\">") +
+                     QStringLiteral("A link across the whole first line of the page</a><br>") +
+                     QStringLiteral("<script>document.write('x')</script></body></html>")});
+        QSignalSpy anchors(view.get(), &QTextBrowser::anchorClicked);
+        QWidget *target = view->viewport();
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseDClick(target, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mousePress(target, Qt::LeftButton, {}, QPoint(5, 10));
+        QTest::mouseMove(target, QPoint(300, 10));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(300, 10));
+        QCOMPARE(anchors.count(), 0);
+        QVERIFY(!view->textCursor().hasSelection());
+        QCOMPARE(view->source(), QUrl());
+        QCOMPARE(view->contextMenuPolicy(), Qt::NoContextMenu);
+        QCOMPARE(view->viewport()->contextMenuPolicy(), Qt::NoContextMenu);
+        QVERIFY(!view->toPlainText().contains(QLatin1Char('x')));
+    }
+
+    void brokenOrHugePages_stillLoadAndScroll_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("markup errors") << page(50, QStringLiteral("<b><i>unclosed <p <<>>"));
+        QTest::newRow("unknown tags") << page(50, QStringLiteral("<blink><marquee>x</foo>"));
+        QTest::newRow("huge") << page(20000);
+    }
+
+    void brokenOrHugePages_stillLoadAndScroll()
+    {
+        QFETCH(QStringList, lines);
+        loadAndWait(lines);
+        view->scrollToBottom();
+        QVERIFY(view->scrollPosition() > 0);
+        view->scrollTo(0, 10);
+        QCOMPARE(view->scrollPosition(), 10);
+    }
+
+    void navigate_directoryBlankAndUnreachable()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath(QStringLiteral("news.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QSignalSpy complete(view.get(), &HtmlView::documentComplete);
+        view->navigate(QStringLiteral("   "));
+        QVERIFY(!view->isLoading());
+        view->navigate(dir.path());
+        QVERIFY(complete.wait(5000));
+        QVERIFY(complete.at(0).at(0).toString().startsWith(QStringLiteral("file:///")));
+        QVERIFY(view->toPlainText().contains(QStringLiteral("news.txt")));
+        view->navigate(QStringLiteral("http://127.0.0.1:1/"));
+        QVERIFY(complete.wait(15000));
+        QVERIFY(view->toPlainText().contains(QStringLiteral("cannot be shown")));
+    }
+};
+
+QTEST_MAIN(HtmlViewTest)
+#include "tst_htmlview.moc"
