@@ -42,7 +42,10 @@ struct Fixture
     Fixture()
     {
         QStringList script;
-        for (int i = 0; i < 10000; ++i)
+        const int lines = qEnvironmentVariableIntValue("TAVRIX_BENCH_LINES") > 0
+                              ? qEnvironmentVariableIntValue("TAVRIX_BENCH_LINES")
+                              : 10000;
+        for (int i = 0; i < lines; ++i)
             script.append(QStringLiteral("Line %1: and here is the news from the studio").arg(i));
         form.show();
         form.ScriptLines = script;

@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!lines)
         return 0;
     for (const QString &line : *lines) {
-        if (line.size() > kMaxRichTextLineLength || line.contains(u'\r') ||
-            line.contains(u'\n') || line.contains(QChar(0)))
+        if (line.size() > kMaxRichTextLineLength || line.contains(u'\r') || line.contains(u'\n') ||
+            line.contains(QChar(0)))
             std::abort();
         for (qsizetype i = 0; i < line.size(); ++i) {
             if (line.at(i).isHighSurrogate() && i + 1 < line.size() &&

@@ -48,8 +48,8 @@ void writeQueueFile(const QString &path, const QStringList &items)
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw TavrixError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, createFailureText(path, file)));
+        throw TavrixError(QStringLiteral("Cannot create file \"%1\". %2")
+                              .arg(path, createFailureText(path, file)));
     }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();

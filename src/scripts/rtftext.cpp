@@ -21,9 +21,11 @@ constexpr qsizetype kMaxFonts = 4096;
 constexpr qsizetype kMaxLabelLength = 64;
 constexpr int kMaxListLevel = 8;
 constexpr int kMaxFallbackLength = 255;
+constexpr int kMaxFirstNoteNumber = 1000000;
 constexpr std::size_t kMaxWordLength = 32;
 
-enum class Action : std::uint8_t {
+enum class Action : std::uint8_t
+{
     Ignore,
     Char,
     EndLine,
@@ -64,7 +66,14 @@ bool isFallbackUnit(Action action)
     return action == Action::Ignore || action == Action::Char || action == Action::Binary;
 }
 
-enum class NumberFormat : std::uint8_t { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
+enum class NumberFormat : std::uint8_t
+{
+    Arabic,
+    LowerAlpha,
+    UpperAlpha,
+    LowerRoman,
+    UpperRoman
+};
 
 struct ControlWord
 {
@@ -316,7 +325,7 @@ QString romanNumber(int number)
 {
     static constexpr std::pair<int, const char *> kDigits[] = {
         {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},   {4, "iv"},  {1, "i"}};
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
     QString text;
     for (const auto &[value, digits] : kDigits) {
         for (; number >= value; number -= value)
@@ -450,7 +459,13 @@ private:
     bool m_full = false;
 };
 
-enum class Destination : std::uint8_t { Text, FontTable, ListText, UnicodeAlternates };
+enum class Destination : std::uint8_t
+{
+    Text,
+    FontTable,
+    ListText,
+    UnicodeAlternates
+};
 
 struct GroupState
 {
@@ -469,9 +484,9 @@ struct Word
 class RtfReader
 {
 public:
-    explicit RtfReader(QByteArrayView bytes) : m_pos(bytes.data()), m_end(bytes.data() + bytes.size())
-    {
-    }
+    explicit RtfReader(QByteArrayView bytes)
+        : m_pos(bytes.data()), m_end(bytes.data() + bytes.size())
+    {}
 
     QStringList read()
     {
@@ -564,18 +579,18 @@ private:
             return;
         switch (c) {
         case '~':
-            output(0x00A0);
+            emitChar(0x00A0);
             break;
         case '-':
-            output(0x00AD);
+            emitChar(0x00AD);
             break;
         case '_':
-            output(0x2011);
+            emitChar(0x2011);
             break;
         case '{':
         case '}':
         case '\\':
-            output(char16_t(c));
+            emitChar(char16_t(c));
             break;
         default:
             break; // \| \: and unknown symbols show nothing
@@ -593,9 +608,9 @@ private:
         if (negative)
             ++m_pos;
         std::int64_t value = 0;
-        while (m_pos < m_end && isDigit(*m_pos)) {
+        // Saturates well past the int range, which clamping below then maps into it.
+        while (m_pos < m_end && isDigit(*m_pos))
             value = std::min<std::int64_t>(value * 10 + (*m_pos++ - '0'), 1LL << 32);
-        }
         value = negative ? -value : value;
         word.parameter = int(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
         if (m_pos < m_end && *m_pos == ' ')
@@ -628,7 +643,7 @@ private:
         case Action::Ignore:
             break;
         case Action::Char:
-            output(value);
+            emitChar(value);
             break;
         case Action::EndLine:
             endLine();
@@ -681,10 +696,10 @@ private:
             m_endnoteFormat = NumberFormat(value);
             break;
         case Action::FootnoteStart:
-            m_footnoteNumber = std::max(parameter, 0);
+            m_footnoteNumber = std::clamp(parameter, 0, kMaxFirstNoteNumber);
             break;
         case Action::EndnoteStart:
-            m_endnoteNumber = std::max(parameter, 0);
+            m_endnoteNumber = std::clamp(parameter, 0, kMaxFirstNoteNumber);
             break;
         default:
             destination(action);
@@ -755,9 +770,9 @@ private:
         if (value < 0)
             value += 0x10000;
         if (value >= 0x20 || value == '\t')
-            output(value <= 0xFFFF ? char16_t(value) : char16_t(0xFFFD));
+            emitChar(value <= 0xFFFF ? char16_t(value) : char16_t(0xFFFD));
         else if (value < 0)
-            output(0xFFFD);
+            emitChar(0xFFFD);
         m_pendingFallback = m_group.fallbackLength;
     }
 
@@ -769,10 +784,7 @@ private:
         return true;
     }
 
-    void skipBytes(int count)
-    {
-        m_pos += std::clamp<qsizetype>(count, 0, m_end - m_pos);
-    }
+    void skipBytes(int count) { m_pos += std::clamp<qsizetype>(count, 0, m_end - m_pos); }
 
     // Jumps to the end of the current group, counting nested groups only.
     void skipGroup()
@@ -884,7 +896,7 @@ private:
         m_out.endLine();
     }
 
-    void output(char16_t c)
+    void emitChar(char16_t c)
     {
         switch (m_group.destination) {
         case Destination::Text:
@@ -904,7 +916,7 @@ private:
     void emitString(QStringView text)
     {
         for (const QChar c : text)
-            output(c.unicode());
+            emitChar(c.unicode());
     }
 
     void emitLatin1(const char *text, qsizetype length)
@@ -914,14 +926,14 @@ private:
             return;
         }
         for (qsizetype i = 0; i < length; ++i)
-            output(char16_t(static_cast<unsigned char>(text[i])));
+            emitChar(char16_t(static_cast<unsigned char>(text[i])));
     }
 
     // Control characters other than tab are not text, whichever way they arrive.
     void emitByte(unsigned char byte)
     {
         if (byte >= 0x20 || byte == '\t')
-            output(windowsCodePageChar(codePage(), byte));
+            emitChar(windowsCodePageChar(codePage(), byte));
     }
 
     const char *m_pos;

@@ -43,8 +43,7 @@ std::optional<RegFile> load(const QString &path)
 
 TJvAppRegistryStorage::TJvAppRegistryStorage(const QString &root, const QString &filePath)
     : m_root(root), m_filePath(filePath)
-{
-}
+{}
 
 TJvAppRegistryStorage::~TJvAppRegistryStorage()
 {
@@ -131,7 +130,8 @@ QString TJvAppRegistryStorage::readString(const QString &path, const QString &de
 void TJvAppRegistryStorage::writeInteger(const QString &path, int value)
 {
     const Location at = locate(path);
-    write(at, [&](RegFile &file) { return file.setDword(fullKey(at.key), at.name, quint32(value)); });
+    write(at,
+          [&](RegFile &file) { return file.setDword(fullKey(at.key), at.name, quint32(value)); });
 }
 
 void TJvAppRegistryStorage::writeString(const QString &path, const QString &value)

@@ -22,7 +22,8 @@ class QLockFile;
 class TJvAppRegistryStorage
 {
 public:
-    explicit TJvAppRegistryStorage(const QString &root, const QString &filePath = defaultFilePath());
+    explicit TJvAppRegistryStorage(const QString &root,
+                                   const QString &filePath = defaultFilePath());
     ~TJvAppRegistryStorage();
     TJvAppRegistryStorage(const TJvAppRegistryStorage &) = delete;
     TJvAppRegistryStorage &operator=(const TJvAppRegistryStorage &) = delete;

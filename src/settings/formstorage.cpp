@@ -60,43 +60,40 @@ ScreenFacts TJvFormStorage::primaryScreenFacts()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return {};
-    return {screen->size().width(), screen->size().height(),
-            qRound(screen->logicalDotsPerInch())};
+    return {screen->size().width(), screen->size().height(), qRound(screen->logicalDotsPerInch())};
 }
 
 void TJvFormStorage::addInteger(const QString &valueName, std::function<int()> get,
                                 std::function<void(int)> set)
 {
-    m_properties.append(
-        {valueName,
-         [this, get](const QString &path, const ScreenFacts &) {
-             m_store.writeInteger(path, get());
-         },
-         [this, get, set](const QString &path, const ScreenFacts &) {
-             if (m_store.valueExists(path))
-                 set(m_store.readInteger(path, get()));
-         }});
+    m_properties.append({valueName,
+                         [this, get](const QString &path, const ScreenFacts &) {
+                             m_store.writeInteger(path, get());
+                         },
+                         [this, get, set](const QString &path, const ScreenFacts &) {
+                             if (m_store.valueExists(path))
+                                 set(m_store.readInteger(path, get()));
+                         }});
 }
 
 void TJvFormStorage::addFont(const QString &keyName, std::function<FontRecord()> get,
                              std::function<void(const FontRecord &)> set)
 {
-    m_properties.append(
-        {keyName,
-         [this, get](const QString &path, const ScreenFacts &screen) {
-             writeStoredFont(m_store, path, get(), screen.pixelsPerInch);
-         },
-         [this, get, set](const QString &path, const ScreenFacts &screen) {
-             if (!m_store.keyExists(path))
-                 return;
-             FontRecord font = get();
-             try {
-                 readStoredFont(m_store, path, font, screen.pixelsPerInch);
-             } catch (const std::exception &) {
-                 // The members before the one that failed stand.
-             }
-             set(font);
-         }});
+    m_properties.append({keyName,
+                         [this, get](const QString &path, const ScreenFacts &screen) {
+                             writeStoredFont(m_store, path, get(), screen.pixelsPerInch);
+                         },
+                         [this, get, set](const QString &path, const ScreenFacts &screen) {
+                             if (!m_store.keyExists(path))
+                                 return;
+                             FontRecord font = get();
+                             try {
+                                 readStoredFont(m_store, path, font, screen.pixelsPerInch);
+                             } catch (const std::exception &) {
+                                 // The members before the one that failed stand.
+                             }
+                             set(font);
+                         }});
 }
 
 QString TJvFormStorage::path(const QString &valueName) const
@@ -144,15 +141,15 @@ void TJvFormStorage::restorePlacement(const ScreenFacts &screen)
     bool found = !positionText(QStringLiteral("MinMaxPos")).isEmpty();
 
     const QRect current = m_window->frameGeometry();
-    int left = current.left();
-    int top = current.top();
-    int right = left + current.width();
-    int bottom = top + current.height();
+    qint64 left = current.left();
+    qint64 top = current.top();
+    qint64 right = left + current.width();
+    qint64 bottom = top + current.height();
     const QString normal = positionText(QStringLiteral("NormPos"));
     if (!normal.isEmpty()) {
         found = true;
         const QList<std::optional<int>> fields = positionFields(normal);
-        const auto field = [&](int i, int fallback) {
+        const auto field = [&](int i, int fallback) -> qint64 {
             return i < fields.size() && fields[i] ? *fields[i] : fallback;
         };
         left = field(0, current.left());
@@ -168,8 +165,12 @@ void TJvFormStorage::restorePlacement(const ScreenFacts &screen)
         return;
     if (right <= left || bottom <= top)
         return;
+    // Far beyond any screen: a damaged value, not a place.
+    const auto onScale = [](qint64 v) { return v >= -QWIDGETSIZE_MAX && v <= QWIDGETSIZE_MAX; };
+    if (!onScale(left) || !onScale(top) || !onScale(right) || !onScale(bottom))
+        return;
     m_placementApplied = true;
-    applyFrame(QRect(QPoint(left, top), QSize(right - left, bottom - top)));
+    applyFrame(QRect(QPoint(int(left), int(top)), QSize(int(right - left), int(bottom - top))));
 }
 
 void TJvFormStorage::applyFrame(const QRect &frame)
@@ -187,18 +188,23 @@ void TJvFormStorage::applyFrame(const QRect &frame)
         m_pendingFrameSize = frame.size();
 }
 
-void TJvFormStorage::fitPendingFrame()
+void TJvFormStorage::fitPendingFrame(bool resized)
 {
-    if (!m_pendingFrameSize || !m_window->isVisible())
+    // A maximized or minimized window shows its normal size only once it is back to normal.
+    constexpr Qt::WindowStates notNormal =
+        Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (!m_pendingFrameSize || !m_window->isVisible() || (m_window->windowState() & notNormal))
         return;
     const QSize margins = m_window->frameGeometry().size() - m_window->geometry().size();
     if (margins.isNull())
         return;
     const QSize frame = *m_pendingFrameSize;
-    m_pendingFrameSize.reset();
-    // Sized by someone else since the restore: that size stands.
-    if (m_window->size() == frame)
+    if (m_window->size() == frame) {
+        m_pendingFrameSize.reset();
         m_window->resize(frame - margins);
+    } else if (resized) {
+        m_pendingFrameSize.reset(); // sized by someone else since the restore: that size stands
+    }
 }
 
 void TJvFormStorage::restoreShowState(int flags)
@@ -303,11 +309,14 @@ bool TJvFormStorage::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Show:
         if (!m_restored)
             RestoreSettings();
-        fitPendingFrame();
+        fitPendingFrame(false);
         break;
     case QEvent::Move:
+    case QEvent::WindowStateChange:
+        fitPendingFrame(false);
+        break;
     case QEvent::Resize:
-        fitPendingFrame();
+        fitPendingFrame(true);
         break;
     case QEvent::Close: {
         // The window's handler decides first, so that a refused close saves nothing.

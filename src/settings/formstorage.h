@@ -47,7 +47,12 @@ class TJvFormStorage final : public QObject
     Q_DISABLE_COPY_MOVE(TJvFormStorage)
 
 public:
-    enum PlacementOption { fpState = 0x1, fpSize = 0x2, fpLocation = 0x4 };
+    enum PlacementOption
+    {
+        fpState = 0x1,
+        fpSize = 0x2,
+        fpLocation = 0x4
+    };
     Q_DECLARE_FLAGS(PlacementOptions, PlacementOption)
     using ErrorReport = std::function<void(const std::exception &)>;
     using ScreenProvider = std::function<ScreenFacts()>;
@@ -95,7 +100,7 @@ private:
     void restorePlacement(const ScreenFacts &screen);
     void restoreShowState(int flags);
     void applyFrame(const QRect &frame);
-    void fitPendingFrame();
+    void fitPendingFrame(bool resized);
     QRect normalFrame() const;
     int showCmd() const;
     int placementFlags() const;

@@ -120,10 +120,67 @@ RegFile RegFile::parse(QByteArrayView bytes)
     return file;
 }
 
+// A value line: "name" or @, "=", then a quoted string, dword:, hex... or "-".
+std::optional<RegFile::Entry> RegFile::parseValue(QStringView line, bool *continues)
+{
+    *continues = false;
+    Entry entry;
+    qsizetype pos = 0;
+    if (line.startsWith(u'@')) {
+        pos = 1;
+    } else if (line.startsWith(u'"')) {
+        const auto name = readQuoted(line, &pos);
+        if (!name)
+            return std::nullopt;
+        entry.name = *name;
+    } else {
+        return std::nullopt;
+    }
+    QStringView rest = line.sliced(pos).trimmed();
+    if (!rest.startsWith(u'='))
+        return std::nullopt;
+    rest = rest.sliced(1).trimmed();
+
+    if (rest.startsWith(u'"')) {
+        qsizetype at = 0;
+        const auto value = readQuoted(rest, &at);
+        if (!value || at != rest.size())
+            return std::nullopt;
+        entry.type = Type::String;
+        entry.text = *value;
+        return entry;
+    }
+    if (rest.startsWith(u"dword:", Qt::CaseInsensitive)) {
+        const QStringView digits = rest.sliced(6);
+        if (digits.isEmpty() || digits.size() > 8 ||
+            !std::all_of(digits.begin(), digits.end(), isHexDigit))
+            return std::nullopt;
+        entry.type = Type::Dword;
+        entry.number = digits.toUInt(nullptr, 16);
+        return entry;
+    }
+    if (rest.startsWith(u"hex", Qt::CaseInsensitive)) {
+        QStringView body = rest.sliced(3);
+        if (body.startsWith(u'(')) {
+            const qsizetype close = body.indexOf(u')');
+            const QStringView kind = close > 1 ? body.sliced(1, close - 1) : QStringView();
+            if (kind.isEmpty() || !std::all_of(kind.begin(), kind.end(), isHexDigit))
+                return std::nullopt;
+            body = body.sliced(close + 1);
+        }
+        if (!body.startsWith(u':') || !isHexBody(body.sliced(1), continues))
+            return std::nullopt;
+        return entry; // kept as written
+    }
+    if (rest == u"-")
+        return entry; // a deletion mark, kept as written
+    return std::nullopt;
+}
+
 void RegFile::parseText(QStringView text)
 {
     bool expectHeader = true;
-    qsizetype current = -1; // index: m_keys grows while we read
+    qsizetype current = -1;       // index: m_keys grows while we read
     std::optional<Entry> pending; // a hex value whose last line ended in a backslash
 
     qsizetype start = 0;
@@ -194,73 +251,18 @@ void RegFile::parseText(QStringView text)
             continue;
         }
 
-        Entry entry;
-        entry.raw = line.toString();
-        qsizetype pos = 0;
-        if (trimmed.startsWith(u'@')) {
-            pos = 1;
-        } else if (trimmed.startsWith(u'"')) {
-            const auto name = readQuoted(trimmed, &pos);
-            if (!name) {
-                m_damaged = true;
-                continue;
-            }
-            entry.name = *name;
-        } else {
+        bool continues = false;
+        std::optional<Entry> entry = parseValue(trimmed, &continues);
+        if (!entry) {
             m_damaged = true;
             continue;
         }
-        QStringView rest = trimmed.sliced(pos).trimmed();
-        if (!rest.startsWith(u'=')) {
-            m_damaged = true;
+        entry->raw = line.toString();
+        if (continues) {
+            pending = std::move(entry);
             continue;
         }
-        rest = rest.sliced(1).trimmed();
-
-        bool parsed = false;
-        if (rest.startsWith(u'"')) {
-            qsizetype at = 0;
-            const auto value = readQuoted(rest, &at);
-            if (value && at == rest.size()) {
-                entry.type = Type::String;
-                entry.text = *value;
-                parsed = true;
-            }
-        } else if (rest.startsWith(u"dword:", Qt::CaseInsensitive)) {
-            const QStringView digits = rest.sliced(6);
-            if (!digits.isEmpty() && digits.size() <= 8 &&
-                std::all_of(digits.begin(), digits.end(), isHexDigit)) {
-                entry.type = Type::Dword;
-                entry.number = digits.toUInt(nullptr, 16);
-                parsed = true;
-            }
-        } else if (rest.startsWith(u"hex", Qt::CaseInsensitive)) {
-            QStringView body = rest.sliced(3);
-            if (body.startsWith(u'(')) {
-                const qsizetype close = body.indexOf(u')');
-                const QStringView kind = close > 1 ? body.sliced(1, close - 1) : QStringView();
-                body = !kind.isEmpty() && std::all_of(kind.begin(), kind.end(), isHexDigit)
-                           ? body.sliced(close + 1)
-                           : QStringView();
-            }
-            bool continues = false;
-            if (body.startsWith(u':') && isHexBody(body.sliced(1), &continues)) {
-                entry.type = Type::Other;
-                parsed = true;
-                if (continues) {
-                    pending = std::move(entry);
-                    continue;
-                }
-            }
-        } else if (rest == u"-") {
-            entry.type = Type::Other; // a deletion mark, kept as written
-            parsed = true;
-        }
-        if (!parsed) {
-            m_damaged = true;
-            continue;
-        }
-        addEntry(m_keys[current], std::move(entry));
+        addEntry(m_keys[current], std::move(*entry));
     }
     if (pending)
         m_damaged = true;
@@ -285,8 +287,8 @@ QByteArray RegFile::serialise() const
         out += line + QStringLiteral("\r\n");
     out += QStringLiteral("\r\n");
     for (const Key &key : m_keys) {
-        out += (key.header.isEmpty() ? u'[' + key.path + u']' : key.header) +
-               QStringLiteral("\r\n");
+        out +=
+            (key.header.isEmpty() ? u'[' + key.path + u']' : key.header) + QStringLiteral("\r\n");
         for (const Entry &entry : key.entries) {
             if (!entry.raw.isEmpty()) {
                 out += entry.raw;

@@ -20,7 +20,13 @@
 class RegFile
 {
 public:
-    enum class Type { Missing, Dword, String, Other };
+    enum class Type
+    {
+        Missing,
+        Dword,
+        String,
+        Other
+    };
 
     // A larger file is not read at all; the store holds a few kilobytes.
     static constexpr qsizetype MaxFileSize = 1024 * 1024;
@@ -72,6 +78,7 @@ private:
     Key &keyForWrite(QStringView key);
     void addEntry(Key &key, Entry entry);
     void parseText(QStringView text);
+    static std::optional<Entry> parseValue(QStringView line, bool *continues);
 
     QList<QString> m_preamble; // comment lines before the first key
     QList<Key> m_keys;

@@ -19,12 +19,12 @@ struct Ident
 
 // Where two names share a value, the first one is written.
 constexpr Ident charsets[] = {
-    {0, u"ANSI_CHARSET"},          {1, u"DEFAULT_CHARSET"},      {2, u"SYMBOL_CHARSET"},
-    {77, u"MAC_CHARSET"},          {128, u"SHIFTJIS_CHARSET"},   {129, u"HANGEUL_CHARSET"},
-    {129, u"HANGUL_CHARSET"},      {130, u"JOHAB_CHARSET"},      {134, u"GB2312_CHARSET"},
-    {136, u"CHINESEBIG5_CHARSET"}, {161, u"GREEK_CHARSET"},      {162, u"TURKISH_CHARSET"},
-    {163, u"VIETNAMESE_CHARSET"},  {177, u"HEBREW_CHARSET"},     {178, u"ARABIC_CHARSET"},
-    {186, u"BALTIC_CHARSET"},      {204, u"RUSSIAN_CHARSET"},    {222, u"THAI_CHARSET"},
+    {0, u"ANSI_CHARSET"},          {1, u"DEFAULT_CHARSET"},    {2, u"SYMBOL_CHARSET"},
+    {77, u"MAC_CHARSET"},          {128, u"SHIFTJIS_CHARSET"}, {129, u"HANGEUL_CHARSET"},
+    {129, u"HANGUL_CHARSET"},      {130, u"JOHAB_CHARSET"},    {134, u"GB2312_CHARSET"},
+    {136, u"CHINESEBIG5_CHARSET"}, {161, u"GREEK_CHARSET"},    {162, u"TURKISH_CHARSET"},
+    {163, u"VIETNAMESE_CHARSET"},  {177, u"HEBREW_CHARSET"},   {178, u"ARABIC_CHARSET"},
+    {186, u"BALTIC_CHARSET"},      {204, u"RUSSIAN_CHARSET"},  {222, u"THAI_CHARSET"},
     {238, u"EASTEUROPE_CHARSET"},  {255, u"OEM_CHARSET"},
 };
 
@@ -233,8 +233,8 @@ void writeStoredFont(TJvAppRegistryStorage &store, const QString &keyPath, const
 void readStoredFont(const TJvAppRegistryStorage &store, const QString &keyPath, FontRecord &font,
                     int pixelsPerInch)
 {
-    if (const auto charset = readSymbolic(store, member(keyPath, u"Charset"), charsetValue,
-                                          font.Charset))
+    if (const auto charset =
+            readSymbolic(store, member(keyPath, u"Charset"), charsetValue, font.Charset))
         font.Charset = *charset;
     if (const auto color = readSymbolic(store, member(keyPath, u"Color"), colorValue, font.Color))
         font.Color = *color;

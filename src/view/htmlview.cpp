@@ -8,8 +8,17 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QResizeEvent>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
 #include <QThread>
+#include <QtMath>
+
+#include <memory>
 
 namespace {
 
@@ -39,6 +48,66 @@ QString directoryPage(const QString &path)
     return html + QStringLiteral("</body></html>");
 }
 
+// A copy of `parsed` with every line break turned into a paragraph of its own,
+// or nullptr when the page holds tables or lists, which the copy cannot carry.
+// The engine keeps a run of <br> lines as one paragraph and redraws all of it
+// on every scroll step; as paragraphs only the visible lines are drawn.
+std::unique_ptr<QTextDocument> blockPerLine(const QTextDocument &parsed)
+{
+    if (!parsed.rootFrame()->childFrames().isEmpty())
+        return nullptr;
+    auto copy = std::make_unique<QTextDocument>();
+    copy->setUndoRedoEnabled(false);
+    copy->setDefaultFont(parsed.defaultFont());
+    copy->setDocumentMargin(parsed.documentMargin());
+    copy->setDefaultTextOption(parsed.defaultTextOption());
+    copy->setMetaInformation(QTextDocument::DocumentTitle,
+                             parsed.metaInformation(QTextDocument::DocumentTitle));
+    copy->rootFrame()->setFrameFormat(parsed.rootFrame()->frameFormat());
+    QTextCursor out(copy.get());
+    out.beginEditBlock();
+    bool first = true;
+    for (QTextBlock block = parsed.begin(); block.isValid(); block = block.next()) {
+        if (block.textList())
+            return nullptr;
+        const QTextBlockFormat format = block.blockFormat();
+        const int breaks = int(block.text().count(QChar::LineSeparator));
+        const auto piece = [&](int index) {
+            QTextBlockFormat f = format;
+            if (index > 0) {
+                f.setTopMargin(0);
+                f.setTextIndent(0);
+            }
+            if (index < breaks)
+                f.setBottomMargin(0);
+            return f;
+        };
+        if (first) {
+            out.setBlockFormat(piece(0));
+            out.setBlockCharFormat(block.charFormat());
+            first = false;
+        } else {
+            out.insertBlock(piece(0), block.charFormat());
+        }
+        int index = 0;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat chars = fragment.charFormat();
+            const QString text = fragment.text();
+            qsizetype from = 0;
+            for (qsizetype at = text.indexOf(QChar::LineSeparator); at >= 0;
+                 at = text.indexOf(QChar::LineSeparator, from)) {
+                out.insertText(text.mid(from, at - from), chars);
+                out.insertBlock(piece(++index), chars);
+                from = at + 1;
+            }
+            out.insertText(text.mid(from), chars);
+        }
+    }
+    out.endEditBlock();
+    return copy;
+}
+
 } // namespace
 
 HtmlView::HtmlView(QWidget *parent) : QTextBrowser(parent)
@@ -50,6 +119,8 @@ HtmlView::HtmlView(QWidget *parent) : QTextBrowser(parent)
     viewport()->setContextMenuPolicy(Qt::NoContextMenu);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
+    // A scroll bar that comes and goes would rewrap the page after its length was measured.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setUndoRedoEnabled(false);
     QPalette pal = palette();
     pal.setColor(QPalette::Base, Qt::black);
@@ -161,9 +232,27 @@ void HtmlView::finishLoad(quint64 generation)
     if (generation != m_generation)
         return;
     m_engineText = std::exchange(m_pendingHtml, QString());
-    setHtml(m_engineText);
-    // Lay the whole page out now, so that scroll positions are final at once.
-    document()->documentLayout()->documentSize();
+    auto parsed = std::make_unique<QTextDocument>();
+    parsed->setUndoRedoEnabled(false);
+    parsed->setDefaultFont(font());
+    // The page may name images or style sheets; the prompter loads none of them.
+    parsed->setResourceProvider([](const QUrl &) { return QVariant(); });
+    parsed->setHtml(m_engineText);
+    std::unique_ptr<QTextDocument> shown = blockPerLine(*parsed);
+    if (!shown)
+        shown = std::move(parsed);
+    shown->setParent(this);
+    QTextDocument *previous = m_document;
+    m_document = shown.release();
+    setDocument(m_document);
+    delete previous;
+    // The editor lays a page out lazily and sizes its scroll bar from an
+    // estimate; lay all of it out at the view's width now and size the scroll
+    // bar again, so that positions are final when the page completes.
+    QResizeEvent resize(size(), size());
+    QCoreApplication::sendEvent(this, &resize);
+    const int height = qCeil(document()->documentLayout()->documentSize().height());
+    verticalScrollBar()->setRange(0, qMax(0, height - viewport()->height()));
     m_hasDocument = true;
     m_loading = false;
     Q_EMIT documentComplete(m_pendingAddress);

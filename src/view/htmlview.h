@@ -74,4 +74,5 @@ private:
     bool m_destroying = false;
     std::function<void(QTextDocument *)> m_printHook;
     QNetworkAccessManager *m_network = nullptr;
+    QTextDocument *m_document = nullptr; // owned through the view, replaced on every load
 };

@@ -124,8 +124,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("blank lines") << QByteArray("/a\n\n\n/b\n")
-                                     << QStringList{u"/a"_s, QString(), QString(), u"/b"_s};
+        QTest::newRow("blank lines")
+            << QByteArray("/a\n\n\n/b\n") << QStringList{u"/a"_s, QString(), QString(), u"/b"_s};
         QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF/home/zo\xC3\xAB.txt\r\n")
                                     << QStringList{u"/home/zoë.txt"_s};
         QTest::newRow("windows-1252") << QByteArray("C:\\Scripts\\caf\xE9.txt\r\nD:\\\x80.rtf\r\n")
@@ -137,8 +137,10 @@ private Q_SLOTS:
         QTest::newRow("NUL ends the items")
             << QByteArray("/a\r\n/b\0/c\r\n/d", 12) << QStringList{u"/a"_s, u"/b"_s};
         QTest::newRow("no trimming") << QByteArray(" /a \r\n") << QStringList{u" /a "_s};
-        QTest::newRow("binary content")
-            << QByteArray("\x01" "a\xFF\r\x02\0z", 7) << QStringList{u"\u0001aÿ"_s, u"\u0002"_s};
+        QTest::newRow("binary content") << QByteArray("\x01"
+                                                      "a\xFF\r\x02\0z",
+                                                      7)
+                                        << QStringList{u"\u0001aÿ"_s, u"\u0002"_s};
         QTest::newRow("empty file") << QByteArray() << QStringList();
     }
 
@@ -254,7 +256,8 @@ private Q_SLOTS:
         }
         QCOMPARE(message, u"Stream write error"_s);
         QCOMPARE(readQueueFile(path), kPreviousQueue);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"queue.tvx"_s});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"queue.tvx"_s});
     }
 };
 

@@ -106,7 +106,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString longLine(5000, u'é');
-        const QByteArray text = "\xEF\xBB\xBF" "first\r\n" + longLine.toUtf8() + "\r\nlast\r\n";
+        const QByteArray text = "\xEF\xBB\xBF"
+                                "first\r\n" +
+                                longLine.toUtf8() + "\r\nlast\r\n";
         writeFile(dir.filePath(u"notes.rtf"_s), text);
         writeFile(dir.filePath(u"notes.txt"_s), text);
         QCOMPARE(readScript(dir.filePath(u"notes.rtf"_s)),
@@ -153,7 +155,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
-        const QString tooLarge = u"The file is too large to show (17.0 MB; the limit is 16.0 MB)."_s;
+        const QString tooLarge =
+            u"The file is too large to show (17.0 MB; the limit is 16.0 MB)."_s;
         for (const QString &extension : {u".txt"_s, u".rtf"_s}) {
             const QByteArray suffix = extension.toLatin1();
             QTest::addRow("missing%s", suffix.constData())

@@ -36,10 +36,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << QByteArray() << QString();
-        QTest::newRow("utf-16 le mark") << bytes({0xFF, 0xFE, 'A', 0, 0xE9, 0, 0x16, 0x04})
-                                        << u"AéЖ"_s;
-        QTest::newRow("utf-16 be mark") << bytes({0xFE, 0xFF, 0, 'A', 0, 0xE9, 0x04, 0x16})
-                                        << u"AéЖ"_s;
+        QTest::newRow("utf-16 le mark")
+            << bytes({0xFF, 0xFE, 'A', 0, 0xE9, 0, 0x16, 0x04}) << u"AéЖ"_s;
+        QTest::newRow("utf-16 be mark")
+            << bytes({0xFE, 0xFF, 0, 'A', 0, 0xE9, 0x04, 0x16}) << u"AéЖ"_s;
         QTest::newRow("utf-16 le pair") << bytes({0xFF, 0xFE, 0x3D, 0xD8, 0x00, 0xDE}) << u"😀"_s;
         QTest::newRow("utf-16 be pair") << bytes({0xFE, 0xFF, 0xD8, 0x3D, 0xDE, 0x00}) << u"😀"_s;
         QTest::newRow("utf-16 lone high surrogate")
@@ -52,26 +52,28 @@ private Q_SLOTS:
         QTest::newRow("utf-16 NUL ends the text")
             << bytes({0xFF, 0xFE, 'A', 0, 0, 0, 'B', 0}) << u"A"_s;
         QTest::newRow("FF FE 00 00 is empty") << bytes({0xFF, 0xFE, 0, 0, 'A', 0}) << QString();
-        QTest::newRow("utf-8 mark dropped") << QByteArray("\xEF\xBB\xBF" "caf\xC3\xA9") << u"café"_s;
+        QTest::newRow("utf-8 mark dropped") << QByteArray("\xEF\xBB\xBF"
+                                                          "caf\xC3\xA9")
+                                            << u"café"_s;
         QTest::newRow("utf-8 second mark is text")
             << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx") << u"\uFEFFx"_s;
-        QTest::newRow("utf-8 mark, invalid byte replaced")
-            << QByteArray("\xEF\xBB\xBF" "a\xFF" "b") << u"a\uFFFDb"_s;
-        QTest::newRow("utf-8 without mark") << QByteArray("\xD0\x96 \xE2\x82\xAC \xF0\x9F\x98\x80")
-                                            << u"Ж € 😀"_s;
+        QTest::newRow("utf-8 mark, invalid byte replaced") << QByteArray("\xEF\xBB\xBF"
+                                                                         "a\xFF"
+                                                                         "b")
+                                                           << u"a\uFFFDb"_s;
+        QTest::newRow("utf-8 without mark")
+            << QByteArray("\xD0\x96 \xE2\x82\xAC \xF0\x9F\x98\x80") << u"Ж € 😀"_s;
         QTest::newRow("1252 e9") << QByteArray("caf\xE9") << u"café"_s;
         QTest::newRow("1252 80") << QByteArray("\x80") << u"€"_s;
         QTest::newRow("1252 quotes and dashes")
             << QByteArray("\x93q\x94 \x91s\x92 \x96\x97\x85\x9F") << u"“q” ‘s’ –—…Ÿ"_s;
-        QTest::newRow("1252 undefined bytes") << QByteArray("\x81\x8D\x8F\x90\x9D")
-                                              << u"\u0081\u008D\u008F\u0090\u009D"_s;
+        QTest::newRow("1252 undefined bytes")
+            << QByteArray("\x81\x8D\x8F\x90\x9D") << u"\u0081\u008D\u008F\u0090\u009D"_s;
         QTest::newRow("1252 lone FE") << QByteArray("\xFE") << u"þ"_s;
         QTest::newRow("one bad byte makes all of it 1252")
             << QByteArray("\xC3\xA9 \xE9") << u"Ã© é"_s;
-        QTest::newRow("truncated utf-8 sequence is 1252") << QByteArray("ab\xE2\x82")
-                                                         << u"abâ‚"_s;
-        QTest::newRow("encoded surrogate is 1252") << QByteArray("\xED\xA0\x80")
-                                                   << u"í\u00A0€"_s;
+        QTest::newRow("truncated utf-8 sequence is 1252") << QByteArray("ab\xE2\x82") << u"abâ‚"_s;
+        QTest::newRow("encoded surrogate is 1252") << QByteArray("\xED\xA0\x80") << u"í\u00A0€"_s;
         QTest::newRow("overlong NUL is 1252") << QByteArray("a\xC0\x80") << u"aÀ€"_s;
         QTest::newRow("8-bit NUL ends the text") << QByteArray("ab\0cd", 5) << u"ab"_s;
         QTest::newRow("utf-16 without mark stops at first zero")
@@ -97,8 +99,10 @@ private Q_SLOTS:
         QTest::newRow("a LF b CR c") << u"a\nb\rc"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
         QTest::newRow("no final break") << u"a\nb"_s << QStringList{u"a"_s, u"b"_s};
         QTest::newRow("only a break") << u"\r\n"_s << QStringList{QString()};
-        QTest::newRow("CR CR is two breaks") << u"a\r\rb"_s << QStringList{u"a"_s, QString(), u"b"_s};
-        QTest::newRow("LF CR is two breaks") << u"a\n\rb"_s << QStringList{u"a"_s, QString(), u"b"_s};
+        QTest::newRow("CR CR is two breaks")
+            << u"a\r\rb"_s << QStringList{u"a"_s, QString(), u"b"_s};
+        QTest::newRow("LF CR is two breaks")
+            << u"a\n\rb"_s << QStringList{u"a"_s, QString(), u"b"_s};
         QTest::newRow("leading breaks") << u"\n\na"_s << QStringList{QString(), QString(), u"a"_s};
         QTest::newRow("other controls stay")
             << u"a\tb\fc\u2028d"_s << QStringList{u"a\tb\fc\u2028d"_s};

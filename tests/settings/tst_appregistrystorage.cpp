@@ -132,8 +132,10 @@ void TestAppRegistryStorage::paths_dropEmptySegments_data()
     QTest::newRow("plain") << mainRoot << "Form1\\A";
     QTest::newRow("doubled") << mainRoot << "Form1\\\\A";
     QTest::newRow("leading and trailing") << mainRoot << "\\Form1\\A\\";
-    QTest::newRow("root with slashes") << "\\software\\\\morvane\\tavrix\\" << "Form1\\A";
-    QTest::newRow("section in the root") << "software\\morvane\\tavrix\\Form1" << "A";
+    QTest::newRow("root with slashes") << "\\software\\\\morvane\\tavrix\\"
+                                       << "Form1\\A";
+    QTest::newRow("section in the root") << "software\\morvane\\tavrix\\Form1"
+                                         << "A";
 }
 
 void TestAppRegistryStorage::paths_dropEmptySegments()
@@ -247,8 +249,9 @@ void TestAppRegistryStorage::write_createsDirectoryAndFile()
     const QString deep = m_dir->filePath(QStringLiteral("a/b/tavrix/user.reg"));
     TJvAppRegistryStorage store(mainRoot, deep);
     store.writeString(QStringLiteral("Form1\\NormPos"), QStringLiteral("0,0,1920,250"));
-    QCOMPARE(readAll(deep), QByteArray(head + "[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1]\r\n"
-                                              "\"NormPos\"=\"0,0,1920,250\"\r\n\r\n"));
+    QCOMPARE(readAll(deep),
+             QByteArray(head + "[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1]\r\n"
+                               "\"NormPos\"=\"0,0,1920,250\"\r\n\r\n"));
     QVERIFY(!QFile::exists(deep + QStringLiteral(".bad")));
 }
 
@@ -424,8 +427,8 @@ void TestAppRegistryStorage::failure_storeFileIsADirectory()
     QVERIFY(QDir().mkpath(m_file));
     TJvAppRegistryStorage store(mainRoot, m_file);
     QCOMPARE(errorOf([&] { store.writeInteger(QStringLiteral("Form1\\A"), 1); }),
-             QStringLiteral(
-                 "Unable to open key \"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
+             QStringLiteral("Unable to open key "
+                            "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
     QVERIFY(QFileInfo(m_file).isDir());
     // A failed write leaves no batch behind: the lock is free again.
     QLockFile lock(m_file + QStringLiteral(".lock"));
@@ -451,8 +454,9 @@ void TestAppRegistryStorage::failure_unwritableDirectory()
     });
     QVERIFY(directory.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                      QFileDevice::ExeOwner));
-    QCOMPARE(error, QStringLiteral("Unable to open key "
-                                   "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
+    QCOMPARE(error,
+             QStringLiteral("Unable to open key "
+                            "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
     QCOMPARE(readAll(m_file), original);
 }
 
@@ -467,8 +471,8 @@ void TestAppRegistryStorage::failure_unrepresentableText()
                  store.writeString(QStringLiteral("Form1\\Name"), QStringLiteral("two\nlines"));
                  batch.commit();
              }),
-             QStringLiteral(
-                 "Unable to open key \"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
+             QStringLiteral("Unable to open key "
+                            "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
     QCOMPARE(readAll(m_file), before);
 }
 

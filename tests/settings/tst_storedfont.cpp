@@ -29,7 +29,8 @@ namespace {
 
 const QString root = QStringLiteral("software\\morvane\\tavrix");
 const QString fontKey = QStringLiteral("Form1\\FontDialog1_Font");
-const QByteArray fontHeader = "[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1\\FontDialog1_Font]\r\n";
+const QByteArray fontHeader =
+    "[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1\\FontDialog1_Font]\r\n";
 const QByteArray styleHeader =
     "[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1\\FontDialog1_Font\\Style]\r\n";
 
@@ -153,8 +154,7 @@ void TestStoredFont::readFont_appliesMembers_data()
             x.Underline = true;
             x.StrikeOut = false;
         }));
-    row("style text", f + "\"Style\"=\"[fsBold, fsUnderline]\"\r\n",
-        changed([](FontRecord &x) {
+    row("style text", f + "\"Style\"=\"[fsBold, fsUnderline]\"\r\n", changed([](FontRecord &x) {
             x.Bold = true;
             x.Italic = false;
             x.Underline = true;
@@ -237,23 +237,25 @@ void TestStoredFont::writeFont_layout()
 
     QFile file(m_file);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
-             QByteArray("Windows Registry Editor Version 5.00\r\n\r\n"
-                        "[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\\FontDialog1_Font]\r\n"
-                        "\"Charset\"=\"RUSSIAN_CHARSET\"\r\n"
-                        "\"Color\"=dword:00123456\r\n"
-                        "\"Height\"=dword:ffffffeb\r\n"
-                        "\"Name\"=\"Liberation Sans\"\r\n"
-                        "\"Orientation\"=dword:fffffe3e\r\n"
-                        "\"Pitch\"=\"fpFixed\"\r\n"
-                        "\"Size\"=dword:00000010\r\n"
-                        "\r\n"
-                        "[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\\FontDialog1_Font\\Style]\r\n"
-                        "\"fsBold\"=\"TRUE\"\r\n"
-                        "\"fsItalic\"=\"FALSE\"\r\n"
-                        "\"fsUnderline\"=\"FALSE\"\r\n"
-                        "\"fsStrikeOut\"=\"TRUE\"\r\n"
-                        "\r\n"));
+    QCOMPARE(
+        file.readAll(),
+        QByteArray(
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\\FontDialog1_Font]\r\n"
+            "\"Charset\"=\"RUSSIAN_CHARSET\"\r\n"
+            "\"Color\"=dword:00123456\r\n"
+            "\"Height\"=dword:ffffffeb\r\n"
+            "\"Name\"=\"Liberation Sans\"\r\n"
+            "\"Orientation\"=dword:fffffe3e\r\n"
+            "\"Pitch\"=\"fpFixed\"\r\n"
+            "\"Size\"=dword:00000010\r\n"
+            "\r\n"
+            "[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\\FontDialog1_Font\\Style]\r\n"
+            "\"fsBold\"=\"TRUE\"\r\n"
+            "\"fsItalic\"=\"FALSE\"\r\n"
+            "\"fsUnderline\"=\"FALSE\"\r\n"
+            "\"fsStrikeOut\"=\"TRUE\"\r\n"
+            "\r\n"));
 }
 
 void TestStoredFont::writeThenRead_givesTheFontBack_data()
@@ -273,7 +275,7 @@ void TestStoredFont::writeThenRead_givesTheFontBack_data()
     QTest::newRow("styled font") << styled << 96;
     FontRecord dense;
     dense.Height = -40; // 24 pt at 120 dpi
-    dense.Charset = 3; // no name: a number
+    dense.Charset = 3;  // no name: a number
     QTest::newRow("120 dpi, unnamed charset") << dense << 120;
 }
 

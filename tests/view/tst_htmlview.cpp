@@ -114,6 +114,29 @@ private Q_SLOTS:
         QCOMPARE(view->scrollPosition(), maximum);
     }
 
+    void lengthAtCompletion_isFinal_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::newRow("short") << 20;
+        QTest::newRow("long") << 3000;
+    }
+
+    void lengthAtCompletion_isFinal()
+    {
+        QFETCH(int, lines);
+        int atCompletion = -1;
+        connect(view.get(), &HtmlView::documentComplete, view.get(), [&] {
+            view->scrollToBottom();
+            atCompletion = view->scrollPosition();
+        });
+        view->loadPage(page(lines));
+        view->waitUntilReady();
+        QTest::qWait(300); // lets any lazy relayout run
+        QCOMPARE(view->verticalScrollBar()->maximum(), atCompletion);
+        // One paragraph per line keeps repaints cheap on long pages.
+        QVERIFY(view->document()->blockCount() >= lines);
+    }
+
     void scrollCommands_waitForAPendingLoad()
     {
         loadAndWait(page(400));
