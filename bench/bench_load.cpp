@@ -15,11 +15,18 @@ TAVRIX_BENCH_CASE(load)
     HtmlView view;
     view.resize(1720, 190);
     view.show();
-    for (const int lines : {1000, 10000, 100000}) {
+    const QString news = QStringLiteral("and here is the news from the studio ");
+    struct Size
+    {
+        int lines;
+        int repeat; // of the 37-character sentence in each line
+    };
+    for (const Size size : {Size{1000, 1}, Size{10000, 1}, Size{100000, 1}, Size{10000, 10}}) {
+        const int lines = size.lines;
         QStringList script;
         script.reserve(lines);
         for (int i = 0; i < lines; ++i)
-            script.append(QStringLiteral("Line %1: and here is the news from the studio").arg(i));
+            script.append(QStringLiteral("Line %1: ").arg(i) + news.repeated(size.repeat));
         QElapsedTimer clock;
         clock.start();
         const QStringList page = buildScriptPage(script, QStringLiteral("/scripts/news.txt"),
@@ -29,7 +36,11 @@ TAVRIX_BENCH_CASE(load)
         view.waitUntilReady();
         view.scrollToBottom();
         const double total = double(clock.nsecsElapsed()) / 1e6;
-        const std::string base = "load_" + std::to_string(lines) + "_lines";
+        const std::string base =
+            "load_" + std::to_string(lines) + "_lines" +
+            (size.repeat > 1
+                 ? "_of_" + std::to_string(qsizetype(script.constFirst().size())) + "_characters"
+                 : std::string());
         report((base + "_page_build").c_str(), build, "ms");
         report((base + "_to_document_complete").c_str(), total, "ms");
     }

@@ -99,4 +99,20 @@ inline const QString rsOsCallFailed = QStringLiteral("A call to an OS function f
 inline const QString rsNoPrimaryScreen =
     QStringLiteral("There is no screen to place the window on.");
 
+inline const QString rsNotRegularFile = QStringLiteral("Not a regular file");
+inline const QString rsFileTooLarge =
+    QStringLiteral("The file is too large to show (%1 MB; the limit is %2 MB).");
+inline const QString rsScriptTooLong =
+    QStringLiteral("The script is too long to show (%1 lines; the limit is %2).");
+inline const QString rsScriptTooBig =
+    QStringLiteral("The script is too long to show (%1 characters; the limit is %2).");
+inline const QString rsUnableToCreateKey = QStringLiteral("Unable to create key '%1'");
+inline const QString rsUnableToOpenKeyForWrite =
+    QStringLiteral("Unable to open key \"%1\" for write");
+inline const QString rsInvalidProperty = QStringLiteral("Invalid property element: %1");
+
+// Pages the view makes itself
+inline const QString rsPageCannotBeShown = QStringLiteral("This page cannot be shown");
+inline const QString rsAddressNotSupported = QStringLiteral("The address is not supported.");
+
 } // namespace resourceunit

@@ -1,5 +1,7 @@
 #include "queuefile.h"
 
+#include "resourceunit.h"
+
 #include "scriptreader.h"
 #include "tavrixerror.h"
 #include "textdecoder.h"
@@ -48,13 +50,13 @@ void writeQueueFile(const QString &path, const QStringList &items)
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw TavrixError(QStringLiteral("Cannot create file \"%1\". %2")
-                              .arg(path, createFailureText(path, file)));
+        throw TavrixError(
+            resourceunit::rsCannotCreateFile.arg(path, createFailureText(path, file)));
     }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
-        throw TavrixError(QStringLiteral("Stream write error"));
+        throw TavrixError(resourceunit::rsStreamWriteError);
     }
     if (!file.commit())
-        throw TavrixError(QStringLiteral("Stream write error"));
+        throw TavrixError(resourceunit::rsStreamWriteError);
 }

@@ -1,10 +1,12 @@
 #include "scriptreader.h"
 
+#include "resourceunit.h"
 #include "rtftext.h"
 #include "tavrixerror.h"
 #include "textdecoder.h"
 
 #include <QFile>
+#include <QLocale>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,7 +23,7 @@ constexpr qint64 kFirstReadBytes = 64 * 1024;
 
 [[noreturn]] void failToOpen(const QString &path, const QString &reason)
 {
-    throw TavrixError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    throw TavrixError(resourceunit::rsCannotOpenFile.arg(path, reason));
 }
 
 QString megabytes(qint64 bytes)
@@ -31,8 +33,7 @@ QString megabytes(qint64 bytes)
 
 [[noreturn]] void failTooLarge(const QString &path, qint64 size, qint64 maxBytes)
 {
-    failToOpen(path, QStringLiteral("The file is too large to show (%1 MB; the limit is %2 MB).")
-                         .arg(megabytes(size), megabytes(maxBytes)));
+    failToOpen(path, resourceunit::rsFileTooLarge.arg(megabytes(size), megabytes(maxBytes)));
 }
 
 class FileDescriptor
@@ -102,7 +103,7 @@ QByteArray readFileBytes(const QString &path, qint64 maxBytes)
     if (S_ISDIR(info.st_mode))
         failToOpen(path, systemErrorText(EISDIR));
     if (!S_ISREG(info.st_mode))
-        failToOpen(path, QStringLiteral("Not a regular file"));
+        failToOpen(path, resourceunit::rsNotRegularFile);
     if (info.st_size > maxBytes)
         failTooLarge(path, info.st_size, maxBytes);
     return readToEnd(path, file.get(), info.st_size, maxBytes);
@@ -123,5 +124,18 @@ QStringList readRichTextFile(const QString &path)
 
 QStringList readScript(const QString &path)
 {
-    return isRichTextPath(path) ? readRichTextFile(path) : readPlainTextFile(path);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QStringList lines = isRichTextPath(path) ? readRichTextFile(path) : readPlainTextFile(path);
+    if (lines.size() > kMaxScriptLines) {
+        failToOpen(path, resourceunit::rsScriptTooLong.arg(english.toString(lines.size()),
+                                                           english.toString(kMaxScriptLines)));
+    }
+    qsizetype characters = 0;
+    for (const QString &line : std::as_const(lines))
+        characters += line.size();
+    if (characters > kMaxScriptCharacters) {
+        failToOpen(path, resourceunit::rsScriptTooBig.arg(english.toString(characters),
+                                                          english.toString(kMaxScriptCharacters)));
+    }
+    return lines;
 }

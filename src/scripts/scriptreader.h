@@ -8,9 +8,9 @@
 // Scripts larger than this are refused before a byte of them is read.
 inline constexpr qint64 kMaxScriptBytes = 16 * 1024 * 1024;
 
-// The failure of a rich text file that reads neither as RTF nor as text. The
-// plain-text fall-back always succeeds, so no read reports it today.
-inline constexpr QStringView kFailedToLoadStream = u"Failed to Load Stream";
+// Longer scripts would keep the view busy for seconds before it shows them.
+inline constexpr qsizetype kMaxScriptLines = 100000;
+inline constexpr qsizetype kMaxScriptCharacters = 8000000;
 
 // True when the file name's extension, from its last dot, is ".rtf" in any case.
 bool isRichTextPath(const QString &path);
@@ -31,4 +31,5 @@ QStringList readPlainTextFile(const QString &path);
 QStringList readRichTextFile(const QString &path);
 
 // The script read rule: the rich text reader for .rtf paths, else the plain one.
+// A script too long for the view is refused with the cannot-open message.
 QStringList readScript(const QString &path);

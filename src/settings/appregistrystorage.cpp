@@ -1,5 +1,7 @@
 #include "appregistrystorage.h"
 
+#include "resourceunit.h"
+
 #include "tavrixerror.h"
 
 #include <QDir>
@@ -157,7 +159,7 @@ RegFile &TJvAppRegistryStorage::documentForWrite(const QString &key)
     if (m_lock)
         return *m_document;
     if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath()))
-        throw TavrixError(QStringLiteral("Unable to create key '%1'").arg(key));
+        throw TavrixError(resourceunit::rsUnableToCreateKey.arg(key));
     auto lock = std::make_unique<QLockFile>(m_filePath + QStringLiteral(".lock"));
     if (!lock->tryLock(lockWaitMs))
         failOpen(key);
@@ -216,7 +218,7 @@ void TJvAppRegistryStorage::release()
 
 void TJvAppRegistryStorage::failOpen(const QString &key) const
 {
-    throw TavrixError(QStringLiteral("Unable to open key \"%1\" for write").arg(fullKey(key)));
+    throw TavrixError(resourceunit::rsUnableToOpenKeyForWrite.arg(fullKey(key)));
 }
 
 TJvAppRegistryStorage::Batch::Batch(TJvAppRegistryStorage &storage) : m_storage(storage)

@@ -1,5 +1,7 @@
 #include "storedfont.h"
 
+#include "resourceunit.h"
+
 #include "appregistrystorage.h"
 #include "tavrixerror.h"
 
@@ -159,7 +161,7 @@ void readStyleText(const QString &text, FontRecord &font)
             return name.compare(QStringView(style.second), Qt::CaseInsensitive) == 0;
         });
         if (found == styles.end())
-            throw TavrixError(QStringLiteral("Invalid property element: %1").arg(name));
+            throw TavrixError(resourceunit::rsInvalidProperty.arg(name));
         styled.*found->first = true;
     }
     font = styled;

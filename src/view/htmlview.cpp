@@ -1,5 +1,7 @@
 #include "htmlview.h"
 
+#include "resourceunit.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDir>
@@ -28,7 +30,8 @@ constexpr qint64 kMaxFetchBytes = 8 * 1024 * 1024;
 QString errorPage(const QString &address, const QString &reason)
 {
     return QStringLiteral("<html><body style=\"color:#FFFFFF;background-color:#000000\">"
-                          "<h3>This page cannot be shown</h3><p>") +
+                          "<h3>") +
+           resourceunit::rsPageCannotBeShown + QStringLiteral("</h3><p>") +
            address.toHtmlEscaped() + QStringLiteral("</p><p>") + reason.toHtmlEscaped() +
            QStringLiteral("</p></body></html>");
 }
@@ -184,7 +187,7 @@ void HtmlView::navigate(const QString &address)
         fetch(url);
         return;
     }
-    beginLoad(errorPage(address, QStringLiteral("The address is not supported.")), address);
+    beginLoad(errorPage(address, resourceunit::rsAddressNotSupported), address);
 }
 
 void HtmlView::fetch(const QUrl &url)

@@ -190,14 +190,33 @@ private Q_SLOTS:
             QVERIFY(p.dialogs.messages.constFirst().size() > prefix.size());
     }
 
+    void tooLargeAScript_isRefusedWithAReason_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("1 GB file") << "bytes"
+                                   << "too large";
+        QTest::newRow("too many lines") << "lines"
+                                        << "100,001 lines; the limit is 100,000";
+        QTest::newRow("too many characters") << "characters"
+                                             << "characters; the limit is 8,000,000";
+    }
+
     void tooLargeAScript_isRefusedWithAReason()
     {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
         Prompter p;
         prepare(p);
         const QString path = dir.filePath(QStringLiteral("huge.txt"));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(qint64(1) << 30));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        if (kind == QLatin1String("bytes"))
+            QVERIFY(file.resize(qint64(1) << 30));
+        else if (kind == QLatin1String("lines"))
+            file.write(QByteArray("x\n").repeated(100001));
+        else
+            file.write(QByteArray(8000001, 'x'));
         file.close();
         const Snapshot before = snapshot(p.form);
         p.dialogs.openAnswers.push_back(path);
@@ -206,7 +225,8 @@ private Q_SLOTS:
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY(p.dialogs.messages.constFirst().startsWith(
             QStringLiteral("Cannot open file \"%1\". ").arg(path)));
-        QVERIFY(p.dialogs.messages.constFirst().contains(QStringLiteral("too large")));
+        QVERIFY2(p.dialogs.messages.constFirst().contains(reason),
+                 qPrintable(p.dialogs.messages.constFirst()));
         QFile::remove(path);
     }
 };
