@@ -13,6 +13,7 @@
 #include "unit5.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -27,6 +28,9 @@ Windows::~Windows() = default;
 
 Windows createWindows(Dialogs &dialogs)
 {
+    // The windows are laid out for Tahoma; Liberation Sans is about as narrow.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     Windows windows;
     windows.Form1 = std::make_unique<TForm1>(dialogs);
     windows.Form2 = std::make_unique<TForm2>();

@@ -146,6 +146,7 @@ void TForm1::createControls()
     logoColumn->addStretch(1);
     Label2 = label(Panel2, Qt::white);
     Label2->setContentsMargins(3, 3, 3, 3);
+    Label2->setWordWrap(true);
     logoColumn->addWidget(Label2);
     middle->addWidget(Panel2);
 

@@ -158,6 +158,26 @@ QString HtmlView::unwrapStyleComments(const QString &html)
     return result;
 }
 
+QString HtmlView::escapeStrayLessThan(const QString &html)
+{
+    QString result;
+    result.reserve(html.size() + 16);
+    const qsizetype n = html.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = html.at(i);
+        if (c != QLatin1Char('<')) {
+            result += c;
+            continue;
+        }
+        const QChar next = i + 1 < n ? html.at(i + 1) : QChar();
+        const bool opensMarkup = (next.unicode() < 128 && next.isLetter()) ||
+                                 next == QLatin1Char('/') || next == QLatin1Char('!') ||
+                                 next == QLatin1Char('?');
+        result += opensMarkup ? QStringView(u"<") : QStringView(u"&lt;");
+    }
+    return result;
+}
+
 void HtmlView::loadPage(const QStringList &lines)
 {
     QString text;
@@ -169,7 +189,7 @@ void HtmlView::loadPage(const QStringList &lines)
         text += line;
         text += QLatin1String("\r\n");
     }
-    beginLoad(unwrapStyleComments(text), QStringLiteral("about:blank"));
+    beginLoad(escapeStrayLessThan(unwrapStyleComments(text)), QStringLiteral("about:blank"));
 }
 
 void HtmlView::navigate(const QString &address)

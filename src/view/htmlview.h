@@ -44,6 +44,9 @@ public:
 
     // The engine ignores a style block wrapped in <!-- -->, so the markers go.
     static QString unwrapStyleComments(const QString &html);
+    // A "<" that starts no tag is text to a browser ("a < b"); the engine would
+    // read a tag into it, so it is handed over as &lt;.
+    static QString escapeStrayLessThan(const QString &html);
 
 Q_SIGNALS:
     void documentComplete(const QString &address);

@@ -97,6 +97,32 @@ private Q_SLOTS:
             QStringLiteral("<style>\r\n\r\nbody {}\r\n\r\n</style><body><!-- note --></body>"));
     }
 
+    void strayLessThan_isShownAsText_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("comparison") << "a < b & c"
+                                    << "a < b & c";
+        QTest::newRow("digits") << "1<2 and 3 <= 4"
+                                << "1<2 and 3 <= 4";
+        QTest::newRow("markup stays markup") << "<b>bold</b> <i>x</i>"
+                                             << "bold x";
+        QTest::newRow("at the end") << "arrow <"
+                                    << "arrow <";
+    }
+
+    void strayLessThan_isShownAsText()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, shown);
+        loadAndWait({QStringLiteral("<html><body>") + line + QStringLiteral("<br>"),
+                     QStringLiteral("next line</body></html>")});
+        const QStringList text = view->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(text.value(0), shown);
+        QCOMPARE(text.value(1).trimmed(), QStringLiteral("next line"));
+        QVERIFY(!view->document()->begin().next().begin().fragment().charFormat().font().bold());
+    }
+
     void scrolling_isClampedAtBothEnds()
     {
         loadAndWait(page(400));
