@@ -5,6 +5,7 @@
 #include "startup.h"
 #include "unit1.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,3 +52,14 @@ struct Prompter
         settle();
     }
 };
+
+// Writes `bytes` to `name` in `dir` and returns the file's path.
+inline QString writeTestFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+    return path;
+}

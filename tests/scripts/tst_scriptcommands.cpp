@@ -22,12 +22,7 @@ private:
 
     QString write(const QString &name, const QByteArray &bytes)
     {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write %s", qPrintable(path));
-        file.write(bytes);
-        return path;
+        return writeTestFile(dir, name, bytes);
     }
 
     struct Snapshot
