@@ -23,12 +23,11 @@ using namespace resourceunit;
 
 namespace {
 
+// Captions only: the radio buttons' dots keep the style's own colours.
 void whiteText(QWidget *w)
 {
     QPalette pal = w->palette();
     pal.setColor(QPalette::WindowText, Qt::white);
-    pal.setColor(QPalette::Text, Qt::white);
-    pal.setColor(QPalette::ButtonText, Qt::white);
     w->setPalette(pal);
 }
 
