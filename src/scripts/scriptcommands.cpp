@@ -57,9 +57,8 @@ void TForm1::Options2Click()
             reloadwb();
         wb1->focus();
     } else {
-        Form4->mainformlocation->setItemIndex(placement);
+        // The window put both options back itself, before it stored them.
         Form4->setQueueItems(queue);
-        Form4->allcaps->setItemIndex(capitals);
     }
 }
 
