@@ -1,6 +1,7 @@
 #include "bench.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +41,8 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The prompter windows store their settings on close; keep them away from the user's.
+    QStandardPaths::setTestModeEnabled(true);
     const char *filter = argc > 1 ? argv[1] : "";
     std::sort(cases().begin(), cases().end(), [](const BenchCase &a, const BenchCase &b) {
         return std::strcmp(a.name, b.name) < 0;

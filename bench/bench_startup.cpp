@@ -1,0 +1,58 @@
+// Start-up time of the prompter (windows created, shown, first page complete)
+// and the program's resident memory with a 10,000-line script shown.
+#include "bench.h"
+
+#include "fontrecord.h"
+#include "htmlview.h"
+#include "startup.h"
+#include "unit1.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace {
+
+class SilentDialogs final : public Dialogs
+{
+public:
+    void message(QWidget *, const QString &) override {}
+    Answer question(QWidget *, const QString &) override { return Answer::No; }
+    bool openFile(QWidget *, FileDialogState &) override { return false; }
+    bool saveFile(QWidget *, FileDialogState &) override { return false; }
+    bool chooseFont(QWidget *, FontRecord &) override { return false; }
+    void printPreview(QWidget *, QTextDocument *) override {}
+    int execModal(QDialog *) override { return 0; }
+};
+
+double residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toDouble() * 4096 / (1024 * 1024) : 0;
+}
+
+} // namespace
+
+TAVRIX_BENCH_CASE(startup)
+{
+    SilentDialogs dialogs;
+    QElapsedTimer clock;
+    clock.start();
+    Windows windows = createWindows(dialogs);
+    TForm1 &form = *windows.Form1;
+    form.show();
+    form.wb1->waitUntilReady();
+    QCoreApplication::processEvents();
+    report("startup_to_first_page", double(clock.nsecsElapsed()) / 1e6, "ms");
+    QStringList script;
+    for (int i = 0; i < 10000; ++i)
+        script.append(QStringLiteral("Line %1: and here is the news from the studio").arg(i));
+    form.ScriptLines = script;
+    form.reloadwb();
+    form.wb1->waitUntilReady();
+    QCoreApplication::processEvents();
+    report("resident_memory_10000_lines", residentMegabytes(), "MB");
+}
