@@ -375,12 +375,8 @@ void TForm1::connectHandlers()
 
 void TForm1::guarded(const std::function<void()> &handler)
 {
-    try {
-        handler();
-    } catch (const SilentAbort &) {
-    } catch (const std::exception &error) {
-        ApplicationEvents1Exception(error);
-    }
+    runReported(handler,
+                [this](const std::exception &error) { ApplicationEvents1Exception(error); });
 }
 
 void TForm1::ApplicationEvents1Exception(const std::exception &error)

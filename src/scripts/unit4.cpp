@@ -1,5 +1,6 @@
 #include "unit4.h"
 
+#include "application.h"
 #include "appregistrystorage.h"
 #include "artwork.h"
 #include "formstorage.h"
@@ -204,11 +205,8 @@ void TForm4::FormCreate()
 
 void TForm4::guarded(const std::function<void()> &handler)
 {
-    try {
-        handler();
-    } catch (const std::exception &error) {
-        reportError(m_dialogs, this, error);
-    }
+    runReported(handler,
+                [this](const std::exception &error) { reportError(m_dialogs, this, error); });
 }
 
 QStringList TForm4::queueItems() const

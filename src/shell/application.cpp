@@ -2,6 +2,16 @@
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
+void runReported(const std::function<void()> &handler, const TApplication::ExceptionHook &report)
+{
+    try {
+        handler();
+    } catch (const SilentAbort &) {
+    } catch (const std::exception &error) {
+        report(error);
+    }
+}
+
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {
     try {

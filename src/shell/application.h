@@ -30,3 +30,6 @@ class SilentAbort final : public std::exception
 public:
     const char *what() const noexcept override { return "Operation aborted"; }
 };
+
+// Runs a handler; an error that escapes it goes to `report`, a silent cancel nowhere.
+void runReported(const std::function<void()> &handler, const TApplication::ExceptionHook &report);
