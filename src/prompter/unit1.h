@@ -139,7 +139,10 @@ private:
     void createSettings();
     void assignTexts();
     void connectHandlers();
+    // Reads a script by the read rule and shows it; throws before changing anything.
     void loadScript(const QString &path);
+    // Shows the queue item at QueuePosition, paused, with the focus on the page.
+    void showQueueItem(const QStringList &items);
     void FormCreate();
     void FormShow();
     void FormClose();

@@ -17,11 +17,7 @@ void TForm1::OpenSimplescript1Click()
     OpenDialog1.filter = rsScriptFilter;
     if (!m_dialogs.openFile(this, OpenDialog1))
         return;
-    const QString path = OpenDialog1.fileName;
-    ScriptLines = readScript(path);
-    ScriptTitle = path;
-    Label4->setText(path);
-    reloadwb();
+    loadScript(OpenDialog1.fileName);
     dopause();
     wb1->focus();
 }
@@ -70,9 +66,7 @@ void TForm1::prevscript()
     if (items.isEmpty() || QueuePosition <= 0)
         return;
     QueuePosition = std::min(QueuePosition, int(items.size())) - 1;
-    loadScript(items.at(QueuePosition));
-    dopause();
-    wb1->focus();
+    showQueueItem(items);
 }
 
 void TForm1::nextscript()
@@ -83,6 +77,11 @@ void TForm1::nextscript()
     if (items.isEmpty() || QueuePosition >= items.size() - 1)
         return;
     QueuePosition = std::max(QueuePosition, -1) + 1;
+    showQueueItem(items);
+}
+
+void TForm1::showQueueItem(const QStringList &items)
+{
     loadScript(items.at(QueuePosition));
     dopause();
     wb1->focus();
