@@ -1,6 +1,7 @@
 // Page build and load time by script size: from the script's lines to the
 // view's document complete, as an operator opening a script waits for it.
 #include "bench.h"
+#include "benchwindows.h"
 
 #include "htmlview.h"
 #include "pagebuilder.h"
@@ -15,7 +16,6 @@ TAVRIX_BENCH_CASE(load)
     HtmlView view;
     view.resize(1720, 190);
     view.show();
-    const QString news = QStringLiteral("and here is the news from the studio ");
     struct Size
     {
         int lines;
@@ -23,10 +23,7 @@ TAVRIX_BENCH_CASE(load)
     };
     for (const Size size : {Size{1000, 1}, Size{10000, 1}, Size{100000, 1}, Size{10000, 10}}) {
         const int lines = size.lines;
-        QStringList script;
-        script.reserve(lines);
-        for (int i = 0; i < lines; ++i)
-            script.append(QStringLiteral("Line %1: ").arg(i) + news.repeated(size.repeat));
+        const QStringList script = newsScript(lines, size.repeat);
         QElapsedTimer clock;
         clock.start();
         const QStringList page = buildScriptPage(script, QStringLiteral("/scripts/news.txt"),

@@ -1,6 +1,7 @@
 // Start-up time of the prompter (windows created, shown, first page complete)
 // and the program's resident memory with a 10,000-line script shown.
 #include "bench.h"
+#include "benchwindows.h"
 
 #include "fontrecord.h"
 #include "htmlview.h"
@@ -12,18 +13,6 @@
 #include <QFile>
 
 namespace {
-
-class SilentDialogs final : public Dialogs
-{
-public:
-    void message(QWidget *, const QString &) override {}
-    Answer question(QWidget *, const QString &) override { return Answer::No; }
-    bool openFile(QWidget *, FileDialogState &) override { return false; }
-    bool saveFile(QWidget *, FileDialogState &) override { return false; }
-    bool chooseFont(QWidget *, FontRecord &) override { return false; }
-    void printPreview(QWidget *, QTextDocument *) override {}
-    int execModal(QDialog *) override { return 0; }
-};
 
 double residentMegabytes()
 {
@@ -38,7 +27,7 @@ double residentMegabytes()
 
 TAVRIX_BENCH_CASE(startup)
 {
-    SilentDialogs dialogs;
+    BenchDialogs dialogs;
     QElapsedTimer clock;
     clock.start();
     Windows windows = createWindows(dialogs);
@@ -47,10 +36,7 @@ TAVRIX_BENCH_CASE(startup)
     form.wb1->waitUntilReady();
     QCoreApplication::processEvents();
     report("startup_to_first_page", double(clock.nsecsElapsed()) / 1e6, "ms");
-    QStringList script;
-    for (int i = 0; i < 10000; ++i)
-        script.append(QStringLiteral("Line %1: and here is the news from the studio").arg(i));
-    form.ScriptLines = script;
+    form.ScriptLines = newsScript(10000);
     form.reloadwb();
     form.wb1->waitUntilReady();
     QCoreApplication::processEvents();

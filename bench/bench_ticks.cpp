@@ -1,6 +1,7 @@
 // Tick accuracy of the scroll timer against a real prompter window with a
 // 10,000-line script, and the cost of one tick.
 #include "bench.h"
+#include "benchwindows.h"
 
 #include "fontrecord.h"
 #include "htmlview.h"
@@ -13,40 +14,22 @@
 #include <QScrollBar>
 #include <QSlider>
 
-#include <cstdio>
 #include <string>
 
 namespace {
 
-class NoDialogs final : public Dialogs
-{
-public:
-    void message(QWidget *, const QString &text) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    Answer question(QWidget *, const QString &) override { return Answer::No; }
-    bool openFile(QWidget *, FileDialogState &) override { return false; }
-    bool saveFile(QWidget *, FileDialogState &) override { return false; }
-    bool chooseFont(QWidget *, FontRecord &) override { return false; }
-    void printPreview(QWidget *, QTextDocument *) override {}
-    int execModal(QDialog *) override { return 0; }
-};
-
 struct Fixture
 {
-    NoDialogs dialogs;
+    BenchDialogs dialogs;
     Windows windows = createWindows(dialogs);
     TForm1 &form = *windows.Form1;
 
     Fixture()
     {
-        QStringList script;
         const int lines = qEnvironmentVariableIntValue("TAVRIX_BENCH_LINES") > 0
                               ? qEnvironmentVariableIntValue("TAVRIX_BENCH_LINES")
                               : 10000;
-        for (int i = 0; i < lines; ++i)
-            script.append(QStringLiteral("Line %1: and here is the news from the studio").arg(i));
+        const QStringList script = newsScript(lines);
         form.show();
         form.ScriptLines = script;
         form.reloadwb();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QStringList>
+
+#include <cstdio>
+
+// Answers no dialog; a message the program shows goes to standard error.
+class BenchDialogs final : public Dialogs
+{
+public:
+    void message(QWidget *, const QString &text) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    Answer question(QWidget *, const QString &) override { return Answer::No; }
+    bool openFile(QWidget *, FileDialogState &) override { return false; }
+    bool saveFile(QWidget *, FileDialogState &) override { return false; }
+    bool chooseFont(QWidget *, FontRecord &) override { return false; }
+    void printPreview(QWidget *, QTextDocument *) override {}
+    int execModal(QDialog *) override { return 0; }
+};
+
+// A script of `lines` numbered lines, each holding the sentence `repeat` times.
+inline QStringList newsScript(int lines, int repeat = 1)
+{
+    const QString sentence = QStringLiteral("and here is the news from the studio ");
+    QStringList script;
+    script.reserve(lines);
+    for (int i = 0; i < lines; ++i)
+        script.append(QStringLiteral("Line %1: ").arg(i) + sentence.repeated(repeat));
+    return script;
+}
