@@ -79,15 +79,14 @@ void TForm1::setform()
     const TaskBar bar = taskBarFromScreen(geometry.translated(-origin),
                                           screen->availableGeometry().translated(-origin));
     const bool alignBottom = Form4 && Form4->alignBottom();
-    const QRect outer = dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom,
-                                        frameGeometry().height());
     // Outer bounds: the frame the window manager adds is part of them.
-    const QRect current = frameGeometry();
-    const QMargins margins(
-        this->geometry().left() - current.left(), this->geometry().top() - current.top(),
-        current.right() - this->geometry().right(), current.bottom() - this->geometry().bottom());
-    const QRect client = outer.translated(origin).marginsRemoved(margins);
-    setGeometry(client);
+    const QRect frame = frameGeometry();
+    const QRect client = this->geometry();
+    const QRect outer =
+        dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom, frame.height());
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    setGeometry(outer.translated(origin).marginsRemoved(margins));
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
