@@ -2,7 +2,7 @@
 # shellcheck shell=bash
 
 TAVRIX_PACKAGES=(
-    cmake ninja-build g++ clang libclang-rt-14-dev clang-format
+    cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
     fonts-liberation fonts-dejavu-core
     xvfb xauth xdotool x11-utils python3 appstream
@@ -28,6 +28,10 @@ tavrix_install_packages() {
 tavrix_build() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja "$@"
+    local launcher=()
+    # Worktrees and repeated runs share compiled objects.
+    command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+    cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@"
     cmake --build "$dir" --parallel "$(nproc)"
 }
