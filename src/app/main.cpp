@@ -1,20 +1,20 @@
 #include "application.h"
 #include "artwork.h"
 #include "dialogs.h"
-#include "resourceunit.h"
 #include "startup.h"
+#include "texts.h"
 #include "unit1.h"
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("tavrix"));
-    TApplication::setApplicationDisplayName(resourceunit::rsAppTitle);
-    TApplication::setApplicationVersion(QStringLiteral("2.0.0"));
-    TApplication::setDesktopFileName(QStringLiteral("tavrix"));
-    TApplication::setWindowIcon(makeAppIcon());
+    Application app(argc, argv);
+    Application::setApplicationName(QStringLiteral("tavrix"));
+    Application::setApplicationDisplayName(texts::rsAppTitle);
+    Application::setApplicationVersion(QStringLiteral("2.0.0"));
+    Application::setDesktopFileName(QStringLiteral("tavrix"));
+    Application::setWindowIcon(makeAppIcon());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
     windows.Form1->show();
-    return TApplication::exec();
+    return Application::exec();
 }

@@ -1,16 +1,16 @@
 // Start-up, docking against the task bar, and shutdown of the main window.
 #include "startup.h"
 
-#include "formstorage.h"
 #include "htmlview.h"
 #include "pagebuilder.h"
 #include "placement.h"
-#include "resourceunit.h"
 #include "tavrixerror.h"
+#include "texts.h"
 #include "unit1.h"
 #include "unit2.h"
 #include "unit4.h"
 #include "unit5.h"
+#include "windowsettings.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -20,7 +20,7 @@
 #include <QScreen>
 #include <QSlider>
 
-using namespace resourceunit;
+using namespace texts;
 
 Windows::Windows() = default;
 Windows::Windows(Windows &&) noexcept = default;
@@ -43,7 +43,7 @@ Windows createWindows(Dialogs &dialogs)
 void TForm1::FormCreate()
 {
     assignTexts();
-    guarded([this] { JvFormStorage1->RestoreSettings(); });
+    guarded([this] { JvFormStorage1->restore(); });
     wbpanel->setVisible(true);
     HelpShown = false;
     ScriptLines.clear();
@@ -99,5 +99,5 @@ void TForm1::FormClose()
 {
     if (Form4)
         Form4->ListBox1->clear();
-    JvFormStorage1->SaveSettings();
+    JvFormStorage1->save();
 }

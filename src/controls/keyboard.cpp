@@ -3,12 +3,12 @@
 
 #include "htmlview.h"
 #include "prompttimer.h"
-#include "resourceunit.h"
 #include "speedmodel.h"
+#include "texts.h"
 
 #include <QLabel>
 
-using namespace resourceunit;
+using namespace texts;
 
 void TForm1::wb1KeyDown(int key, Qt::KeyboardModifiers)
 {

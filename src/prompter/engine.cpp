@@ -3,15 +3,15 @@
 
 #include "htmlview.h"
 #include "prompttimer.h"
-#include "resourceunit.h"
 #include "speedmodel.h"
+#include "texts.h"
 #include "timeformat.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 #include <QSlider>
 
-using namespace resourceunit;
+using namespace texts;
 
 void TForm1::adjustspeed()
 {

@@ -1,17 +1,17 @@
 #include "unit1.h"
 
 #include "application.h"
-#include "appregistrystorage.h"
 #include "artwork.h"
 #include "flatmenustyle.h"
-#include "formstorage.h"
 #include "htmlview.h"
 #include "pagebuilder.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
-#include "resourceunit.h"
+#include "registrystore.h"
 #include "tavrixerror.h"
+#include "texts.h"
 #include "unit4.h"
+#include "windowsettings.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -25,7 +25,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-using namespace resourceunit;
+using namespace texts;
 
 namespace {
 
@@ -70,7 +70,7 @@ TForm1::TForm1(Dialogs &dialogs, QWidget *parent) : QWidget(parent), m_dialogs(d
     setPalette(pal);
     setFont(tahoma());
     resize(737, 356);
-    if (auto *app = qobject_cast<TApplication *>(QCoreApplication::instance()))
+    if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
         app->setExceptionHook([this](const std::exception &e) { ApplicationEvents1Exception(e); });
     Timer1 = new PromptTimer(300, this);
     mousedowntimer = new PromptTimer(500, this);
@@ -86,10 +86,10 @@ TForm1::TForm1(Dialogs &dialogs, QWidget *parent) : QWidget(parent), m_dialogs(d
 void TForm1::createSettings()
 {
     JvAppRegistryStorage1 =
-        std::make_unique<TJvAppRegistryStorage>(QStringLiteral("software\\morvane\\tavrix"));
-    JvFormStorage1 = std::make_unique<TJvFormStorage>(
+        std::make_unique<RegistryStore>(QStringLiteral("software\\morvane\\tavrix"));
+    JvFormStorage1 = std::make_unique<WindowSettings>(
         this, QStringLiteral("Form1"), *JvAppRegistryStorage1,
-        TJvFormStorage::fpSize | TJvFormStorage::fpLocation,
+        WindowSettings::RememberSize | WindowSettings::RememberPosition,
         [this](const std::exception &error) { ApplicationEvents1Exception(error); });
     JvFormStorage1->addFont(
         QStringLiteral("FontDialog1_Font"), [this] { return FontDialog1Font; },
@@ -109,7 +109,7 @@ void TForm1::createSettings()
 
 TForm1::~TForm1()
 {
-    if (auto *app = qobject_cast<TApplication *>(QCoreApplication::instance()))
+    if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
         app->setExceptionHook({});
 }
 

@@ -21,8 +21,8 @@ class QSlider;
 class TForm2;
 class TForm4;
 class Taboutform;
-class TJvAppRegistryStorage;
-class TJvFormStorage;
+class RegistryStore;
+class WindowSettings;
 
 // The prompter: a black band with the logo panel at the left, the page in
 // the middle, the slider column at the right and the status strip below.
@@ -148,7 +148,7 @@ private:
     void FormClose();
 
     Dialogs &m_dialogs;
-    std::unique_ptr<TJvAppRegistryStorage> JvAppRegistryStorage1;
-    std::unique_ptr<TJvFormStorage> JvFormStorage1;
+    std::unique_ptr<RegistryStore> JvAppRegistryStorage1;
+    std::unique_ptr<WindowSettings> JvFormStorage1;
     std::unique_ptr<QStyle> m_menuStyle;
 };

@@ -1,6 +1,6 @@
 #include "queuefile.h"
 
-#include "resourceunit.h"
+#include "texts.h"
 
 #include "scriptreader.h"
 #include "tavrixerror.h"
@@ -50,13 +50,12 @@ void writeQueueFile(const QString &path, const QStringList &items)
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw TavrixError(
-            resourceunit::rsCannotCreateFile.arg(path, createFailureText(path, file)));
+        throw TavrixError(texts::rsCannotCreateFile.arg(path, createFailureText(path, file)));
     }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
-        throw TavrixError(resourceunit::rsStreamWriteError);
+        throw TavrixError(texts::rsStreamWriteError);
     }
     if (!file.commit())
-        throw TavrixError(resourceunit::rsStreamWriteError);
+        throw TavrixError(texts::rsStreamWriteError);
 }

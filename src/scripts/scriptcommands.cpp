@@ -3,14 +3,14 @@
 
 #include "htmlview.h"
 #include "radiogroup.h"
-#include "resourceunit.h"
 #include "scriptreader.h"
+#include "texts.h"
 #include "unit4.h"
 
 #include <QDialog>
 #include <QLabel>
 
-using namespace resourceunit;
+using namespace texts;
 
 void TForm1::OpenSimplescript1Click()
 {

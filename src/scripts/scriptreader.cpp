@@ -1,9 +1,9 @@
 #include "scriptreader.h"
 
-#include "resourceunit.h"
 #include "rtftext.h"
 #include "tavrixerror.h"
 #include "textdecoder.h"
+#include "texts.h"
 
 #include <QFile>
 #include <QLocale>
@@ -23,7 +23,7 @@ constexpr qint64 kFirstReadBytes = 64 * 1024;
 
 [[noreturn]] void failToOpen(const QString &path, const QString &reason)
 {
-    throw TavrixError(resourceunit::rsCannotOpenFile.arg(path, reason));
+    throw TavrixError(texts::rsCannotOpenFile.arg(path, reason));
 }
 
 QString megabytes(qint64 bytes)
@@ -33,7 +33,7 @@ QString megabytes(qint64 bytes)
 
 [[noreturn]] void failTooLarge(const QString &path, qint64 size, qint64 maxBytes)
 {
-    failToOpen(path, resourceunit::rsFileTooLarge.arg(megabytes(size), megabytes(maxBytes)));
+    failToOpen(path, texts::rsFileTooLarge.arg(megabytes(size), megabytes(maxBytes)));
 }
 
 class FileDescriptor
@@ -103,7 +103,7 @@ QByteArray readFileBytes(const QString &path, qint64 maxBytes)
     if (S_ISDIR(info.st_mode))
         failToOpen(path, systemErrorText(EISDIR));
     if (!S_ISREG(info.st_mode))
-        failToOpen(path, resourceunit::rsNotRegularFile);
+        failToOpen(path, texts::rsNotRegularFile);
     if (info.st_size > maxBytes)
         failTooLarge(path, info.st_size, maxBytes);
     return readToEnd(path, file.get(), info.st_size, maxBytes);
@@ -127,15 +127,15 @@ QStringList readScript(const QString &path)
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     QStringList lines = isRichTextPath(path) ? readRichTextFile(path) : readPlainTextFile(path);
     if (lines.size() > kMaxScriptLines) {
-        failToOpen(path, resourceunit::rsScriptTooLong.arg(english.toString(lines.size()),
-                                                           english.toString(kMaxScriptLines)));
+        failToOpen(path, texts::rsScriptTooLong.arg(english.toString(lines.size()),
+                                                    english.toString(kMaxScriptLines)));
     }
     qsizetype characters = 0;
     for (const QString &line : std::as_const(lines))
         characters += line.size();
     if (characters > kMaxScriptCharacters) {
-        failToOpen(path, resourceunit::rsScriptTooBig.arg(english.toString(characters),
-                                                          english.toString(kMaxScriptCharacters)));
+        failToOpen(path, texts::rsScriptTooBig.arg(english.toString(characters),
+                                                   english.toString(kMaxScriptCharacters)));
     }
     return lines;
 }

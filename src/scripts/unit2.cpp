@@ -1,10 +1,10 @@
 #include "unit2.h"
 
-#include "resourceunit.h"
+#include "texts.h"
 
 TForm2::TForm2(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(resourceunit::rsQuickEditCaption);
+    setWindowTitle(texts::rsQuickEditCaption);
     resize(626, 253);
 }

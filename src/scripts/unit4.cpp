@@ -1,14 +1,14 @@
 #include "unit4.h"
 
 #include "application.h"
-#include "appregistrystorage.h"
 #include "artwork.h"
-#include "formstorage.h"
 #include "picturebutton.h"
 #include "queuefile.h"
 #include "radiogroup.h"
-#include "resourceunit.h"
+#include "registrystore.h"
 #include "scriptreader.h"
+#include "texts.h"
+#include "windowsettings.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -20,7 +20,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-using namespace resourceunit;
+using namespace texts;
 
 namespace {
 
@@ -49,10 +49,11 @@ TForm4::TForm4(Dialogs &dialogs, QWidget *parent) : QDialog(parent), m_dialogs(d
     resize(498, 237);
     createControls();
     JvAppRegistryStorage1 =
-        std::make_unique<TJvAppRegistryStorage>(QStringLiteral("Software\\Morvane\\tavrix"));
-    JvFormStorage1 = std::make_unique<TJvFormStorage>(
+        std::make_unique<RegistryStore>(QStringLiteral("Software\\Morvane\\tavrix"));
+    JvFormStorage1 = std::make_unique<WindowSettings>(
         this, QStringLiteral("Form4"), *JvAppRegistryStorage1,
-        TJvFormStorage::fpState | TJvFormStorage::fpSize | TJvFormStorage::fpLocation,
+        WindowSettings::RememberState | WindowSettings::RememberSize |
+            WindowSettings::RememberPosition,
         [this](const std::exception &error) { reportError(m_dialogs, this, error); });
     JvFormStorage1->addInteger(
         QStringLiteral("allcaps_ItemIndex"), [this] { return allcaps->itemIndex(); },
@@ -193,7 +194,7 @@ void TForm4::FormCreate()
     removelabel->setText(rsRemoveScript);
     loadlabel->setText(rsSaveQueue);
     savelabel->setText(rsLoadQueue);
-    guarded([this] { JvFormStorage1->RestoreSettings(); });
+    guarded([this] { JvFormStorage1->restore(); });
     if (JvFormStorage1->placementApplied())
         return;
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -260,7 +261,7 @@ void TForm4::done(int result)
 
 void TForm4::FormClose()
 {
-    JvFormStorage1->SaveSettings();
+    JvFormStorage1->save();
 }
 
 void TForm4::Image3MouseUp()

@@ -15,8 +15,8 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class RadioGroup;
-class TJvAppRegistryStorage;
-class TJvFormStorage;
+class RegistryStore;
+class WindowSettings;
 
 // The options and queue window: the queue of scripts and the two display options.
 class TForm4 final : public QDialog
@@ -76,6 +76,6 @@ private:
     Dialogs &m_dialogs;
     int m_shownPlacement = 0;
     int m_shownCapitals = 0;
-    std::unique_ptr<TJvAppRegistryStorage> JvAppRegistryStorage1;
-    std::unique_ptr<TJvFormStorage> JvFormStorage1;
+    std::unique_ptr<RegistryStore> JvAppRegistryStorage1;
+    std::unique_ptr<WindowSettings> JvFormStorage1;
 };

@@ -1,8 +1,8 @@
 #include "storedfont.h"
 
-#include "resourceunit.h"
+#include "texts.h"
 
-#include "appregistrystorage.h"
+#include "registrystore.h"
 #include "tavrixerror.h"
 
 #include <QStringList>
@@ -125,8 +125,7 @@ QString member(const QString &keyPath, const char16_t *name)
 }
 
 // A symbolic integer goes out as its name when it has one.
-void writeSymbolic(TJvAppRegistryStorage &store, const QString &path, const QString &name,
-                   int value)
+void writeSymbolic(RegistryStore &store, const QString &path, const QString &name, int value)
 {
     if (name.isEmpty())
         store.writeInteger(path, value);
@@ -134,7 +133,7 @@ void writeSymbolic(TJvAppRegistryStorage &store, const QString &path, const QStr
         store.writeString(path, name);
 }
 
-std::optional<int> readSymbolic(const TJvAppRegistryStorage &store, const QString &path,
+std::optional<int> readSymbolic(const RegistryStore &store, const QString &path,
                                 std::optional<int> (*lookup)(QStringView), int current)
 {
     if (!store.valueExists(path))
@@ -161,7 +160,7 @@ void readStyleText(const QString &text, FontRecord &font)
             return name.compare(QStringView(style.second), Qt::CaseInsensitive) == 0;
         });
         if (found == styles.end())
-            throw TavrixError(resourceunit::rsInvalidProperty.arg(name));
+            throw TavrixError(texts::rsInvalidProperty.arg(name));
         styled.*found->first = true;
     }
     font = styled;
@@ -198,7 +197,7 @@ QString pitchName(FontRecord::Pitch pitch)
     return {};
 }
 
-bool readStoredBoolean(const TJvAppRegistryStorage &store, const QString &path, bool defaultValue)
+bool readStoredBoolean(const RegistryStore &store, const QString &path, bool defaultValue)
 {
     if (!store.valueExists(path))
         return defaultValue;
@@ -216,7 +215,7 @@ bool readStoredBoolean(const TJvAppRegistryStorage &store, const QString &path, 
     return store.readInteger(path, 0) != 0;
 }
 
-void writeStoredFont(TJvAppRegistryStorage &store, const QString &keyPath, const FontRecord &font,
+void writeStoredFont(RegistryStore &store, const QString &keyPath, const FontRecord &font,
                      int pixelsPerInch)
 {
     writeSymbolic(store, member(keyPath, u"Charset"), charsetName(font.Charset), font.Charset);
@@ -232,7 +231,7 @@ void writeStoredFont(TJvAppRegistryStorage &store, const QString &keyPath, const
                           font.*flag ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
 }
 
-void readStoredFont(const TJvAppRegistryStorage &store, const QString &keyPath, FontRecord &font,
+void readStoredFont(const RegistryStore &store, const QString &keyPath, FontRecord &font,
                     int pixelsPerInch)
 {
     if (const auto charset =

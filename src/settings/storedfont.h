@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class TJvAppRegistryStorage;
+class RegistryStore;
 
 // How the window settings write and read a font record and its parts: the
 // record is a key with one value per member, the style set a key of its own.
@@ -23,14 +23,14 @@ QString pitchName(FontRecord::Pitch pitch);
 
 // "TRUE, YES, Y" and "FALSE, NO, N" without regard to case; another string as
 // an integer, non-zero meaning true; a value that is no string is false.
-bool readStoredBoolean(const TJvAppRegistryStorage &store, const QString &path, bool defaultValue);
+bool readStoredBoolean(const RegistryStore &store, const QString &path, bool defaultValue);
 
 // `keyPath` is the record's key, e.g. "Form1\FontDialog1_Font". Size goes
 // through `pixelsPerInch`, the density of the screen at the time.
-void writeStoredFont(TJvAppRegistryStorage &store, const QString &keyPath, const FontRecord &font,
+void writeStoredFont(RegistryStore &store, const QString &keyPath, const FontRecord &font,
                      int pixelsPerInch);
 // Applies the members found under `keyPath` to `font`, in member order; a
 // missing value leaves its member. Throws TavrixError at a member that cannot
 // be applied, leaving the members before it applied.
-void readStoredFont(const TJvAppRegistryStorage &store, const QString &keyPath, FontRecord &font,
+void readStoredFont(const RegistryStore &store, const QString &keyPath, FontRecord &font,
                     int pixelsPerInch);

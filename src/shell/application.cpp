@@ -1,8 +1,8 @@
 #include "application.h"
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 
-void runReported(const std::function<void()> &handler, const TApplication::ExceptionHook &report)
+void runReported(const std::function<void()> &handler, const Application::ExceptionHook &report)
 {
     try {
         handler();
@@ -12,7 +12,7 @@ void runReported(const std::function<void()> &handler, const TApplication::Excep
     }
 }
 
-bool TApplication::notify(QObject *receiver, QEvent *event)
+bool Application::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);

@@ -7,15 +7,15 @@
 
 // The application object: every error that escapes an event handler ends up
 // in the error hook, and the event loop goes on.
-class TApplication final : public QApplication
+class Application final : public QApplication
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TApplication)
+    Q_DISABLE_COPY_MOVE(Application)
 
 public:
     using ExceptionHook = std::function<void(const std::exception &)>;
 
-    TApplication(int &argc, char **argv);
+    Application(int &argc, char **argv);
 
     void setExceptionHook(ExceptionHook hook) { m_hook = std::move(hook); }
     bool notify(QObject *receiver, QEvent *event) override;
@@ -32,4 +32,4 @@ public:
 };
 
 // Runs a handler; an error that escapes it goes to `report`, a silent cancel nowhere.
-void runReported(const std::function<void()> &handler, const TApplication::ExceptionHook &report);
+void runReported(const std::function<void()> &handler, const Application::ExceptionHook &report);

@@ -1,8 +1,8 @@
 #include "dialogs.h"
 
 #include "fontrecord.h"
-#include "resourceunit.h"
 #include "tavrixerror.h"
+#include "texts.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -37,14 +37,14 @@ QStringList qtNameFilters(const QString &filter)
 
 void QtDialogs::message(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, resourceunit::rsAppTitle, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, texts::rsAppTitle, text, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 Dialogs::Answer QtDialogs::question(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, resourceunit::rsAppTitle, text,
+    QMessageBox box(QMessageBox::Warning, texts::rsAppTitle, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     return box.exec() == QMessageBox::No ? Answer::No : Answer::Yes;
 }

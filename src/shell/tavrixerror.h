@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 // The one error type of the program. Handlers throw it and do not catch it;
-// the application's event loop shows it (see TApplication).
+// the application's event loop shows it (see Application).
 class TavrixError : public std::runtime_error
 {
 public:

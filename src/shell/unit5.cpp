@@ -1,11 +1,11 @@
 #include "unit5.h"
 
-#include "resourceunit.h"
+#include "texts.h"
 
 Taboutform::Taboutform(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutform"));
-    setWindowTitle(resourceunit::rsAboutCaption);
+    setWindowTitle(texts::rsAboutCaption);
     setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint);
     setFixedSize(325, 151);
 }

@@ -1,6 +1,6 @@
 #include "htmlview.h"
 
-#include "resourceunit.h"
+#include "texts.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
@@ -31,8 +31,8 @@ QString errorPage(const QString &address, const QString &reason)
 {
     return QStringLiteral("<html><body style=\"color:#FFFFFF;background-color:#000000\">"
                           "<h3>") +
-           resourceunit::rsPageCannotBeShown + QStringLiteral("</h3><p>") +
-           address.toHtmlEscaped() + QStringLiteral("</p><p>") + reason.toHtmlEscaped() +
+           texts::rsPageCannotBeShown + QStringLiteral("</h3><p>") + address.toHtmlEscaped() +
+           QStringLiteral("</p><p>") + reason.toHtmlEscaped() +
            QStringLiteral("</p></body></html>");
 }
 
@@ -207,7 +207,7 @@ void HtmlView::navigate(const QString &address)
         fetch(url);
         return;
     }
-    beginLoad(errorPage(address, resourceunit::rsAddressNotSupported), address);
+    beginLoad(errorPage(address, texts::rsAddressNotSupported), address);
 }
 
 void HtmlView::fetch(const QUrl &url)

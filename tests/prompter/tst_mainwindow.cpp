@@ -4,7 +4,7 @@
 #include "picturebutton.h"
 #include "placement.h"
 #include "prompttimer.h"
-#include "resourceunit.h"
+#include "texts.h"
 #include "unit2.h"
 #include "unit4.h"
 #include "unit5.h"
@@ -17,7 +17,7 @@
 #include <QScreen>
 #include <QSlider>
 
-using namespace resourceunit;
+using namespace texts;
 
 class MainWindowTest : public QObject
 {

@@ -1,9 +1,9 @@
 #include "prompterfixture.h"
 
-#include "appregistrystorage.h"
 #include "prompttimer.h"
 #include "queuefile.h"
 #include "radiogroup.h"
+#include "registrystore.h"
 #include "unit4.h"
 
 #include <QDir>
@@ -143,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(p.form.ScriptLines, lines);
         QVERIFY(p.form.Timer1->enabled());
         // The store keeps the options the operator had, not the cancelled ones.
-        TJvAppRegistryStorage store(QStringLiteral("Software\\Morvane\\tavrix"));
+        RegistryStore store(QStringLiteral("Software\\Morvane\\tavrix"));
         QCOMPARE(store.readInteger(QStringLiteral("Form4\\allcaps_ItemIndex"), -7), 0);
         QCOMPARE(store.readInteger(QStringLiteral("Form4\\mainformlocation_ItemIndex"), -7), 0);
     }

@@ -1,7 +1,7 @@
 #include "prompterfixture.h"
 
 #include "prompttimer.h"
-#include "resourceunit.h"
+#include "texts.h"
 
 #include <QDir>
 #include <QFile>

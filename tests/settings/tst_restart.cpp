@@ -1,8 +1,8 @@
 #include "prompterfixture.h"
 
-#include "appregistrystorage.h"
 #include "prompttimer.h"
 #include "radiogroup.h"
+#include "registrystore.h"
 #include "unit4.h"
 
 #include <QDir>
@@ -102,7 +102,7 @@ private Q_SLOTS:
             QVERIFY(dialogs.messages.isEmpty());
         }
         QVERIFY(QFile::exists(home.storeFile() + QStringLiteral(".bad")));
-        TJvAppRegistryStorage store(QStringLiteral("software\\morvane\\tavrix"));
+        RegistryStore store(QStringLiteral("software\\morvane\\tavrix"));
         QCOMPARE(store.readInteger(QStringLiteral("Form1\\speedmod_Value"), 0), 5);
     }
 

@@ -1,4 +1,4 @@
-#include "appregistrystorage.h"
+#include "registrystore.h"
 #include "storedfont.h"
 #include "tavrixerror.h"
 
@@ -177,7 +177,7 @@ void TestStoredFont::readFont_appliesMembers()
     QFETCH(bool, fails);
 
     store(sections);
-    const TJvAppRegistryStorage storage(root, m_file);
+    const RegistryStore storage(root, m_file);
     FontRecord font = startFont();
     bool failed = false;
     try {
@@ -217,7 +217,7 @@ void TestStoredFont::readBoolean_wordsAndNumbers()
     QFETCH(bool, expected);
 
     store("[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1]\r\n" + line + "\r\n");
-    const TJvAppRegistryStorage storage(root, m_file);
+    const RegistryStore storage(root, m_file);
     QCOMPARE(readStoredBoolean(storage, QStringLiteral("Form1\\B"), defaultValue), expected);
 }
 
@@ -232,7 +232,7 @@ void TestStoredFont::writeFont_layout()
     font.pitch = FontRecord::Pitch::Fixed;
     font.Bold = true;
     font.StrikeOut = true;
-    TJvAppRegistryStorage storage(root, m_file);
+    RegistryStore storage(root, m_file);
     writeStoredFont(storage, fontKey, font, 96);
 
     QFile file(m_file);
@@ -284,7 +284,7 @@ void TestStoredFont::writeThenRead_givesTheFontBack()
     QFETCH(FontRecord, font);
     QFETCH(int, pixelsPerInch);
 
-    TJvAppRegistryStorage storage(root, m_file);
+    RegistryStore storage(root, m_file);
     writeStoredFont(storage, fontKey, font, pixelsPerInch);
     FontRecord back;
     back.Bold = true;

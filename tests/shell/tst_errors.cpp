@@ -1,8 +1,8 @@
 #include "application.h"
 #include "fakedialogs.h"
-#include "resourceunit.h"
 #include "startup.h"
 #include "tavrixerror.h"
+#include "texts.h"
 #include "unit1.h"
 
 #include <QAbstractButton>
@@ -108,7 +108,7 @@ private Q_SLOTS:
             for (QWidget *w : QApplication::topLevelWidgets()) {
                 if (auto *box = qobject_cast<QMessageBox *>(w)) {
                     found = true;
-                    QCOMPARE(box->windowTitle(), resourceunit::rsAppTitle);
+                    QCOMPARE(box->windowTitle(), texts::rsAppTitle);
                     QCOMPARE(box->icon(), QMessageBox::NoIcon);
                     QCOMPARE(box->buttons().size(), 1);
                     QCOMPARE(box->buttons().constFirst()->text(), QStringLiteral("OK"));
@@ -124,7 +124,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
-    TApplication app(argc, argv);
+    Application app(argc, argv);
     ErrorsTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,4 +1,4 @@
-#include "appregistrystorage.h"
+#include "registrystore.h"
 #include "tavrixerror.h"
 
 #include <QCoreApplication>
@@ -46,8 +46,8 @@ QString errorOf(const std::function<void()> &action)
 int runWriter(const QString &file, const QString &id, int count)
 {
     for (int i = 0; i < count; ++i) {
-        TJvAppRegistryStorage store(mainRoot, file);
-        TJvAppRegistryStorage::Batch batch(store);
+        RegistryStore store(mainRoot, file);
+        RegistryStore::Batch batch(store);
         store.writeInteger(QStringLiteral("Race\\%1_%2").arg(id).arg(i), i);
         store.writeString(QStringLiteral("Race\\%1_last").arg(id), QString::number(i));
         batch.commit();
@@ -102,16 +102,16 @@ void TestAppRegistryStorage::init()
 
 void TestAppRegistryStorage::defaultFilePath_isUnderConfigHome()
 {
-    QCOMPARE(TJvAppRegistryStorage::defaultFilePath(),
+    QCOMPARE(RegistryStore::defaultFilePath(),
              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                  QStringLiteral("/tavrix/user.reg"));
-    QCOMPARE(TJvAppRegistryStorage::damagedCopyPath(m_file), m_file + QStringLiteral(".bad"));
+    QCOMPARE(RegistryStore::damagedCopyPath(m_file), m_file + QStringLiteral(".bad"));
 }
 
 void TestAppRegistryStorage::bothRootsNameOneKey()
 {
-    TJvAppRegistryStorage main(mainRoot, m_file);
-    TJvAppRegistryStorage options(optionsRoot, m_file);
+    RegistryStore main(mainRoot, m_file);
+    RegistryStore options(optionsRoot, m_file);
     main.writeInteger(QStringLiteral("Form1\\FormVersion"), 3);
     options.writeInteger(QStringLiteral("Form4\\FormVersion"), 4);
 
@@ -143,9 +143,9 @@ void TestAppRegistryStorage::paths_dropEmptySegments()
     QFETCH(QString, root);
     QFETCH(QString, path);
 
-    TJvAppRegistryStorage store(root, m_file);
+    RegistryStore store(root, m_file);
     store.writeInteger(path, 11);
-    TJvAppRegistryStorage reader(mainRoot, m_file);
+    RegistryStore reader(mainRoot, m_file);
     QCOMPARE(reader.readInteger(QStringLiteral("Form1\\A"), 0), 11);
     QVERIFY(readAll(m_file).contains("[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1]\r\n"
                                      "\"A\"=dword:0000000b\r\n"));
@@ -177,7 +177,7 @@ void TestAppRegistryStorage::readInteger_acceptsDwordAndDecimalString()
     QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
     QVERIFY(writeAll(m_file, head + "[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1]\r\n" +
                                  line + "\r\n"));
-    const TJvAppRegistryStorage store(mainRoot, m_file);
+    const RegistryStore store(mainRoot, m_file);
     QCOMPARE(store.readInteger(QStringLiteral("Form1\\V"), -7), expected);
 }
 
@@ -201,13 +201,13 @@ void TestAppRegistryStorage::readString_acceptsStringsOnly()
     QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
     QVERIFY(writeAll(m_file, head + "[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1]\r\n" +
                                  line + "\r\n"));
-    const TJvAppRegistryStorage store(mainRoot, m_file);
+    const RegistryStore store(mainRoot, m_file);
     QCOMPARE(store.readString(QStringLiteral("Form1\\V"), QStringLiteral("default")), expected);
 }
 
 void TestAppRegistryStorage::exists_valuesAndKeys()
 {
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     QVERIFY(!store.keyExists(QStringLiteral("Form1")));
     store.writeString(QStringLiteral("Form1\\FontDialog1_Font\\Style\\fsBold"),
                       QStringLiteral("TRUE"));
@@ -223,12 +223,12 @@ void TestAppRegistryStorage::exists_valuesAndKeys()
 
 void TestAppRegistryStorage::read_missingOrUnreadableFileGivesDefaults()
 {
-    const TJvAppRegistryStorage missing(mainRoot, m_file);
+    const RegistryStore missing(mainRoot, m_file);
     QCOMPARE(missing.readInteger(QStringLiteral("Form1\\A"), 5), 5);
     QVERIFY(!missing.keyExists(QStringLiteral("Form1")));
 
     QVERIFY(QDir().mkpath(m_file)); // a directory where the file should be
-    const TJvAppRegistryStorage directory(mainRoot, m_file);
+    const RegistryStore directory(mainRoot, m_file);
     QCOMPARE(directory.readString(QStringLiteral("Form1\\A"), QStringLiteral("d")),
              QStringLiteral("d"));
     QVERIFY(!directory.valueExists(QStringLiteral("Form1\\A")));
@@ -236,8 +236,8 @@ void TestAppRegistryStorage::read_missingOrUnreadableFileGivesDefaults()
 
 void TestAppRegistryStorage::read_seesChangesOfOtherWriters()
 {
-    TJvAppRegistryStorage reader(mainRoot, m_file);
-    TJvAppRegistryStorage writer(optionsRoot, m_file);
+    RegistryStore reader(mainRoot, m_file);
+    RegistryStore writer(optionsRoot, m_file);
     writer.writeInteger(QStringLiteral("Form4\\allcaps_ItemIndex"), 1);
     QCOMPARE(reader.readInteger(QStringLiteral("Form4\\allcaps_ItemIndex"), -1), 1);
     writer.writeInteger(QStringLiteral("Form4\\allcaps_ItemIndex"), 0);
@@ -247,7 +247,7 @@ void TestAppRegistryStorage::read_seesChangesOfOtherWriters()
 void TestAppRegistryStorage::write_createsDirectoryAndFile()
 {
     const QString deep = m_dir->filePath(QStringLiteral("a/b/tavrix/user.reg"));
-    TJvAppRegistryStorage store(mainRoot, deep);
+    RegistryStore store(mainRoot, deep);
     store.writeString(QStringLiteral("Form1\\NormPos"), QStringLiteral("0,0,1920,250"));
     QCOMPARE(readAll(deep),
              QByteArray(head + "[HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1]\r\n"
@@ -270,7 +270,7 @@ void TestAppRegistryStorage::write_keepsUnknownKeysAndValues()
     QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
     QVERIFY(writeAll(m_file, original));
 
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     store.writeInteger(QStringLiteral("Form1\\FormVersion"), 0);
     QCOMPARE(readAll(m_file), original);
     store.writeInteger(QStringLiteral("Form1\\speedmod_Value"), 4);
@@ -282,7 +282,7 @@ void TestAppRegistryStorage::write_keepsUnknownKeysAndValues()
 
 void TestAppRegistryStorage::batch_writesOnceAtTheEnd()
 {
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     store.writeInteger(QStringLiteral("Form1\\A"), 1);
     const QByteArray before = readAll(m_file);
 
@@ -295,17 +295,17 @@ void TestAppRegistryStorage::batch_writesOnceAtTheEnd()
     QCOMPARE(readAll(m_file), before);
     store.endUpdate();
 
-    const TJvAppRegistryStorage reader(mainRoot, m_file);
+    const RegistryStore reader(mainRoot, m_file);
     QCOMPARE(reader.readInteger(QStringLiteral("Form1\\A"), 0), 2);
     QCOMPARE(reader.readInteger(QStringLiteral("Form1\\B"), 0), 3);
 }
 
 void TestAppRegistryStorage::batch_holdsLockUntilItEnds()
 {
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     QLockFile other(m_file + QStringLiteral(".lock"));
     {
-        TJvAppRegistryStorage::Batch batch(store);
+        RegistryStore::Batch batch(store);
         store.writeInteger(QStringLiteral("Form1\\A"), 1);
         QVERIFY(!other.tryLock(0));
         store.writeInteger(QStringLiteral("Form1\\B"), 2);
@@ -317,9 +317,9 @@ void TestAppRegistryStorage::batch_holdsLockUntilItEnds()
 
 void TestAppRegistryStorage::batch_cancelledWritesNothing()
 {
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     {
-        TJvAppRegistryStorage::Batch batch(store);
+        RegistryStore::Batch batch(store);
         store.writeInteger(QStringLiteral("Form1\\A"), 1);
     }
     QVERIFY(!QFile::exists(m_file));
@@ -345,7 +345,7 @@ void TestAppRegistryStorage::concurrentProcesses_loseNothing()
         QCOMPARE(process->exitCode(), 0);
     }
 
-    const TJvAppRegistryStorage store(mainRoot, m_file);
+    const RegistryStore store(mainRoot, m_file);
     for (const QString &id : ids) {
         for (int i = 0; i < count; ++i)
             QCOMPARE(store.readInteger(QStringLiteral("Race\\%1_%2").arg(id).arg(i), -1), i);
@@ -375,16 +375,16 @@ void TestAppRegistryStorage::damagedFile_keptAsBadBeforeSave()
 
     QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
     QVERIFY(writeAll(m_file, original));
-    const QString bad = TJvAppRegistryStorage::damagedCopyPath(m_file);
+    const QString bad = RegistryStore::damagedCopyPath(m_file);
     QVERIFY(writeAll(bad, "an older copy"));
 
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     QCOMPARE(store.readInteger(QStringLiteral("Form1\\Timer1_Interval"), 0), 100);
     QCOMPARE(readAll(bad), QByteArray("an older copy")); // reading alone copies nothing
 
     store.writeInteger(QStringLiteral("Form1\\speedmod_Value"), 3);
     QCOMPARE(readAll(bad), original);
-    const TJvAppRegistryStorage reader(mainRoot, m_file);
+    const RegistryStore reader(mainRoot, m_file);
     QCOMPARE(reader.readInteger(QStringLiteral("Form1\\Timer1_Interval"), 0), 100);
     QCOMPARE(reader.readInteger(QStringLiteral("Form1\\speedmod_Value"), 0), 3);
 
@@ -405,10 +405,10 @@ void TestAppRegistryStorage::hugeFile_readsDefaultsAndIsKept()
                                   "\"A\"=dword:00000001\r\n") > 0);
         QVERIFY(file.resize(size)); // sparse: cheap to make
     }
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     QCOMPARE(store.readInteger(QStringLiteral("Form1\\A"), -1), -1);
     store.writeInteger(QStringLiteral("Form1\\B"), 2);
-    QCOMPARE(QFileInfo(TJvAppRegistryStorage::damagedCopyPath(m_file)).size(), size);
+    QCOMPARE(QFileInfo(RegistryStore::damagedCopyPath(m_file)).size(), size);
     QCOMPARE(store.readInteger(QStringLiteral("Form1\\B"), -1), 2);
     QVERIFY(QFileInfo(m_file).size() < 1024);
 }
@@ -416,7 +416,7 @@ void TestAppRegistryStorage::hugeFile_readsDefaultsAndIsKept()
 void TestAppRegistryStorage::failure_storeDirectoryIsAFile()
 {
     QVERIFY(writeAll(m_dir->filePath(QStringLiteral("tavrix")), "not a directory"));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     QCOMPARE(errorOf([&] { store.writeInteger(QStringLiteral("Form1\\A"), 1); }),
              QStringLiteral("Unable to create key 'software\\morvane\\tavrix\\Form1'"));
     QCOMPARE(readAll(m_dir->filePath(QStringLiteral("tavrix"))), QByteArray("not a directory"));
@@ -425,7 +425,7 @@ void TestAppRegistryStorage::failure_storeDirectoryIsAFile()
 void TestAppRegistryStorage::failure_storeFileIsADirectory()
 {
     QVERIFY(QDir().mkpath(m_file));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     QCOMPARE(errorOf([&] { store.writeInteger(QStringLiteral("Form1\\A"), 1); }),
              QStringLiteral("Unable to open key "
                             "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
@@ -445,9 +445,9 @@ void TestAppRegistryStorage::failure_unwritableDirectory()
     QVERIFY(writeAll(m_file, original));
     QFile directory(QFileInfo(m_file).path());
     QVERIFY(directory.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     const QString error = errorOf([&] {
-        TJvAppRegistryStorage::Batch batch(store);
+        RegistryStore::Batch batch(store);
         store.writeInteger(QStringLiteral("Form1\\A"), 2);
         store.writeInteger(QStringLiteral("Form1\\B"), 3);
         batch.commit();
@@ -462,11 +462,11 @@ void TestAppRegistryStorage::failure_unwritableDirectory()
 
 void TestAppRegistryStorage::failure_unrepresentableText()
 {
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     store.writeInteger(QStringLiteral("Form1\\A"), 1);
     const QByteArray before = readAll(m_file);
     QCOMPARE(errorOf([&] {
-                 TJvAppRegistryStorage::Batch batch(store);
+                 RegistryStore::Batch batch(store);
                  store.writeInteger(QStringLiteral("Form1\\A"), 2);
                  store.writeString(QStringLiteral("Form1\\Name"), QStringLiteral("two\nlines"));
                  batch.commit();
@@ -487,4 +487,4 @@ int main(int argc, char **argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_appregistrystorage.moc"
+#include "tst_registrystore.moc"

@@ -19,14 +19,13 @@ class QLockFile;
 // file's lock and re-reads the file, endUpdate() writes it through QSaveFile
 // and releases the lock. A failing write throws TavrixError and leaves the
 // file as it was.
-class TJvAppRegistryStorage
+class RegistryStore
 {
 public:
-    explicit TJvAppRegistryStorage(const QString &root,
-                                   const QString &filePath = defaultFilePath());
-    ~TJvAppRegistryStorage();
-    TJvAppRegistryStorage(const TJvAppRegistryStorage &) = delete;
-    TJvAppRegistryStorage &operator=(const TJvAppRegistryStorage &) = delete;
+    explicit RegistryStore(const QString &root, const QString &filePath = defaultFilePath());
+    ~RegistryStore();
+    RegistryStore(const RegistryStore &) = delete;
+    RegistryStore &operator=(const RegistryStore &) = delete;
 
     // ~/.config/tavrix/user.reg
     static QString defaultFilePath();
@@ -58,14 +57,14 @@ public:
     class Batch
     {
     public:
-        explicit Batch(TJvAppRegistryStorage &storage);
+        explicit Batch(RegistryStore &storage);
         ~Batch();
         Batch(const Batch &) = delete;
         Batch &operator=(const Batch &) = delete;
         void commit();
 
     private:
-        TJvAppRegistryStorage &m_storage;
+        RegistryStore &m_storage;
         bool m_open = true;
     };
 

@@ -1,6 +1,6 @@
-#include "appregistrystorage.h"
-#include "formstorage.h"
+#include "registrystore.h"
 #include "tavrixerror.h"
+#include "windowsettings.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -99,9 +99,9 @@ private Q_SLOTS:
     void saveSettings_throwsWhenTheStoreCannotBeWritten();
 
 private:
-    std::unique_ptr<TJvFormStorage> mainStorage(QWidget *window, TJvAppRegistryStorage &store,
+    std::unique_ptr<WindowSettings> mainStorage(QWidget *window, RegistryStore &store,
                                                 MainValues &values, ScreenFacts screen = fullHd);
-    std::unique_ptr<TJvFormStorage> optionsStorage(QWidget *window, TJvAppRegistryStorage &store,
+    std::unique_ptr<WindowSettings> optionsStorage(QWidget *window, RegistryStore &store,
                                                    OptionsValues &values,
                                                    ScreenFacts screen = fullHd);
     void storeFile(const QByteArray &sections);
@@ -119,12 +119,12 @@ void TestFormStorage::init()
     m_reports.clear();
 }
 
-std::unique_ptr<TJvFormStorage> TestFormStorage::mainStorage(QWidget *window,
-                                                             TJvAppRegistryStorage &store,
+std::unique_ptr<WindowSettings> TestFormStorage::mainStorage(QWidget *window, RegistryStore &store,
                                                              MainValues &values, ScreenFacts screen)
 {
-    auto storage = std::make_unique<TJvFormStorage>(
-        window, QStringLiteral("Form1"), store, TJvFormStorage::fpSize | TJvFormStorage::fpLocation,
+    auto storage = std::make_unique<WindowSettings>(
+        window, QStringLiteral("Form1"), store,
+        WindowSettings::RememberSize | WindowSettings::RememberPosition,
         [this](const std::exception &error) { m_reports.append(errorText(error)); },
         [screen] { return screen; });
     storage->addFont(
@@ -139,14 +139,15 @@ std::unique_ptr<TJvFormStorage> TestFormStorage::mainStorage(QWidget *window,
     return storage;
 }
 
-std::unique_ptr<TJvFormStorage> TestFormStorage::optionsStorage(QWidget *window,
-                                                                TJvAppRegistryStorage &store,
+std::unique_ptr<WindowSettings> TestFormStorage::optionsStorage(QWidget *window,
+                                                                RegistryStore &store,
                                                                 OptionsValues &values,
                                                                 ScreenFacts screen)
 {
-    auto storage = std::make_unique<TJvFormStorage>(
+    auto storage = std::make_unique<WindowSettings>(
         window, QStringLiteral("Form4"), store,
-        TJvFormStorage::fpState | TJvFormStorage::fpSize | TJvFormStorage::fpLocation,
+        WindowSettings::RememberState | WindowSettings::RememberSize |
+            WindowSettings::RememberPosition,
         [this](const std::exception &error) { m_reports.append(errorText(error)); },
         [screen] { return screen; });
     // Radio groups take -1 (nothing chosen) to 1.
@@ -169,8 +170,8 @@ void TestFormStorage::storeFile(const QByteArray &sections)
 
 void TestFormStorage::save_writesSectionLayout()
 {
-    TJvAppRegistryStorage mainStore(mainRoot, m_file);
-    TJvAppRegistryStorage optionsStore(optionsRoot, m_file);
+    RegistryStore mainStore(mainRoot, m_file);
+    RegistryStore optionsStore(optionsRoot, m_file);
     MainValues main;
     OptionsValues options;
     QWidget form1;
@@ -180,8 +181,8 @@ void TestFormStorage::save_writesSectionLayout()
     const auto mainSettings = mainStorage(&form1, mainStore, main);
     const auto optionsSettings = optionsStorage(&form4, optionsStore, options);
 
-    mainSettings->SaveSettings();
-    optionsSettings->SaveSettings();
+    mainSettings->save();
+    optionsSettings->save();
     QVERIFY(mainSettings->saved());
     const QByteArray expected = withCrLf(R"reg(Windows Registry Editor Version 5.00
 
@@ -231,11 +232,11 @@ void TestFormStorage::save_keepsUnknownValues()
 {
     storeFile(section("Form4", "\"FormVersion\"=dword:00000000\n\"Extra\"=\"mine\"") +
               section("Form4\\Queue", "\"Last\"=hex:00,01") + section("Other", "@=\"x\""));
-    TJvAppRegistryStorage store(optionsRoot, m_file);
+    RegistryStore store(optionsRoot, m_file);
     OptionsValues values;
     values.location = 1;
     QWidget window;
-    optionsStorage(&window, store, values)->SaveSettings();
+    optionsStorage(&window, store, values)->save();
 
     const QByteArray text = readAll(m_file);
     QVERIFY(text.contains("\"Extra\"=\"mine\"\r\n"));
@@ -247,13 +248,13 @@ void TestFormStorage::save_keepsUnknownValues()
 
 void TestFormStorage::restore_emptyStoreKeepsDesignedValues()
 {
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     QWidget window;
     window.setGeometry(0, 0, 1920, 250);
     int fontSets = 0;
-    TJvFormStorage storage(&window, QStringLiteral("Form1"), store,
-                           TJvFormStorage::fpSize | TJvFormStorage::fpLocation, {},
+    WindowSettings storage(&window, QStringLiteral("Form1"), store,
+                           WindowSettings::RememberSize | WindowSettings::RememberPosition, {},
                            [] { return fullHd; });
     storage.addFont(
         QStringLiteral("FontDialog1_Font"), [&] { return values.font; },
@@ -262,7 +263,7 @@ void TestFormStorage::restore_emptyStoreKeepsDesignedValues()
         QStringLiteral("speedmod_Value"), [] { return 1; },
         [&](int v) { values.speedmod = v + 100; });
 
-    storage.RestoreSettings();
+    storage.restore();
     QVERIFY(storage.restored());
     QVERIFY(!storage.placementApplied());
     QCOMPARE(fontSets, 0);
@@ -333,13 +334,13 @@ void TestFormStorage::restore_placement()
     QFETCH(QRect, frame);
 
     storeFile(section("Form1", lines));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     QWidget window;
     window.setGeometry(5, 6, 300, 200);
     const auto storage = mainStorage(&window, store, values,
                                      {screenSize.width(), screenSize.height(), pixelsPerInch});
-    storage->RestoreSettings();
+    storage->restore();
     QCOMPARE(storage->placementApplied(), applied);
     QCOMPARE(window.frameGeometry(), frame);
     QVERIFY(!window.isVisible());
@@ -353,12 +354,12 @@ void TestFormStorage::restore_otherDensityStillRestoresProperties()
                          "\"speedmod_Value\"=dword:00000005\n"
                          "\"Timer1_Interval\"=dword:00000032") +
         section("Form1\\FontDialog1_Font", "\"Name\"=\"Courier New\"\n\"Size\"=dword:0000000c"));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     QWidget window;
     window.setGeometry(0, 0, 1920, 250);
     const auto storage = mainStorage(&window, store, values);
-    storage->RestoreSettings();
+    storage->restore();
 
     QVERIFY(!storage->placementApplied());
     QCOMPARE(window.frameGeometry(), QRect(0, 0, 1920, 250));
@@ -374,19 +375,19 @@ void TestFormStorage::restore_negativeVersionAppliesNothingAndSaveWritesZero()
                                "\"NormPos\"=\"10,20,510,320\"\n"
                                "\"speedmod_Value\"=dword:00000005") +
               section("Form1\\FontDialog1_Font", "\"Name\"=\"Courier New\""));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     QWidget window;
     window.setGeometry(0, 0, 1920, 250);
     const auto storage = mainStorage(&window, store, values);
-    storage->RestoreSettings();
+    storage->restore();
 
     QVERIFY(storage->restored());
     QCOMPARE(window.frameGeometry(), QRect(0, 0, 1920, 250));
     QCOMPARE(values.speedmod, 1);
     QCOMPARE(values.font.Name, QStringLiteral("Arial"));
 
-    storage->SaveSettings();
+    storage->save();
     QCOMPARE(store.readInteger(QStringLiteral("Form1\\FormVersion"), -1), 0);
     QCOMPARE(store.readString(QStringLiteral("Form1\\FontDialog1_Font\\Name"), QString()),
              QStringLiteral("Arial"));
@@ -425,38 +426,38 @@ void TestFormStorage::restore_integerProperty()
     QWidget window;
     if (options) {
         storeFile(section("Form4", "\"allcaps_ItemIndex\"=" + data));
-        TJvAppRegistryStorage store(optionsRoot, m_file);
+        RegistryStore store(optionsRoot, m_file);
         OptionsValues values;
         values.allcaps = initial;
         values.location = 1;
         const auto storage = optionsStorage(&window, store, values);
-        storage->RestoreSettings();
+        storage->restore();
         QCOMPARE(values.allcaps, expected);
         QCOMPARE(values.location, 1);
-        storage->SaveSettings();
+        storage->save();
     } else {
         storeFile(section("Form1", "\"speedmod_Value\"=" + data));
-        TJvAppRegistryStorage store(mainRoot, m_file);
+        RegistryStore store(mainRoot, m_file);
         MainValues values;
         values.speedmod = initial;
         const auto storage = mainStorage(&window, store, values);
-        storage->RestoreSettings();
+        storage->restore();
         QCOMPARE(values.speedmod, expected);
         QCOMPARE(values.interval, 300);
-        storage->SaveSettings();
+        storage->save();
     }
 }
 
 void TestFormStorage::restore_fontStyleKeyWithOnlyBoldYes()
 {
     storeFile(section("Form1\\FontDialog1_Font\\Style", "\"fsBold\"=\"yes\""));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     values.font.Italic = true;
     values.font.Underline = true;
     QWidget window;
     const auto storage = mainStorage(&window, store, values);
-    storage->RestoreSettings();
+    storage->restore();
 
     FontRecord expected;
     expected.Bold = true;
@@ -467,11 +468,12 @@ void TestFormStorage::restore_failingPropertySkipsOnlyItself()
 {
     storeFile(section("Form1", "\"First\"=dword:00000001\n\"Second\"=dword:00000002") +
               section("Form1\\Font", "\"Name\"=\"Courier New\""));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     QWidget window;
     int second = 0;
     FontRecord font;
-    TJvFormStorage storage(&window, QStringLiteral("Form1"), store, TJvFormStorage::fpSize, {});
+    WindowSettings storage(&window, QStringLiteral("Form1"), store, WindowSettings::RememberSize,
+                           {});
     storage.addInteger(
         QStringLiteral("First"), [] { return 0; },
         [](int) { throw TavrixError(QStringLiteral("no")); });
@@ -479,12 +481,12 @@ void TestFormStorage::restore_failingPropertySkipsOnlyItself()
         QStringLiteral("Font"), [&] { return font; }, [&](const FontRecord &f) { font = f; });
     storage.addInteger(
         QStringLiteral("Second"), [&] { return second; }, [&](int v) { second = v; });
-    storage.RestoreSettings();
+    storage.restore();
 
     QVERIFY(storage.restored());
     QCOMPARE(font.Name, QStringLiteral("Courier New"));
     QCOMPARE(second, 2);
-    storage.SaveSettings();
+    storage.save();
 }
 
 void TestFormStorage::restore_showCmd_data()
@@ -518,12 +520,12 @@ void TestFormStorage::restore_showCmd()
     QFETCH(Qt::WindowStates, state);
 
     storeFile(section("Form4", lines));
-    TJvAppRegistryStorage store(optionsRoot, m_file);
+    RegistryStore store(optionsRoot, m_file);
     OptionsValues values;
     QWidget window;
     window.setWindowState(Qt::WindowMaximized); // a restore also takes a state away
     const auto storage = optionsStorage(&window, store, values);
-    storage->RestoreSettings();
+    storage->restore();
     QCOMPARE(window.windowState(), state);
     QVERIFY(!window.isVisible());
 }
@@ -549,7 +551,7 @@ void TestFormStorage::roundTrip_placement()
     QFETCH(int, showCmd);
     QFETCH(int, flags);
 
-    TJvAppRegistryStorage store(optionsRoot, m_file);
+    RegistryStore store(optionsRoot, m_file);
     OptionsValues values;
     QRect normalFrame;
     {
@@ -565,7 +567,7 @@ void TestFormStorage::roundTrip_placement()
         if (state.testFlag(Qt::WindowMinimized))
             first.showMinimized();
         QTRY_COMPARE(first.windowState(), state);
-        optionsStorage(&first, store, values)->SaveSettings();
+        optionsStorage(&first, store, values)->save();
     }
     QCOMPARE(store.readInteger(QStringLiteral("Form4\\ShowCmd"), -1), showCmd);
     QCOMPARE(store.readInteger(QStringLiteral("Form4\\Flags"), -1), flags);
@@ -573,7 +575,7 @@ void TestFormStorage::roundTrip_placement()
     QWidget second;
     second.setGeometry(10, 10, 200, 100);
     const auto storage = optionsStorage(&second, store, values);
-    storage->RestoreSettings();
+    storage->restore();
     QVERIFY(storage->placementApplied());
     QCOMPARE(second.windowState(), state);
     if (!shown) {
@@ -589,14 +591,14 @@ void TestFormStorage::roundTrip_placement()
 void TestFormStorage::roundTrip_beforeTheFrameIsKnownKeepsOuterSize()
 {
     // Restored before its first show, a window has no frame yet to subtract.
-    TJvAppRegistryStorage store(optionsRoot, m_file);
+    RegistryStore store(optionsRoot, m_file);
     OptionsValues values;
     QRect saved;
     for (int run = 0; run < 3; ++run) {
         QWidget window;
         window.setGeometry(10, 10, 200, 100);
         const auto storage = optionsStorage(&window, store, values);
-        storage->RestoreSettings();
+        storage->restore();
         if (run == 0)
             window.setGeometry(150, 90, 300, 200);
         window.show();
@@ -604,7 +606,7 @@ void TestFormStorage::roundTrip_beforeTheFrameIsKnownKeepsOuterSize()
         if (run == 0)
             saved = window.frameGeometry();
         QTRY_COMPARE(window.frameGeometry(), saved);
-        storage->SaveSettings();
+        storage->save();
     }
     QVERIFY(saved.width() > 300); // the platform did give the window a frame
 }
@@ -612,11 +614,11 @@ void TestFormStorage::roundTrip_beforeTheFrameIsKnownKeepsOuterSize()
 void TestFormStorage::roundTrip_resizeAfterRestoreWins()
 {
     storeFile(section("Form4", "\"NormPos\"=\"100,100,500,400\""));
-    TJvAppRegistryStorage store(optionsRoot, m_file);
+    RegistryStore store(optionsRoot, m_file);
     OptionsValues values;
     QWidget window;
     const auto storage = optionsStorage(&window, store, values);
-    storage->RestoreSettings();
+    storage->restore();
     window.resize(640, 120);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -626,7 +628,7 @@ void TestFormStorage::roundTrip_resizeAfterRestoreWins()
 void TestFormStorage::show_restoresWhenNotYetRestored()
 {
     storeFile(section("Form1", "\"speedmod_Value\"=dword:00000006"));
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     QWidget window;
     const auto storage = mainStorage(&window, store, values);
@@ -651,12 +653,12 @@ void TestFormStorage::close_savesOnlyWhenGranted()
 {
     QFETCH(bool, refuse);
 
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     ClosingWindow window;
     window.refuse = refuse;
     const auto storage = mainStorage(&window, store, values);
-    storage->RestoreSettings();
+    storage->restore();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     values.speedmod = 8;
@@ -686,16 +688,16 @@ void TestFormStorage::destruction_savesUnlessSavedSinceRestore()
     QFETCH(bool, save);
     QFETCH(int, stored);
 
-    TJvAppRegistryStorage store(optionsRoot, m_file);
+    RegistryStore store(optionsRoot, m_file);
     OptionsValues values;
     {
         QWidget window;
         values.location = 3;
         const auto storage = optionsStorage(&window, store, values);
         if (restore)
-            storage->RestoreSettings();
+            storage->restore();
         if (save)
-            storage->SaveSettings();
+            storage->save();
         values.location = 9; // the getter still works while the window goes
     }
     QCOMPARE(store.readInteger(QStringLiteral("Form4\\mainformlocation_ItemIndex"), -1), stored);
@@ -704,14 +706,14 @@ void TestFormStorage::destruction_savesUnlessSavedSinceRestore()
 void TestFormStorage::ownSaves_reportErrorsAndTheCloseGoesOn()
 {
     QVERIFY(QDir().mkpath(m_file)); // the store file cannot be written
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     const QString message = QStringLiteral(
         "Unable to open key \"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write");
     {
         QWidget window;
         const auto storage = mainStorage(&window, store, values);
-        storage->RestoreSettings();
+        storage->restore();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.close());
@@ -727,14 +729,14 @@ void TestFormStorage::saveSettings_throwsWhenTheStoreCannotBeWritten()
     QFile blocker(m_dir->filePath(QStringLiteral("tavrix")));
     QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the directory should be
     blocker.close();
-    TJvAppRegistryStorage store(mainRoot, m_file);
+    RegistryStore store(mainRoot, m_file);
     MainValues values;
     QWidget window;
     const auto storage = mainStorage(&window, store, values);
-    storage->RestoreSettings();
+    storage->restore();
     QString error;
     try {
-        storage->SaveSettings();
+        storage->save();
     } catch (const TavrixError &e) {
         error = e.message();
     }
@@ -744,4 +746,4 @@ void TestFormStorage::saveSettings_throwsWhenTheStoreCannotBeWritten()
 }
 
 QTEST_MAIN(TestFormStorage)
-#include "tst_formstorage.moc"
+#include "tst_windowsettings.moc"

@@ -3,7 +3,7 @@
 #include <QString>
 
 // Every text the operator sees, in one place. Several carry meaningful blanks.
-namespace resourceunit {
+namespace texts {
 
 // Main window
 inline const QString rsAppTitle = QStringLiteral("Tavrix2 Home");
@@ -115,4 +115,4 @@ inline const QString rsInvalidProperty = QStringLiteral("Invalid property elemen
 inline const QString rsPageCannotBeShown = QStringLiteral("This page cannot be shown");
 inline const QString rsAddressNotSupported = QStringLiteral("The address is not supported.");
 
-} // namespace resourceunit
+} // namespace texts

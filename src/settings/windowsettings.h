@@ -15,7 +15,7 @@
 #include <optional>
 
 class QWidget;
-class TJvAppRegistryStorage;
+class RegistryStore;
 
 // The primary screen as the window settings see it.
 struct ScreenFacts
@@ -33,7 +33,7 @@ struct ScreenFacts
 // minimized or maximized positions, so "MinMaxPos" is always "-1,-1,-1,-1"
 // (none set); on restore it only counts as stored placement data.
 //
-// Besides RestoreSettings() and SaveSettings(), the component restores when
+// Besides restore() and save(), the component restores when
 // the window is shown unrestored, saves when a close of the window is granted
 // (after the window's own close handler, which sees the close first), and
 // saves on destruction unless it saved since it last restored. Errors of these
@@ -41,27 +41,27 @@ struct ScreenFacts
 //
 // The window owns the component and declares it after everything that the
 // property getters use: its destructor still reads them.
-class TJvFormStorage final : public QObject
+class WindowSettings final : public QObject
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TJvFormStorage)
+    Q_DISABLE_COPY_MOVE(WindowSettings)
 
 public:
     enum PlacementOption
     {
-        fpState = 0x1,
-        fpSize = 0x2,
-        fpLocation = 0x4
+        RememberState = 0x1,
+        RememberSize = 0x2,
+        RememberPosition = 0x4
     };
     Q_DECLARE_FLAGS(PlacementOptions, PlacementOption)
     using ErrorReport = std::function<void(const std::exception &)>;
     using ScreenProvider = std::function<ScreenFacts()>;
 
     // `windowName` names the section ("Form1"); `store` must outlive the component.
-    TJvFormStorage(QWidget *window, const QString &windowName, TJvAppRegistryStorage &store,
+    WindowSettings(QWidget *window, const QString &windowName, RegistryStore &store,
                    PlacementOptions options, ErrorReport reportError,
                    ScreenProvider screen = primaryScreenFacts);
-    ~TJvFormStorage() override;
+    ~WindowSettings() override;
 
     // The primary screen's size and logical density, rounded.
     static ScreenFacts primaryScreenFacts();
@@ -75,9 +75,9 @@ public:
     void addFont(const QString &keyName, std::function<FontRecord()> get,
                  std::function<void(const FontRecord &)> set);
 
-    void RestoreSettings();
+    void restore();
     // Throws TavrixError when the store cannot be written; nothing is written then.
-    void SaveSettings();
+    void save();
 
     bool restored() const { return m_restored; }
     bool saved() const { return m_saved; }
@@ -109,7 +109,7 @@ private:
     QPointer<QWidget> m_window;
     QString m_windowName;
     QString m_section = QStringLiteral("%FORM_NAME%\\");
-    TJvAppRegistryStorage &m_store;
+    RegistryStore &m_store;
     PlacementOptions m_options;
     ErrorReport m_reportError;
     ScreenProvider m_screen;
@@ -121,4 +121,4 @@ private:
     std::optional<QSize> m_pendingFrameSize;
 };
 
-Q_DECLARE_OPERATORS_FOR_FLAGS(TJvFormStorage::PlacementOptions)
+Q_DECLARE_OPERATORS_FOR_FLAGS(WindowSettings::PlacementOptions)

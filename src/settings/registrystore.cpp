@@ -1,6 +1,6 @@
-#include "appregistrystorage.h"
+#include "registrystore.h"
 
-#include "resourceunit.h"
+#include "texts.h"
 
 #include "tavrixerror.h"
 
@@ -43,27 +43,27 @@ std::optional<RegFile> load(const QString &path)
 
 } // namespace
 
-TJvAppRegistryStorage::TJvAppRegistryStorage(const QString &root, const QString &filePath)
+RegistryStore::RegistryStore(const QString &root, const QString &filePath)
     : m_root(root), m_filePath(filePath)
 {}
 
-TJvAppRegistryStorage::~TJvAppRegistryStorage()
+RegistryStore::~RegistryStore()
 {
     release();
 }
 
-QString TJvAppRegistryStorage::defaultFilePath()
+QString RegistryStore::defaultFilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/tavrix/user.reg");
 }
 
-QString TJvAppRegistryStorage::damagedCopyPath(const QString &filePath)
+QString RegistryStore::damagedCopyPath(const QString &filePath)
 {
     return filePath + QStringLiteral(".bad");
 }
 
-TJvAppRegistryStorage::Location TJvAppRegistryStorage::locate(const QString &path) const
+RegistryStore::Location RegistryStore::locate(const QString &path) const
 {
     QStringList parts;
     for (QStringView part : QStringView(m_root).tokenize(u'\\', Qt::SkipEmptyParts))
@@ -77,7 +77,7 @@ TJvAppRegistryStorage::Location TJvAppRegistryStorage::locate(const QString &pat
     return location;
 }
 
-template <typename Read> auto TJvAppRegistryStorage::reading(Read read) const
+template <typename Read> auto RegistryStore::reading(Read read) const
 {
     if (!m_document)
         m_document = load(m_filePath).value_or(RegFile());
@@ -89,7 +89,7 @@ template <typename Read> auto TJvAppRegistryStorage::reading(Read read) const
     return read(*m_document);
 }
 
-bool TJvAppRegistryStorage::valueExists(const QString &path) const
+bool RegistryStore::valueExists(const QString &path) const
 {
     const Location at = locate(path);
     return reading([&](const RegFile &file) {
@@ -97,14 +97,14 @@ bool TJvAppRegistryStorage::valueExists(const QString &path) const
     });
 }
 
-bool TJvAppRegistryStorage::keyExists(const QString &path) const
+bool RegistryStore::keyExists(const QString &path) const
 {
     const Location at = locate(path);
     const QString key = at.key.isEmpty() ? at.name : at.key + u'\\' + at.name;
     return reading([&](const RegFile &file) { return file.hasKey(fullKey(key)); });
 }
 
-int TJvAppRegistryStorage::readInteger(const QString &path, int defaultValue) const
+int RegistryStore::readInteger(const QString &path, int defaultValue) const
 {
     const Location at = locate(path);
     return reading([&](const RegFile &file) {
@@ -121,7 +121,7 @@ int TJvAppRegistryStorage::readInteger(const QString &path, int defaultValue) co
     });
 }
 
-QString TJvAppRegistryStorage::readString(const QString &path, const QString &defaultValue) const
+QString RegistryStore::readString(const QString &path, const QString &defaultValue) const
 {
     const Location at = locate(path);
     return reading([&](const RegFile &file) {
@@ -129,21 +129,20 @@ QString TJvAppRegistryStorage::readString(const QString &path, const QString &de
     });
 }
 
-void TJvAppRegistryStorage::writeInteger(const QString &path, int value)
+void RegistryStore::writeInteger(const QString &path, int value)
 {
     const Location at = locate(path);
     write(at,
           [&](RegFile &file) { return file.setDword(fullKey(at.key), at.name, quint32(value)); });
 }
 
-void TJvAppRegistryStorage::writeString(const QString &path, const QString &value)
+void RegistryStore::writeString(const QString &path, const QString &value)
 {
     const Location at = locate(path);
     write(at, [&](RegFile &file) { return file.setString(fullKey(at.key), at.name, value); });
 }
 
-void TJvAppRegistryStorage::write(const Location &location,
-                                  const std::function<bool(RegFile &)> &change)
+void RegistryStore::write(const Location &location, const std::function<bool(RegFile &)> &change)
 {
     Batch batch(*this);
     RegFile &file = documentForWrite(location.key);
@@ -154,12 +153,12 @@ void TJvAppRegistryStorage::write(const Location &location,
     batch.commit();
 }
 
-RegFile &TJvAppRegistryStorage::documentForWrite(const QString &key)
+RegFile &RegistryStore::documentForWrite(const QString &key)
 {
     if (m_lock)
         return *m_document;
     if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath()))
-        throw TavrixError(resourceunit::rsUnableToCreateKey.arg(key));
+        throw TavrixError(texts::rsUnableToCreateKey.arg(key));
     auto lock = std::make_unique<QLockFile>(m_filePath + QStringLiteral(".lock"));
     if (!lock->tryLock(lockWaitMs))
         failOpen(key);
@@ -173,12 +172,12 @@ RegFile &TJvAppRegistryStorage::documentForWrite(const QString &key)
     return *m_document;
 }
 
-void TJvAppRegistryStorage::beginUpdate()
+void RegistryStore::beginUpdate()
 {
     ++m_depth;
 }
 
-void TJvAppRegistryStorage::endUpdate()
+void RegistryStore::endUpdate()
 {
     if (m_depth == 0 || --m_depth > 0)
         return;
@@ -187,14 +186,14 @@ void TJvAppRegistryStorage::endUpdate()
         commit();
 }
 
-void TJvAppRegistryStorage::cancelUpdate()
+void RegistryStore::cancelUpdate()
 {
     if (m_depth == 0 || --m_depth > 0)
         return;
     release();
 }
 
-void TJvAppRegistryStorage::commit()
+void RegistryStore::commit()
 {
     if (m_document->damaged() && QFileInfo::exists(m_filePath)) {
         const QString copy = damagedCopyPath(m_filePath);
@@ -208,7 +207,7 @@ void TJvAppRegistryStorage::commit()
         failOpen(m_batchKey);
 }
 
-void TJvAppRegistryStorage::release()
+void RegistryStore::release()
 {
     m_document.reset();
     m_lock.reset();
@@ -216,23 +215,23 @@ void TJvAppRegistryStorage::release()
     m_dirty = false;
 }
 
-void TJvAppRegistryStorage::failOpen(const QString &key) const
+void RegistryStore::failOpen(const QString &key) const
 {
-    throw TavrixError(resourceunit::rsUnableToOpenKeyForWrite.arg(fullKey(key)));
+    throw TavrixError(texts::rsUnableToOpenKeyForWrite.arg(fullKey(key)));
 }
 
-TJvAppRegistryStorage::Batch::Batch(TJvAppRegistryStorage &storage) : m_storage(storage)
+RegistryStore::Batch::Batch(RegistryStore &storage) : m_storage(storage)
 {
     m_storage.beginUpdate();
 }
 
-TJvAppRegistryStorage::Batch::~Batch()
+RegistryStore::Batch::~Batch()
 {
     if (m_open)
         m_storage.cancelUpdate();
 }
 
-void TJvAppRegistryStorage::Batch::commit()
+void RegistryStore::Batch::commit()
 {
     m_open = false;
     m_storage.endUpdate();

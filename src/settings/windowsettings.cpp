@@ -1,6 +1,6 @@
-#include "formstorage.h"
+#include "windowsettings.h"
 
-#include "appregistrystorage.h"
+#include "registrystore.h"
 #include "storedfont.h"
 
 #include <QCloseEvent>
@@ -40,22 +40,22 @@ QList<std::optional<int>> positionFields(QStringView text)
 
 } // namespace
 
-TJvFormStorage::TJvFormStorage(QWidget *window, const QString &windowName,
-                               TJvAppRegistryStorage &store, PlacementOptions options,
-                               ErrorReport reportError, ScreenProvider screen)
+WindowSettings::WindowSettings(QWidget *window, const QString &windowName, RegistryStore &store,
+                               PlacementOptions options, ErrorReport reportError,
+                               ScreenProvider screen)
     : m_window(window), m_windowName(windowName), m_store(store), m_options(options),
       m_reportError(std::move(reportError)), m_screen(std::move(screen))
 {
     m_window->installEventFilter(this);
 }
 
-TJvFormStorage::~TJvFormStorage()
+WindowSettings::~WindowSettings()
 {
     if (m_window && !m_saved)
         saveReportingErrors();
 }
 
-ScreenFacts TJvFormStorage::primaryScreenFacts()
+ScreenFacts WindowSettings::primaryScreenFacts()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -63,7 +63,7 @@ ScreenFacts TJvFormStorage::primaryScreenFacts()
     return {screen->size().width(), screen->size().height(), qRound(screen->logicalDotsPerInch())};
 }
 
-void TJvFormStorage::addInteger(const QString &valueName, std::function<int()> get,
+void WindowSettings::addInteger(const QString &valueName, std::function<int()> get,
                                 std::function<void(int)> set)
 {
     m_properties.append({valueName,
@@ -76,7 +76,7 @@ void TJvFormStorage::addInteger(const QString &valueName, std::function<int()> g
                          }});
 }
 
-void TJvFormStorage::addFont(const QString &keyName, std::function<FontRecord()> get,
+void WindowSettings::addFont(const QString &keyName, std::function<FontRecord()> get,
                              std::function<void(const FontRecord &)> set)
 {
     m_properties.append({keyName,
@@ -96,28 +96,28 @@ void TJvFormStorage::addFont(const QString &keyName, std::function<FontRecord()>
                          }});
 }
 
-QString TJvFormStorage::path(const QString &valueName) const
+QString WindowSettings::path(const QString &valueName) const
 {
     return m_section + u'\\' + valueName;
 }
 
-void TJvFormStorage::resolveSection()
+void WindowSettings::resolveSection()
 {
     m_section.replace(QStringLiteral("%FORM_NAME%"), m_windowName);
 }
 
-void TJvFormStorage::RestoreSettings()
+void WindowSettings::restore()
 {
     resolveSection();
     m_saved = false;
     m_placementApplied = false;
     m_pendingFrameSize.reset();
     const ScreenFacts screen = m_screen();
-    TJvAppRegistryStorage::Batch oneRead(m_store);
+    RegistryStore::Batch oneRead(m_store);
     if (m_store.readInteger(path(QStringLiteral("FormVersion")), 0) >= formVersion) {
         const int flags = m_store.readInteger(path(QStringLiteral("Flags")), placementFlags());
         restorePlacement(screen);
-        if (m_options.testFlag(fpState))
+        if (m_options.testFlag(RememberState))
             restoreShowState(flags);
         for (const StoredProperty &property : std::as_const(m_properties)) {
             try {
@@ -130,7 +130,7 @@ void TJvFormStorage::RestoreSettings()
     m_restored = true;
 }
 
-void TJvFormStorage::restorePlacement(const ScreenFacts &screen)
+void WindowSettings::restorePlacement(const ScreenFacts &screen)
 {
     const QString suffix = screenSuffix(screen);
     const auto positionText = [&](const QString &name) {
@@ -173,22 +173,22 @@ void TJvFormStorage::restorePlacement(const ScreenFacts &screen)
     applyFrame(QRect(QPoint(int(left), int(top)), QSize(int(right - left), int(bottom - top))));
 }
 
-void TJvFormStorage::applyFrame(const QRect &frame)
+void WindowSettings::applyFrame(const QRect &frame)
 {
     const QRect outer = m_window->frameGeometry();
     const QSize margins = outer.size() - m_window->geometry().size();
     // move() places the frame, also before the window has one; resize() sizes the inside.
-    if (m_options.testFlag(fpLocation))
+    if (m_options.testFlag(RememberPosition))
         m_window->move(frame.topLeft());
     const bool resizable = m_window->minimumSize() != m_window->maximumSize();
-    if (!m_options.testFlag(fpSize) || !resizable)
+    if (!m_options.testFlag(RememberSize) || !resizable)
         return;
     m_window->resize(frame.size() - margins);
     if (margins.isNull() && !m_window->isVisible())
         m_pendingFrameSize = frame.size();
 }
 
-void TJvFormStorage::fitPendingFrame(bool resized)
+void WindowSettings::fitPendingFrame(bool resized)
 {
     // A maximized or minimized window shows its normal size only once it is back to normal.
     constexpr Qt::WindowStates notNormal =
@@ -207,7 +207,7 @@ void TJvFormStorage::fitPendingFrame(bool resized)
     }
 }
 
-void TJvFormStorage::restoreShowState(int flags)
+void WindowSettings::restoreShowState(int flags)
 {
     Qt::WindowStates state = m_window->windowState() &
                              ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
@@ -229,7 +229,7 @@ void TJvFormStorage::restoreShowState(int flags)
     m_window->setWindowState(state);
 }
 
-QRect TJvFormStorage::normalFrame() const
+QRect WindowSettings::normalFrame() const
 {
     const QRect frame = m_window->frameGeometry();
     if (!(m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
@@ -242,7 +242,7 @@ QRect TJvFormStorage::normalFrame() const
                            frame.right() - inner.right(), frame.bottom() - inner.bottom());
 }
 
-int TJvFormStorage::showCmd() const
+int WindowSettings::showCmd() const
 {
     if (m_window->isMinimized())
         return 2;
@@ -251,7 +251,7 @@ int TJvFormStorage::showCmd() const
     return 1;
 }
 
-int TJvFormStorage::placementFlags() const
+int WindowSettings::placementFlags() const
 {
     const Qt::WindowStates state = m_window->windowState();
     return state.testFlag(Qt::WindowMinimized) && state.testFlag(Qt::WindowMaximized)
@@ -259,7 +259,7 @@ int TJvFormStorage::placementFlags() const
                : 0;
 }
 
-void TJvFormStorage::SaveSettings()
+void WindowSettings::save()
 {
     resolveSection();
     const ScreenFacts screen = m_screen();
@@ -271,9 +271,9 @@ void TJvFormStorage::SaveSettings()
                                .arg(frame.left() + frame.width())
                                .arg(frame.top() + frame.height());
 
-    TJvAppRegistryStorage::Batch batch(m_store);
+    RegistryStore::Batch batch(m_store);
     m_store.writeInteger(path(QStringLiteral("FormVersion")), formVersion);
-    if (m_options.testFlag(fpState))
+    if (m_options.testFlag(RememberState))
         m_store.writeInteger(path(QStringLiteral("ShowCmd")), showCmd());
     m_store.writeInteger(path(QStringLiteral("Flags")), placementFlags());
     m_store.writeInteger(path(QStringLiteral("PixelsPerInch")), screen.pixelsPerInch);
@@ -287,11 +287,11 @@ void TJvFormStorage::SaveSettings()
     m_saved = true;
 }
 
-void TJvFormStorage::saveReportingErrors() noexcept
+void WindowSettings::saveReportingErrors() noexcept
 {
     try {
         try {
-            SaveSettings();
+            save();
         } catch (const std::exception &error) {
             if (m_reportError)
                 m_reportError(error);
@@ -301,14 +301,14 @@ void TJvFormStorage::saveReportingErrors() noexcept
     }
 }
 
-bool TJvFormStorage::eventFilter(QObject *watched, QEvent *event)
+bool WindowSettings::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_window)
         return false;
     switch (event->type()) {
     case QEvent::Show:
         if (!m_restored)
-            RestoreSettings();
+            restore();
         fitPendingFrame(false);
         break;
     case QEvent::Move:
