@@ -6,7 +6,7 @@
 #include "fontrecord.h"
 #include "htmlview.h"
 #include "startup.h"
-#include "unit1.h"
+#include "prompterwindow.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,7 @@
 #include "htmlview.h"
 #include "prompttimer.h"
 #include "startup.h"
-#include "unit1.h"
+#include "prompterwindow.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 
 #include "fakedialogs.h"
 #include "htmlview.h"
+#include "prompterwindow.h"
 #include "startup.h"
-#include "unit1.h"
 
 #include <QFile>
 #include <QSignalSpy>

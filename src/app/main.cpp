@@ -1,9 +1,9 @@
 #include "application.h"
 #include "artwork.h"
 #include "dialogs.h"
+#include "prompterwindow.h"
 #include "startup.h"
 #include "texts.h"
-#include "unit1.h"
 
 int main(int argc, char **argv)
 {

@@ -1,9 +1,9 @@
 #include "prompterfixture.h"
 
+#include "optionsdialog.h"
 #include "prompttimer.h"
 #include "radiogroup.h"
 #include "registrystore.h"
-#include "unit4.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "application.h"
 #include "fakedialogs.h"
+#include "prompterwindow.h"
 #include "startup.h"
 #include "tavrixerror.h"
 #include "texts.h"
-#include "unit1.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

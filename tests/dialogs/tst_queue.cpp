@@ -1,10 +1,10 @@
 #include "prompterfixture.h"
 
+#include "optionsdialog.h"
 #include "prompttimer.h"
 #include "queuefile.h"
 #include "radiogroup.h"
 #include "registrystore.h"
-#include "unit4.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // Opening scripts, the options and queue window's result, and queue stepping.
-#include "unit1.h"
+#include "prompterwindow.h"
 
 #include "htmlview.h"
+#include "optionsdialog.h"
 #include "radiogroup.h"
 #include "scriptreader.h"
 #include "texts.h"
-#include "unit4.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,5 +1,5 @@
 // The scroll engine and the running time readout of the main window.
-#include "unit1.h"
+#include "prompterwindow.h"
 
 #include "htmlview.h"
 #include "prompttimer.h"

@@ -1,4 +1,4 @@
-#include "unit4.h"
+#include "optionsdialog.h"
 
 #include "application.h"
 #include "artwork.h"

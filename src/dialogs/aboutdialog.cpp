@@ -1,4 +1,4 @@
-#include "unit5.h"
+#include "aboutdialog.h"
 
 #include "texts.h"
 

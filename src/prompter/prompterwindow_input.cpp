@@ -1,5 +1,5 @@
 // Letter keys and mouse presses on the page.
-#include "unit1.h"
+#include "prompterwindow.h"
 
 #include "htmlview.h"
 #include "prompttimer.h"

@@ -1,4 +1,4 @@
-#include "placement.h"
+#include "docking.h"
 
 TaskBar taskBarFromScreen(const QRect &geometry, const QRect &available)
 {

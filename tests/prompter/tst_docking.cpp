@@ -1,4 +1,4 @@
-#include "placement.h"
+#include "docking.h"
 
 #include <QTest>
 
@@ -93,4 +93,4 @@ private Q_SLOTS:
 };
 
 QTEST_APPLESS_MAIN(PlacementTest)
-#include "tst_placement.moc"
+#include "tst_docking.moc"

@@ -1,13 +1,13 @@
 #include "prompterfixture.h"
 
+#include "aboutdialog.h"
+#include "docking.h"
+#include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "picturebutton.h"
-#include "placement.h"
 #include "prompttimer.h"
+#include "quickeditdialog.h"
 #include "texts.h"
-#include "unit2.h"
-#include "unit4.h"
-#include "unit5.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -184,4 +184,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(MainWindowTest)
-#include "tst_mainwindow.moc"
+#include "tst_prompterwindow.moc"

@@ -1,16 +1,16 @@
-#include "unit1.h"
+#include "prompterwindow.h"
 
 #include "application.h"
 #include "artwork.h"
 #include "flatmenustyle.h"
 #include "htmlview.h"
+#include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "registrystore.h"
 #include "tavrixerror.h"
 #include "texts.h"
-#include "unit4.h"
 #include "windowsettings.h"
 
 #include <QAction>

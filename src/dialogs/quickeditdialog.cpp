@@ -1,4 +1,4 @@
-#include "unit2.h"
+#include "quickeditdialog.h"
 
 #include "texts.h"
 
