@@ -5,8 +5,8 @@
 
 #include "fontrecord.h"
 #include "htmlview.h"
-#include "startup.h"
 #include "prompterwindow.h"
+#include "startup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -31,14 +31,14 @@ TAVRIX_BENCH_CASE(startup)
     QElapsedTimer clock;
     clock.start();
     Windows windows = createWindows(dialogs);
-    TForm1 &form = *windows.Form1;
+    PrompterWindow &form = *windows.prompter;
     form.show();
-    form.wb1->waitUntilReady();
+    form.page->waitUntilReady();
     QCoreApplication::processEvents();
     report("startup_to_first_page", double(clock.nsecsElapsed()) / 1e6, "ms");
-    form.ScriptLines = newsScript(10000);
-    form.reloadwb();
-    form.wb1->waitUntilReady();
+    form.m_scriptLines = newsScript(10000);
+    form.rebuildPage();
+    form.page->waitUntilReady();
     QCoreApplication::processEvents();
     report("resident_memory_10000_lines", residentMegabytes(), "MB");
 }

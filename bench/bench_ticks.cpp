@@ -5,9 +5,9 @@
 
 #include "fontrecord.h"
 #include "htmlview.h"
+#include "prompterwindow.h"
 #include "prompttimer.h"
 #include "startup.h"
-#include "prompterwindow.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,7 +22,7 @@ struct Fixture
 {
     BenchDialogs dialogs;
     Windows windows = createWindows(dialogs);
-    TForm1 &form = *windows.Form1;
+    PrompterWindow &form = *windows.prompter;
 
     Fixture()
     {
@@ -31,9 +31,9 @@ struct Fixture
                               : 10000;
         const QStringList script = newsScript(lines);
         form.show();
-        form.ScriptLines = script;
-        form.reloadwb();
-        form.wb1->waitUntilReady();
+        form.m_scriptLines = script;
+        form.rebuildPage();
+        form.page->waitUntilReady();
         QCoreApplication::processEvents();
     }
 };
@@ -43,17 +43,17 @@ struct Fixture
 TAVRIX_BENCH_CASE(ticks)
 {
     Fixture f;
-    TForm1 &form = f.form;
+    PrompterWindow &form = f.form;
     const unsigned periods[] = {301, 201, 101, 51, 21, 11, 5, 2, 1};
     for (const unsigned period : periods) {
-        form.wb1->scrollToTop();
+        form.page->scrollToTop();
         std::vector<double> lateness;
         QElapsedTimer clock;
         qint64 first = -1;
         qint64 last = -1;
         int ticks = 0;
         QMetaObject::Connection c =
-            QObject::connect(form.Timer1, &PromptTimer::timeout, &form, [&] {
+            QObject::connect(form.scrollTimer, &PromptTimer::timeout, &form, [&] {
                 const qint64 now = clock.nsecsElapsed();
                 if (last >= 0)
                     lateness.push_back(double(now - last) / 1e6 - double(period));
@@ -62,13 +62,13 @@ TAVRIX_BENCH_CASE(ticks)
                 last = now;
                 ++ticks;
             });
-        form.Timer1->setInterval(period);
+        form.scrollTimer->setInterval(period);
         const qint64 runFor = period >= 100 ? 6000 : 3000;
         clock.start();
-        form.Timer1->setEnabled(true);
+        form.scrollTimer->setEnabled(true);
         while (clock.elapsed() < runFor)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        form.Timer1->setEnabled(false);
+        form.scrollTimer->setEnabled(false);
         QObject::disconnect(c);
         // From the first tick to the last, so the wait for the first does not count.
         const double seconds = double(last - first) / 1e9;
@@ -85,19 +85,19 @@ TAVRIX_BENCH_CASE(ticks)
 TAVRIX_BENCH_CASE(tick_cost)
 {
     Fixture f;
-    TForm1 &form = f.form;
-    form.CurrentSpeed = 300;
-    form.adjustspeed();
-    form.Timer1->setEnabled(false);
-    form.speedmod->setValue(1);
+    PrompterWindow &form = f.form;
+    form.m_currentSpeed = 300;
+    form.applySpeed();
+    form.scrollTimer->setEnabled(false);
+    form.stepSlider->setValue(1);
     std::vector<double> cost;
     std::vector<double> withPaint;
     QElapsedTimer clock;
     for (int i = 0; i < 20000; ++i) {
-        if (form.wb1->scrollPosition() >= form.wb1->verticalScrollBar()->maximum())
-            form.wb1->scrollToTop();
+        if (form.page->scrollPosition() >= form.page->verticalScrollBar()->maximum())
+            form.page->scrollToTop();
         clock.start();
-        form.Timer1Timer();
+        form.onScrollTick();
         cost.push_back(double(clock.nsecsElapsed()) / 1e3);
         // The repaint the tick causes runs on the same thread before the next tick.
         QCoreApplication::processEvents();

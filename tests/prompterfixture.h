@@ -26,7 +26,7 @@ struct Prompter
     ConfigHome home;
     FakeDialogs dialogs;
     Windows windows = createWindows(dialogs);
-    TForm1 &form = *windows.Form1;
+    PrompterWindow &form = *windows.prompter;
 
     Prompter()
     {
@@ -37,7 +37,7 @@ struct Prompter
     // Lets the pending page load complete.
     void settle()
     {
-        form.wb1->waitUntilReady();
+        form.page->waitUntilReady();
         QCoreApplication::processEvents();
     }
 
@@ -47,8 +47,8 @@ struct Prompter
         QStringList script;
         for (int i = 0; i < lines; ++i)
             script.append(QStringLiteral("Line %1 of the evening news").arg(i));
-        form.ScriptLines = script;
-        form.reloadwb();
+        form.m_scriptLines = script;
+        form.rebuildPage();
         settle();
     }
 };

@@ -15,6 +15,6 @@ int main(int argc, char **argv)
     Application::setWindowIcon(makeAppIcon());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
-    windows.Form1->show();
+    windows.prompter->show();
     return Application::exec();
 }

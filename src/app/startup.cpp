@@ -18,10 +18,11 @@ Windows createWindows(Dialogs &dialogs)
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     Windows windows;
-    windows.Form1 = std::make_unique<TForm1>(dialogs);
-    windows.Form2 = std::make_unique<TForm2>();
-    windows.Form4 = std::make_unique<TForm4>(dialogs);
-    windows.aboutform = std::make_unique<Taboutform>();
-    windows.Form1->setDialogs(windows.Form2.get(), windows.Form4.get(), windows.aboutform.get());
+    windows.prompter = std::make_unique<PrompterWindow>(dialogs);
+    windows.quickEdit = std::make_unique<QuickEditDialog>();
+    windows.options = std::make_unique<OptionsDialog>(dialogs);
+    windows.about = std::make_unique<AboutDialog>();
+    windows.prompter->setDialogs(windows.quickEdit.get(), windows.options.get(),
+                                 windows.about.get());
     return windows;
 }

@@ -3,19 +3,19 @@
 #include <memory>
 
 class Dialogs;
-class TForm1;
-class TForm2;
-class TForm4;
-class Taboutform;
+class PrompterWindow;
+class QuickEditDialog;
+class OptionsDialog;
+class AboutDialog;
 
 // The program's four windows, created in their fixed order; only the main
 // window is ever shown at start-up.
 struct Windows
 {
-    std::unique_ptr<TForm1> Form1;
-    std::unique_ptr<TForm2> Form2;
-    std::unique_ptr<TForm4> Form4;
-    std::unique_ptr<Taboutform> aboutform;
+    std::unique_ptr<PrompterWindow> prompter;
+    std::unique_ptr<QuickEditDialog> quickEdit;
+    std::unique_ptr<OptionsDialog> options;
+    std::unique_ptr<AboutDialog> about;
 
     Windows();
     Windows(Windows &&) noexcept;

@@ -2,7 +2,7 @@
 
 #include "texts.h"
 
-Taboutform::Taboutform(QWidget *parent) : QDialog(parent)
+AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("aboutform"));
     setWindowTitle(texts::rsAboutCaption);

@@ -3,11 +3,11 @@
 #include <QDialog>
 
 // The about box.
-class Taboutform final : public QDialog
+class AboutDialog final : public QDialog
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Taboutform)
+    Q_DISABLE_COPY_MOVE(AboutDialog)
 
 public:
-    explicit Taboutform(QWidget *parent = nullptr);
+    explicit AboutDialog(QWidget *parent = nullptr);
 };

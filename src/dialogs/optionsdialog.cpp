@@ -34,7 +34,8 @@ void whiteText(QWidget *w)
 
 } // namespace
 
-TForm4::TForm4(Dialogs &dialogs, QWidget *parent) : QDialog(parent), m_dialogs(dialogs)
+OptionsDialog::OptionsDialog(Dialogs &dialogs, QWidget *parent)
+    : QDialog(parent), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(rsOptionsCaption);
@@ -48,26 +49,25 @@ TForm4::TForm4(Dialogs &dialogs, QWidget *parent) : QDialog(parent), m_dialogs(d
     setFont(font);
     resize(498, 237);
     createControls();
-    JvAppRegistryStorage1 =
-        std::make_unique<RegistryStore>(QStringLiteral("Software\\Morvane\\tavrix"));
-    JvFormStorage1 = std::make_unique<WindowSettings>(
-        this, QStringLiteral("Form4"), *JvAppRegistryStorage1,
+    m_store = std::make_unique<RegistryStore>(QStringLiteral("Software\\Morvane\\tavrix"));
+    m_settings = std::make_unique<WindowSettings>(
+        this, QStringLiteral("Form4"), *m_store,
         WindowSettings::RememberState | WindowSettings::RememberSize |
             WindowSettings::RememberPosition,
         [this](const std::exception &error) { reportError(m_dialogs, this, error); });
-    JvFormStorage1->addInteger(
-        QStringLiteral("allcaps_ItemIndex"), [this] { return allcaps->itemIndex(); },
-        [this](int index) { allcaps->setItemIndex(index); });
-    JvFormStorage1->addInteger(
+    m_settings->addInteger(
+        QStringLiteral("allcaps_ItemIndex"), [this] { return capitalsGroup->itemIndex(); },
+        [this](int index) { capitalsGroup->setItemIndex(index); });
+    m_settings->addInteger(
         QStringLiteral("mainformlocation_ItemIndex"),
-        [this] { return mainformlocation->itemIndex(); },
-        [this](int index) { mainformlocation->setItemIndex(index); });
-    FormCreate();
+        [this] { return placementGroup->itemIndex(); },
+        [this](int index) { placementGroup->setItemIndex(index); });
+    initialise();
 }
 
-TForm4::~TForm4() = default;
+OptionsDialog::~OptionsDialog() = default;
 
-void TForm4::createControls()
+void OptionsDialog::createControls()
 {
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -94,24 +94,24 @@ void TForm4::createControls()
     auto *queueColumn = new QVBoxLayout(queueArea);
     queueColumn->setContentsMargins(0, 0, 0, 0);
     queueColumn->setSpacing(0);
-    Panel4 = new QFrame(queueArea);
-    Panel4->setFixedHeight(16);
-    auto *caption = new QLabel(Panel4);
+    queueCaptionPanel = new QFrame(queueArea);
+    queueCaptionPanel->setFixedHeight(16);
+    auto *caption = new QLabel(queueCaptionPanel);
     whiteText(caption);
     caption->setObjectName(QStringLiteral("queueCaption"));
-    auto *captionRow = new QHBoxLayout(Panel4);
+    auto *captionRow = new QHBoxLayout(queueCaptionPanel);
     captionRow->setContentsMargins(3, 0, 0, 0);
     captionRow->addWidget(caption);
-    queueColumn->addWidget(Panel4);
+    queueColumn->addWidget(queueCaptionPanel);
 
     auto *queueRow = new QHBoxLayout;
     queueRow->setContentsMargins(3, 0, 3, 3);
-    ListBox1 = new QListWidget(queueArea);
-    ListBox1->setFixedWidth(201);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setStyleSheet(QStringLiteral("QListWidget { background: #000000; color: #FFFFFF; }"
-                                           "QListWidget::item { height: 13px; }"));
-    queueRow->addWidget(ListBox1);
+    queueList = new QListWidget(queueArea);
+    queueList->setFixedWidth(201);
+    queueList->setSelectionMode(QAbstractItemView::SingleSelection);
+    queueList->setStyleSheet(QStringLiteral("QListWidget { background: #000000; color: #FFFFFF; }"
+                                            "QListWidget::item { height: 13px; }"));
+    queueRow->addWidget(queueList);
 
     auto *actions = new QGridLayout;
     actions->setContentsMargins(6, 0, 0, 0);
@@ -127,10 +127,10 @@ void TForm4::createControls()
         actions->addWidget(text, r, 1);
         actions->setRowMinimumHeight(r, 27);
     };
-    row(0, Image6, addlabel);
-    row(1, Image2, removelabel);
-    row(2, Image5, savelabel);
-    row(3, Image4, loadlabel);
+    row(0, addIcon, addLabel);
+    row(1, removeIcon, removeLabel);
+    row(2, loadIcon, loadLabel);
+    row(3, saveIcon, saveLabel);
     actions->setRowStretch(4, 1);
     queueRow->addLayout(actions, 1);
     queueColumn->addLayout(queueRow, 1);
@@ -138,64 +138,64 @@ void TForm4::createControls()
 
     auto *options = new QVBoxLayout;
     options->setContentsMargins(6, 0, 6, 6);
-    Label2 = new QLabel(this);
-    whiteText(Label2);
-    mainformlocation = new RadioGroup(this);
-    mainformlocation->setFixedHeight(51);
-    whiteText(mainformlocation);
-    Label1 = new QLabel(this);
-    whiteText(Label1);
-    allcaps = new RadioGroup(this);
-    allcaps->setFixedHeight(51);
-    whiteText(allcaps);
-    options->addWidget(Label2);
-    options->addWidget(mainformlocation);
-    options->addWidget(Label1);
-    options->addWidget(allcaps);
+    placementCaption = new QLabel(this);
+    whiteText(placementCaption);
+    placementGroup = new RadioGroup(this);
+    placementGroup->setFixedHeight(51);
+    whiteText(placementGroup);
+    capitalsCaption = new QLabel(this);
+    whiteText(capitalsCaption);
+    capitalsGroup = new RadioGroup(this);
+    capitalsGroup->setFixedHeight(51);
+    whiteText(capitalsGroup);
+    options->addWidget(placementCaption);
+    options->addWidget(placementGroup);
+    options->addWidget(capitalsCaption);
+    options->addWidget(capitalsGroup);
     options->addStretch(1);
     auto *buttons = new QHBoxLayout;
-    Button1 = new QPushButton(this);
-    Button2 = new QPushButton(this);
-    for (QPushButton *b : {Button1, Button2}) {
+    okButton = new QPushButton(this);
+    cancelButton = new QPushButton(this);
+    for (QPushButton *b : {okButton, cancelButton}) {
         b->setFixedSize(75, 29);
         buttons->addWidget(b);
     }
     options->addLayout(buttons);
     body->addLayout(options, 1);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-    const auto onRelease = [this](auto *control, void (TForm4::*handler)()) {
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    const auto onRelease = [this](auto *control, void (OptionsDialog::*handler)()) {
         connect(control, &std::remove_pointer_t<decltype(control)>::mouseUp, this,
                 [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
-    onRelease(Image6, &TForm4::Image3MouseUp);
-    onRelease(addlabel, &TForm4::Image3MouseUp);
-    onRelease(Image2, &TForm4::Image2MouseUp);
-    onRelease(removelabel, &TForm4::Image2MouseUp);
-    onRelease(Image5, &TForm4::Image5MouseUp);
-    onRelease(savelabel, &TForm4::Image5MouseUp);
-    onRelease(Image4, &TForm4::Image4MouseUp);
-    onRelease(loadlabel, &TForm4::Image4MouseUp);
+    onRelease(addIcon, &OptionsDialog::addScript);
+    onRelease(addLabel, &OptionsDialog::addScript);
+    onRelease(removeIcon, &OptionsDialog::removeScript);
+    onRelease(removeLabel, &OptionsDialog::removeScript);
+    onRelease(loadIcon, &OptionsDialog::loadQueue);
+    onRelease(loadLabel, &OptionsDialog::loadQueue);
+    onRelease(saveIcon, &OptionsDialog::saveQueue);
+    onRelease(saveLabel, &OptionsDialog::saveQueue);
 }
 
-void TForm4::FormCreate()
+void OptionsDialog::initialise()
 {
     findChild<QLabel *>(QStringLiteral("queueCaption"))->setText(rsQueue);
-    Label2->setText(rsPlacement);
-    mainformlocation->setItems({rsAlignTop, rsAlignBottom});
-    mainformlocation->setItemIndex(0);
-    Label1->setText(rsCapitalize);
-    allcaps->setItems({rsNo, rsYes});
-    allcaps->setItemIndex(0);
-    Button1->setText(rsOk);
-    Button2->setText(rsCancel);
-    addlabel->setText(rsAddScript);
-    removelabel->setText(rsRemoveScript);
-    loadlabel->setText(rsSaveQueue);
-    savelabel->setText(rsLoadQueue);
-    guarded([this] { JvFormStorage1->restore(); });
-    if (JvFormStorage1->placementApplied())
+    placementCaption->setText(rsPlacement);
+    placementGroup->setItems({rsAlignTop, rsAlignBottom});
+    placementGroup->setItemIndex(0);
+    capitalsCaption->setText(rsCapitalize);
+    capitalsGroup->setItems({rsNo, rsYes});
+    capitalsGroup->setItemIndex(0);
+    okButton->setText(rsOk);
+    cancelButton->setText(rsCancel);
+    addLabel->setText(rsAddScript);
+    removeLabel->setText(rsRemoveScript);
+    saveLabel->setText(rsSaveQueue);
+    loadLabel->setText(rsLoadQueue);
+    guarded([this] { m_settings->restore(); });
+    if (m_settings->placementApplied())
         return;
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
@@ -204,100 +204,100 @@ void TForm4::FormCreate()
     }
 }
 
-void TForm4::guarded(const std::function<void()> &handler)
+void OptionsDialog::guarded(const std::function<void()> &handler)
 {
     runReported(handler,
                 [this](const std::exception &error) { reportError(m_dialogs, this, error); });
 }
 
-QStringList TForm4::queueItems() const
+QStringList OptionsDialog::queueItems() const
 {
     QStringList items;
-    items.reserve(ListBox1->count());
-    for (int i = 0; i < ListBox1->count(); ++i)
-        items.append(ListBox1->item(i)->text());
+    items.reserve(queueList->count());
+    for (int i = 0; i < queueList->count(); ++i)
+        items.append(queueList->item(i)->text());
     return items;
 }
 
-void TForm4::setQueueItems(const QStringList &items)
+void OptionsDialog::setQueueItems(const QStringList &items)
 {
-    ListBox1->clear();
-    ListBox1->addItems(items);
-    ListBox1->clearSelection();
-    ListBox1->setCurrentRow(-1);
+    queueList->clear();
+    queueList->addItems(items);
+    queueList->clearSelection();
+    queueList->setCurrentRow(-1);
 }
 
-int TForm4::selectedIndex() const
+int OptionsDialog::selectedIndex() const
 {
-    const auto selected = ListBox1->selectedItems();
-    return selected.isEmpty() ? -1 : ListBox1->row(selected.constFirst());
+    const auto selected = queueList->selectedItems();
+    return selected.isEmpty() ? -1 : queueList->row(selected.constFirst());
 }
 
-bool TForm4::capitalize() const
+bool OptionsDialog::capitalize() const
 {
-    return allcaps->itemIndex() == 1;
+    return capitalsGroup->itemIndex() == 1;
 }
 
-bool TForm4::alignBottom() const
+bool OptionsDialog::alignBottom() const
 {
-    return mainformlocation->itemIndex() != 0;
+    return placementGroup->itemIndex() != 0;
 }
 
-void TForm4::beginShowing(int placement, int capitals)
+void OptionsDialog::beginShowing(int placement, int capitals)
 {
     m_shownPlacement = placement;
     m_shownCapitals = capitals;
 }
 
-void TForm4::done(int result)
+void OptionsDialog::done(int result)
 {
     if (result != QDialog::Accepted) {
-        mainformlocation->setItemIndex(m_shownPlacement);
-        allcaps->setItemIndex(m_shownCapitals);
+        placementGroup->setItemIndex(m_shownPlacement);
+        capitalsGroup->setItemIndex(m_shownCapitals);
     }
     QDialog::done(result);
-    guarded([this] { FormClose(); });
+    guarded([this] { onClosing(); });
 }
 
-void TForm4::FormClose()
+void OptionsDialog::onClosing()
 {
-    JvFormStorage1->save();
+    m_settings->save();
 }
 
-void TForm4::Image3MouseUp()
+void OptionsDialog::addScript()
 {
-    OpenDialog1.filter = rsScriptFilter;
-    if (!m_dialogs.openFile(this, OpenDialog1))
+    m_openState.filter = rsScriptFilter;
+    if (!m_dialogs.openFile(this, m_openState))
         return;
-    readPlainTextFile(OpenDialog1.fileName);
-    ListBox1->addItem(OpenDialog1.fileName);
+    readPlainTextFile(m_openState.fileName);
+    queueList->addItem(m_openState.fileName);
 }
 
-void TForm4::Image2MouseUp()
+void OptionsDialog::removeScript()
 {
     const int index = selectedIndex();
     if (index < 0)
         return;
-    delete ListBox1->takeItem(index);
+    delete queueList->takeItem(index);
 }
 
-void TForm4::Image5MouseUp()
+void OptionsDialog::loadQueue()
 {
-    OpenDialog1.filter = rsQueueFilter;
-    if (!m_dialogs.openFile(this, OpenDialog1))
+    m_openState.filter = rsQueueFilter;
+    if (!m_dialogs.openFile(this, m_openState))
         return;
-    setQueueItems(readQueueFile(OpenDialog1.fileName));
+    setQueueItems(readQueueFile(m_openState.fileName));
 }
 
-void TForm4::Image4MouseUp()
+void OptionsDialog::saveQueue()
 {
-    if (ListBox1->count() == 0) {
+    if (queueList->count() == 0) {
         m_dialogs.message(this, rsNothingToSave);
         return;
     }
-    SaveDialog1.filter = rsQueueFilter;
-    SaveDialog1.defaultExt = rsQueueExtension;
-    if (!m_dialogs.saveFile(this, SaveDialog1))
+    m_saveState.filter = rsQueueFilter;
+    m_saveState.defaultExt = rsQueueExtension;
+    if (!m_dialogs.saveFile(this, m_saveState))
         return;
-    writeQueueFile(SaveDialog1.fileName, queueItems());
+    writeQueueFile(m_saveState.fileName, queueItems());
 }

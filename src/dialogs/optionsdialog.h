@@ -19,14 +19,14 @@ class RegistryStore;
 class WindowSettings;
 
 // The options and queue window: the queue of scripts and the two display options.
-class TForm4 final : public QDialog
+class OptionsDialog final : public QDialog
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TForm4)
+    Q_DISABLE_COPY_MOVE(OptionsDialog)
 
 public:
-    explicit TForm4(Dialogs &dialogs, QWidget *parent = nullptr);
-    ~TForm4() override;
+    explicit OptionsDialog(Dialogs &dialogs, QWidget *parent = nullptr);
+    ~OptionsDialog() override;
 
     QStringList queueItems() const;
     // Replaces the queue; afterwards no item is selected.
@@ -40,29 +40,29 @@ public:
     // before the window's values are stored.
     void beginShowing(int placement, int capitals);
 
-    void Image3MouseUp();
-    void Image2MouseUp();
-    void Image5MouseUp();
-    void Image4MouseUp();
+    void addScript();
+    void removeScript();
+    void loadQueue();
+    void saveQueue();
 
-    QFrame *Panel4 = nullptr;
-    QListWidget *ListBox1 = nullptr;
-    PictureButton *Image6 = nullptr;
-    PictureButton *Image2 = nullptr;
-    PictureButton *Image5 = nullptr;
-    PictureButton *Image4 = nullptr;
-    ClickLabel *addlabel = nullptr;
-    ClickLabel *removelabel = nullptr;
-    ClickLabel *savelabel = nullptr;
-    ClickLabel *loadlabel = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    RadioGroup *mainformlocation = nullptr;
-    RadioGroup *allcaps = nullptr;
-    QPushButton *Button1 = nullptr;
-    QPushButton *Button2 = nullptr;
-    FileDialogState OpenDialog1;
-    FileDialogState SaveDialog1;
+    QFrame *queueCaptionPanel = nullptr;
+    QListWidget *queueList = nullptr;
+    PictureButton *addIcon = nullptr;
+    PictureButton *removeIcon = nullptr;
+    PictureButton *loadIcon = nullptr;
+    PictureButton *saveIcon = nullptr;
+    ClickLabel *addLabel = nullptr;
+    ClickLabel *removeLabel = nullptr;
+    ClickLabel *loadLabel = nullptr;
+    ClickLabel *saveLabel = nullptr;
+    QLabel *capitalsCaption = nullptr;
+    QLabel *placementCaption = nullptr;
+    RadioGroup *placementGroup = nullptr;
+    RadioGroup *capitalsGroup = nullptr;
+    QPushButton *okButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+    FileDialogState m_openState;
+    FileDialogState m_saveState;
 
     void done(int result) override;
     // Runs a handler; an error that escapes it reaches the operator.
@@ -70,12 +70,12 @@ public:
 
 private:
     void createControls();
-    void FormCreate();
-    void FormClose();
+    void initialise();
+    void onClosing();
 
     Dialogs &m_dialogs;
     int m_shownPlacement = 0;
     int m_shownCapitals = 0;
-    std::unique_ptr<RegistryStore> JvAppRegistryStorage1;
-    std::unique_ptr<WindowSettings> JvFormStorage1;
+    std::unique_ptr<RegistryStore> m_store;
+    std::unique_ptr<WindowSettings> m_settings;
 };

@@ -2,7 +2,7 @@
 
 #include "texts.h"
 
-TForm2::TForm2(QWidget *parent) : QDialog(parent)
+QuickEditDialog::QuickEditDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(texts::rsQuickEditCaption);

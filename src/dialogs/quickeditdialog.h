@@ -3,13 +3,13 @@
 #include <QDialog>
 
 // The quick edit window.
-class TForm2 final : public QDialog
+class QuickEditDialog final : public QDialog
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TForm2)
+    Q_DISABLE_COPY_MOVE(QuickEditDialog)
 
 public:
-    explicit TForm2(QWidget *parent = nullptr);
+    explicit QuickEditDialog(QWidget *parent = nullptr);
 
-    bool ScriptEdited = false;
+    bool m_edited = false;
 };

@@ -60,7 +60,8 @@ QLabel *label(QWidget *parent, const QColor &colour)
 
 } // namespace
 
-TForm1::TForm1(Dialogs &dialogs, QWidget *parent) : QWidget(parent), m_dialogs(dialogs)
+PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(rsAppTitle);
@@ -71,56 +72,55 @@ TForm1::TForm1(Dialogs &dialogs, QWidget *parent) : QWidget(parent), m_dialogs(d
     setFont(tahoma());
     resize(737, 356);
     if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
-        app->setExceptionHook([this](const std::exception &e) { ApplicationEvents1Exception(e); });
-    Timer1 = new PromptTimer(300, this);
-    mousedowntimer = new PromptTimer(500, this);
-    ImageList1 = makeImageList1();
-    ImageList2 = makeImageList2();
+        app->setExceptionHook([this](const std::exception &e) { showError(e); });
+    scrollTimer = new PromptTimer(300, this);
+    repeatTimer = new PromptTimer(500, this);
+    m_buttonPictures = makeImageList1();
+    m_logoPictures = makeImageList2();
     createControls();
     createMenu();
     connectHandlers();
     createSettings();
-    FormCreate();
+    initialise();
 }
 
-void TForm1::createSettings()
+void PrompterWindow::createSettings()
 {
-    JvAppRegistryStorage1 =
-        std::make_unique<RegistryStore>(QStringLiteral("software\\morvane\\tavrix"));
-    JvFormStorage1 = std::make_unique<WindowSettings>(
-        this, QStringLiteral("Form1"), *JvAppRegistryStorage1,
+    m_store = std::make_unique<RegistryStore>(QStringLiteral("software\\morvane\\tavrix"));
+    m_settings = std::make_unique<WindowSettings>(
+        this, QStringLiteral("Form1"), *m_store,
         WindowSettings::RememberSize | WindowSettings::RememberPosition,
-        [this](const std::exception &error) { ApplicationEvents1Exception(error); });
-    JvFormStorage1->addFont(
-        QStringLiteral("FontDialog1_Font"), [this] { return FontDialog1Font; },
+        [this](const std::exception &error) { showError(error); });
+    m_settings->addFont(
+        QStringLiteral("FontDialog1_Font"), [this] { return m_promptFont; },
         [this](const FontRecord &font) {
-            const QString name = FontDialog1Font.Name;
-            FontDialog1Font = font;
-            if (FontDialog1Font.Name.isEmpty())
-                FontDialog1Font.Name = name;
+            const QString name = m_promptFont.Name;
+            m_promptFont = font;
+            if (m_promptFont.Name.isEmpty())
+                m_promptFont.Name = name;
         });
-    JvFormStorage1->addInteger(
-        QStringLiteral("speedmod_Value"), [this] { return speedmod->value(); },
-        [this](int value) { speedmod->setValue(std::clamp(value, 1, 10)); });
-    JvFormStorage1->addInteger(
-        QStringLiteral("Timer1_Interval"), [this] { return int(Timer1->interval()); },
-        [this](int value) { Timer1->setInterval(unsigned(value)); });
+    m_settings->addInteger(
+        QStringLiteral("speedmod_Value"), [this] { return stepSlider->value(); },
+        [this](int value) { stepSlider->setValue(std::clamp(value, 1, 10)); });
+    m_settings->addInteger(
+        QStringLiteral("Timer1_Interval"), [this] { return int(scrollTimer->interval()); },
+        [this](int value) { scrollTimer->setInterval(unsigned(value)); });
 }
 
-TForm1::~TForm1()
+PrompterWindow::~PrompterWindow()
 {
     if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
         app->setExceptionHook({});
 }
 
-void TForm1::setDialogs(TForm2 *form2, TForm4 *form4, Taboutform *about)
+void PrompterWindow::setDialogs(QuickEditDialog *form2, OptionsDialog *form4, AboutDialog *about)
 {
-    Form2 = form2;
-    Form4 = form4;
-    aboutform = about;
+    m_quickEdit = form2;
+    m_options = form4;
+    m_about = about;
 }
 
-void TForm1::createControls()
+void PrompterWindow::createControls()
 {
     auto *root = new QVBoxLayout(this);
     // The band takes whatever width the screen has; the help line clips.
@@ -128,278 +128,281 @@ void TForm1::createControls()
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
-    Panel1 = panel(this);
-    auto *middle = new QHBoxLayout(Panel1);
+    bandArea = panel(this);
+    auto *middle = new QHBoxLayout(bandArea);
     middle->setContentsMargins(0, 0, 0, 0);
     middle->setSpacing(0);
 
-    Panel2 = panel(Panel1);
-    Panel2->setFixedWidth(100);
-    auto *logoColumn = new QVBoxLayout(Panel2);
+    logoPanel = panel(bandArea);
+    logoPanel->setFixedWidth(100);
+    auto *logoColumn = new QVBoxLayout(logoPanel);
     logoColumn->setContentsMargins(0, 0, 0, 0);
     logoColumn->setSpacing(0);
-    Image1 = new QLabel(Panel2);
-    Image1->setFixedSize(100, 70);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(makeLogo());
-    logoColumn->addWidget(Image1, 0, Qt::AlignLeft | Qt::AlignTop);
+    logo = new QLabel(logoPanel);
+    logo->setFixedSize(100, 70);
+    logo->setAlignment(Qt::AlignCenter);
+    logo->setPixmap(makeLogo());
+    logoColumn->addWidget(logo, 0, Qt::AlignLeft | Qt::AlignTop);
     logoColumn->addStretch(1);
-    Label2 = label(Panel2, Qt::white);
-    Label2->setContentsMargins(3, 3, 3, 3);
-    Label2->setWordWrap(true);
-    logoColumn->addWidget(Label2);
-    middle->addWidget(Panel2);
+    menuHint = label(logoPanel, Qt::white);
+    menuHint->setContentsMargins(3, 3, 3, 3);
+    menuHint->setWordWrap(true);
+    logoColumn->addWidget(menuHint);
+    middle->addWidget(logoPanel);
 
-    wbpanel = panel(Panel1);
-    auto *viewArea = new QHBoxLayout(wbpanel);
-    viewArea->setContentsMargins(0, 0, 0, 0);
-    viewArea->setSpacing(0);
-    Panel4 = panel(wbpanel);
-    auto *viewBox = new QVBoxLayout(Panel4);
+    viewArea = panel(bandArea);
+    auto *viewRow = new QHBoxLayout(viewArea);
+    viewRow->setContentsMargins(0, 0, 0, 0);
+    viewRow->setSpacing(0);
+    pageFrame = panel(viewArea);
+    auto *viewBox = new QVBoxLayout(pageFrame);
     viewBox->setContentsMargins(0, 0, 0, 0);
-    wb1 = new HtmlView(Panel4);
-    wb1->setPrintHook([this](QTextDocument *document) { m_dialogs.printPreview(this, document); });
-    viewBox->addWidget(wb1);
-    viewArea->addWidget(Panel4, 1);
+    page = new HtmlView(pageFrame);
+    page->setPrintHook([this](QTextDocument *document) { m_dialogs.printPreview(this, document); });
+    viewBox->addWidget(page);
+    viewRow->addWidget(pageFrame, 1);
 
-    Panel3 = panel(wbpanel, QColor(0x80, 0x80, 0x80));
-    Panel3->setFixedWidth(40);
-    auto *sliders = new QVBoxLayout(Panel3);
+    sliderColumn = panel(viewArea, QColor(0x80, 0x80, 0x80));
+    sliderColumn->setFixedWidth(40);
+    auto *sliders = new QVBoxLayout(sliderColumn);
     sliders->setContentsMargins(3, 3, 3, 3);
     sliders->setSpacing(6);
-    Label12 = label(Panel3, Qt::black);
-    Label12->setFixedHeight(13);
-    slidera = new QSlider(Qt::Vertical, Panel3);
-    slidera->setRange(-300, 300);
-    slidera->setSingleStep(10);
-    slidera->setPageStep(10);
-    slidera->setValue(10);
-    slidera->setFixedHeight(61);
-    Label11 = label(Panel3, Qt::black);
-    Label11->setFixedHeight(13);
-    speedmod = new QSlider(Qt::Vertical, Panel3);
-    speedmod->setRange(1, 10);
-    speedmod->setSingleStep(3);
-    speedmod->setPageStep(3);
-    speedmod->setValue(1);
-    speedmod->setFixedHeight(48);
-    for (QWidget *w : {static_cast<QWidget *>(Label12), static_cast<QWidget *>(slidera),
-                       static_cast<QWidget *>(Label11), static_cast<QWidget *>(speedmod)})
+    speedCaption = label(sliderColumn, Qt::black);
+    speedCaption->setFixedHeight(13);
+    speedSlider = new QSlider(Qt::Vertical, sliderColumn);
+    speedSlider->setRange(-300, 300);
+    speedSlider->setSingleStep(10);
+    speedSlider->setPageStep(10);
+    speedSlider->setValue(10);
+    speedSlider->setFixedHeight(61);
+    stepCaption = label(sliderColumn, Qt::black);
+    stepCaption->setFixedHeight(13);
+    stepSlider = new QSlider(Qt::Vertical, sliderColumn);
+    stepSlider->setRange(1, 10);
+    stepSlider->setSingleStep(3);
+    stepSlider->setPageStep(3);
+    stepSlider->setValue(1);
+    stepSlider->setFixedHeight(48);
+    for (QWidget *w : {static_cast<QWidget *>(speedCaption), static_cast<QWidget *>(speedSlider),
+                       static_cast<QWidget *>(stepCaption), static_cast<QWidget *>(stepSlider)})
         sliders->addWidget(w, 0, Qt::AlignHCenter);
     sliders->addStretch(1);
-    viewArea->addWidget(Panel3);
-    middle->addWidget(wbpanel, 1);
-    root->addWidget(Panel1, 1);
+    viewRow->addWidget(sliderColumn);
+    middle->addWidget(viewArea, 1);
+    root->addWidget(bandArea, 1);
 
-    statusbar = panel(this);
-    statusbar->setFixedHeight(52);
-    auto *strip = new QVBoxLayout(statusbar);
+    statusStrip = panel(this);
+    statusStrip->setFixedHeight(52);
+    auto *strip = new QVBoxLayout(statusStrip);
     strip->setContentsMargins(0, 0, 0, 0);
-    Panel5 = panel(statusbar);
-    strip->addWidget(Panel5);
-    auto *rows = new QVBoxLayout(Panel5);
+    stripRows = panel(statusStrip);
+    strip->addWidget(stripRows);
+    auto *rows = new QVBoxLayout(stripRows);
     rows->setContentsMargins(3, 3, 3, 3);
     rows->setSpacing(6);
 
-    Panel6 = panel(Panel5);
-    Panel6->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel6->setLineWidth(1);
-    Panel6->setFixedHeight(25);
-    auto *upper = new QHBoxLayout(Panel6);
+    statusRow = panel(stripRows);
+    statusRow->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    statusRow->setLineWidth(1);
+    statusRow->setFixedHeight(25);
+    auto *upper = new QHBoxLayout(statusRow);
     upper->setContentsMargins(4, 1, 4, 1);
     upper->setSpacing(12);
-    Label1 = label(Panel6, Qt::white);
-    coarselabel = label(Panel6, Qt::white);
-    Label4 = label(Panel6, Qt::white);
-    Label6 = label(Panel6, Qt::white);
-    timespentlabel = label(Panel6, Qt::white);
-    timeleftlabel = label(Panel6, Qt::white);
-    for (QLabel *l : {timespentlabel, timeleftlabel}) {
+    speedLabel = label(statusRow, Qt::white);
+    stepLabel = label(statusRow, Qt::white);
+    scriptLabel = label(statusRow, Qt::white);
+    versionLabel = label(statusRow, Qt::white);
+    elapsedLabel = label(statusRow, Qt::white);
+    remainingLabel = label(statusRow, Qt::white);
+    for (QLabel *l : {elapsedLabel, remainingLabel}) {
         l->setAutoFillBackground(true);
         QPalette p = l->palette();
         p.setColor(QPalette::Window, Qt::black);
         l->setPalette(p);
     }
-    upper->addWidget(Label1);
-    upper->addWidget(coarselabel);
-    upper->addWidget(Label4);
-    upper->addWidget(Label6);
+    upper->addWidget(speedLabel);
+    upper->addWidget(stepLabel);
+    upper->addWidget(scriptLabel);
+    upper->addWidget(versionLabel);
     upper->addStretch(1);
-    upper->addWidget(timespentlabel);
-    upper->addWidget(timeleftlabel);
-    rows->addWidget(Panel6);
+    upper->addWidget(elapsedLabel);
+    upper->addWidget(remainingLabel);
+    rows->addWidget(statusRow);
 
     auto *lower = new QHBoxLayout;
     lower->setContentsMargins(0, 0, 0, 0);
     lower->setSpacing(6);
     const auto button = [this, lower](int width, int startPicture) {
-        auto *b = new PictureButton(Panel5);
+        auto *b = new PictureButton(stripRows);
         b->setFixedSize(width, 15);
-        b->setPixmap(ImageList1.value(startPicture));
+        b->setPixmap(m_buttonPictures.value(startPicture));
         lower->addWidget(b);
         return b;
     };
-    Image4 = button(20, 0);
-    Image12 = button(21, 2);
-    Image10 = button(21, 6);
-    Image11 = button(21, 4);
-    Image9 = button(21, 8);
-    Image8 = button(21, 10);
-    Image7 = button(20, 12);
-    Image6 = button(20, 14);
-    Image5 = button(21, 16);
-    Label7 = label(Panel5, Qt::white);
-    Label7->setFixedHeight(15);
-    lower->addWidget(Label7);
-    Image13 = button(21, 20);
-    Label5 = label(Panel5, QColor(0xC0, 0xC0, 0xC0));
+    fasterButton = button(20, 0);
+    slowerButton = button(21, 2);
+    coarseFasterButton = button(21, 6);
+    coarseSlowerButton = button(21, 4);
+    pauseButton = button(21, 8);
+    reverseButton = button(21, 10);
+    resetButton = button(20, 12);
+    previousButton = button(20, 14);
+    nextButton = button(21, 16);
+    separatorLabel = label(stripRows, Qt::white);
+    separatorLabel->setFixedHeight(15);
+    lower->addWidget(separatorLabel);
+    helpButton = button(21, 20);
+    helpLine = label(stripRows, QColor(0xC0, 0xC0, 0xC0));
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(11);
-    Label5->setFont(arial);
-    Label5->setAlignment(Qt::AlignCenter);
-    Label5->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    Label5->setFixedHeight(15);
-    lower->addWidget(Label5, 1);
+    helpLine->setFont(arial);
+    helpLine->setAlignment(Qt::AlignCenter);
+    helpLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    helpLine->setFixedHeight(15);
+    lower->addWidget(helpLine, 1);
     rows->addLayout(lower);
-    root->addWidget(statusbar);
+    root->addWidget(statusStrip);
 }
 
-void TForm1::createMenu()
+void PrompterWindow::createMenu()
 {
     m_menuStyle = std::make_unique<FlatMenuStyle>();
-    JvPopupMenu1 = new QMenu(this);
-    JvPopupMenu1->setStyle(m_menuStyle.get());
+    logoMenu = new QMenu(this);
+    logoMenu->setStyle(m_menuStyle.get());
     const auto item = [this](int picture) {
-        auto *action = JvPopupMenu1->addAction(QString());
+        auto *action = logoMenu->addAction(QString());
         if (picture >= 0)
-            action->setIcon(QIcon(ImageList1.value(picture)));
+            action->setIcon(QIcon(m_buttonPictures.value(picture)));
         return action;
     };
-    OpenSimplescript1 = item(22);
-    Font2 = item(23);
-    JvPopupMenu1->addSeparator();
-    Options2 = item(26);
-    JvPopupMenu1->addSeparator();
-    EditScript2 = item(25);
-    PrintScript2 = item(24);
-    JvPopupMenu1->addSeparator();
-    Showstatusbar1 = item(-1);
-    Showstatusbar1->setCheckable(true);
-    Showstatusbar1->setChecked(true);
-    JvPopupMenu1->addSeparator();
-    About1 = item(27);
-    for (QWidget *w : {static_cast<QWidget *>(Panel2), static_cast<QWidget *>(Image1),
-                       static_cast<QWidget *>(Label2)}) {
+    openAction = item(22);
+    fontAction = item(23);
+    logoMenu->addSeparator();
+    optionsAction = item(26);
+    logoMenu->addSeparator();
+    quickEditAction = item(25);
+    printAction = item(24);
+    logoMenu->addSeparator();
+    statusStripAction = item(-1);
+    statusStripAction->setCheckable(true);
+    statusStripAction->setChecked(true);
+    logoMenu->addSeparator();
+    aboutAction = item(27);
+    for (QWidget *w : {static_cast<QWidget *>(logoPanel), static_cast<QWidget *>(logo),
+                       static_cast<QWidget *>(menuHint)}) {
         w->setContextMenuPolicy(Qt::DefaultContextMenu);
         w->installEventFilter(this);
     }
 }
 
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
+bool PrompterWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ContextMenu &&
-        (watched == Panel2 || watched == Image1 || watched == Label2)) {
-        JvPopupMenu1->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+        (watched == logoPanel || watched == logo || watched == menuHint)) {
+        logoMenu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::assignTexts()
+void PrompterWindow::assignTexts()
 {
-    Label5->setText(rsHelpLine);
-    Label2->setText(rsRightClickForMenu);
-    Label12->setText(rsSpeed);
-    Label11->setText(rsCoarse);
-    Label7->setText(rsSeparator);
-    OpenSimplescript1->setText(rsOpenSingleScript);
-    Font2->setText(rsFont);
-    Options2->setText(rsOptions);
-    EditScript2->setText(rsQuickEdit);
-    PrintScript2->setText(rsPrintScript);
-    Showstatusbar1->setText(rsShowStatusBar);
-    Image4->setToolTip(rsIncreaseSpeed);
-    Image12->setToolTip(rsDecreaseSpeed);
-    Image10->setToolTip(rsCoarseFaster);
-    Image11->setToolTip(rsCoarseSlower);
-    Image9->setToolTip(rsPause);
-    Image8->setToolTip(rsReverseDirection);
-    Image7->setToolTip(rsReset);
-    Image6->setToolTip(rsLoadPreviousScript);
-    Image5->setToolTip(rsLoadNextScript);
-    Image13->setToolTip(rsToggleHelp);
-    About1->setText(rsAbout);
+    helpLine->setText(rsHelpLine);
+    menuHint->setText(rsRightClickForMenu);
+    speedCaption->setText(rsSpeed);
+    stepCaption->setText(rsCoarse);
+    separatorLabel->setText(rsSeparator);
+    openAction->setText(rsOpenSingleScript);
+    fontAction->setText(rsFont);
+    optionsAction->setText(rsOptions);
+    quickEditAction->setText(rsQuickEdit);
+    printAction->setText(rsPrintScript);
+    statusStripAction->setText(rsShowStatusBar);
+    fasterButton->setToolTip(rsIncreaseSpeed);
+    slowerButton->setToolTip(rsDecreaseSpeed);
+    coarseFasterButton->setToolTip(rsCoarseFaster);
+    coarseSlowerButton->setToolTip(rsCoarseSlower);
+    pauseButton->setToolTip(rsPause);
+    reverseButton->setToolTip(rsReverseDirection);
+    resetButton->setToolTip(rsReset);
+    previousButton->setToolTip(rsLoadPreviousScript);
+    nextButton->setToolTip(rsLoadNextScript);
+    helpButton->setToolTip(rsToggleHelp);
+    aboutAction->setText(rsAbout);
 }
 
-void TForm1::connectHandlers()
+void PrompterWindow::connectHandlers()
 {
-    connect(Timer1, &PromptTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    connect(slidera, &QSlider::valueChanged, this,
-            [this] { guarded([this] { slideraChange(); }); });
+    connect(scrollTimer, &PromptTimer::timeout, this,
+            [this] { guarded([this] { onScrollTick(); }); });
+    connect(speedSlider, &QSlider::valueChanged, this,
+            [this] { guarded([this] { onSpeedSliderChanged(); }); });
     // The step slider reports only the end of an interaction, not code's own changes.
-    connect(speedmod, &QSlider::sliderReleased, this,
-            [this] { guarded([this] { speedmodChanged(); }); });
-    connect(speedmod, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove && !speedmod->isSliderDown())
+    connect(stepSlider, &QSlider::sliderReleased, this,
+            [this] { guarded([this] { onStepSliderChanged(); }); });
+    connect(stepSlider, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && !stepSlider->isSliderDown())
             QMetaObject::invokeMethod(
-                this, [this] { guarded([this] { speedmodChanged(); }); }, Qt::QueuedConnection);
+                this, [this] { guarded([this] { onStepSliderChanged(); }); }, Qt::QueuedConnection);
     });
-    for (QSlider *s : {slidera, speedmod})
-        connect(s, &QSlider::sliderReleased, this, [this] { wb1->focus(); });
-    connect(wb1, &HtmlView::documentComplete, this,
-            [this] { guarded([this] { wb1DocumentComplete(); }); });
-    connect(wb1, &HtmlView::keyDown, this, [this](int key, Qt::KeyboardModifiers shift) {
-        guarded([this, key, shift] { wb1KeyDown(key, shift); });
+    for (QSlider *s : {speedSlider, stepSlider})
+        connect(s, &QSlider::sliderReleased, this, [this] { page->focus(); });
+    connect(page, &HtmlView::documentComplete, this,
+            [this] { guarded([this] { onPageLoaded(); }); });
+    connect(page, &HtmlView::keyDown, this, [this](int key, Qt::KeyboardModifiers shift) {
+        guarded([this, key, shift] { onPageKey(key, shift); });
     });
-    connect(wb1, &HtmlView::click, this,
-            [this](Qt::MouseButton button) { guarded([this, button] { wb1Click(button); }); });
-    connect(OpenSimplescript1, &QAction::triggered, this,
-            [this] { guarded([this] { OpenSimplescript1Click(); }); });
-    connect(Options2, &QAction::triggered, this, [this] { guarded([this] { Options2Click(); }); });
+    connect(page, &HtmlView::click, this,
+            [this](Qt::MouseButton button) { guarded([this, button] { onPagePress(button); }); });
+    connect(openAction, &QAction::triggered, this,
+            [this] { guarded([this] { openSingleScript(); }); });
+    connect(optionsAction, &QAction::triggered, this,
+            [this] { guarded([this] { showOptions(); }); });
 
     const auto hover = [this](PictureButton *b, int enter, int leave) {
-        connect(b, &PictureButton::mouseEnter, this, [this, b, enter] { mouseover(enter, b); });
-        connect(b, &PictureButton::mouseLeave, this, [this, b, leave] { mouseover(leave, b); });
+        connect(b, &PictureButton::mouseEnter, this,
+                [this, b, enter] { showButtonPicture(enter, b); });
+        connect(b, &PictureButton::mouseLeave, this,
+                [this, b, leave] { showButtonPicture(leave, b); });
     };
-    hover(Image4, 1, 0);
-    hover(Image12, 3, 2);
-    hover(Image10, 7, 6);
-    hover(Image11, 5, 4);
-    hover(Image9, 9, 8);
-    hover(Image8, 11, 10);
-    hover(Image7, 13, 12);
-    hover(Image6, 15, 14);
-    hover(Image5, 17, 16);
-    hover(Image13, 21, 20);
+    hover(fasterButton, 1, 0);
+    hover(slowerButton, 3, 2);
+    hover(coarseFasterButton, 7, 6);
+    hover(coarseSlowerButton, 5, 4);
+    hover(pauseButton, 9, 8);
+    hover(reverseButton, 11, 10);
+    hover(resetButton, 13, 12);
+    hover(previousButton, 15, 14);
+    hover(nextButton, 17, 16);
+    hover(helpButton, 21, 20);
 }
 
-void TForm1::guarded(const std::function<void()> &handler)
+void PrompterWindow::guarded(const std::function<void()> &handler)
 {
-    runReported(handler,
-                [this](const std::exception &error) { ApplicationEvents1Exception(error); });
+    runReported(handler, [this](const std::exception &error) { showError(error); });
 }
 
-void TForm1::ApplicationEvents1Exception(const std::exception &error)
+void PrompterWindow::showError(const std::exception &error)
 {
     reportError(m_dialogs, this, error);
 }
 
-void TForm1::mouseover(int index, PictureButton *image)
+void PrompterWindow::showButtonPicture(int index, PictureButton *image)
 {
-    image->setPixmap(ImageList1.value(index));
+    image->setPixmap(m_buttonPictures.value(index));
 }
 
-int TForm1::pixelsPerInch() const
+int PrompterWindow::pixelsPerInch() const
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? qRound(screen->logicalDotsPerInch()) : 96;
 }
 
-void TForm1::reloadwb()
+void PrompterWindow::rebuildPage()
 {
-    const bool capitalize = Form4 && Form4->capitalize();
-    PageLines =
-        buildScriptPage(ScriptLines, ScriptTitle,
-                        {FontDialog1Font.Name, FontDialog1Font.size(pixelsPerInch())}, capitalize);
-    wb1->loadPage(PageLines);
+    const bool capitalize = m_options && m_options->capitalize();
+    m_pageLines =
+        buildScriptPage(m_scriptLines, m_scriptTitle,
+                        {m_promptFont.Name, m_promptFont.size(pixelsPerInch())}, capitalize);
+    page->loadPage(m_pageLines);
 }

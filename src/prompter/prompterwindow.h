@@ -18,111 +18,112 @@ class QLabel;
 class QMenu;
 class QAction;
 class QSlider;
-class TForm2;
-class TForm4;
-class Taboutform;
+class QuickEditDialog;
+class OptionsDialog;
+class AboutDialog;
 class RegistryStore;
 class WindowSettings;
 
 // The prompter: a black band with the logo panel at the left, the page in
 // the middle, the slider column at the right and the status strip below.
-class TForm1 final : public QWidget
+class PrompterWindow final : public QWidget
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TForm1)
+    Q_DISABLE_COPY_MOVE(PrompterWindow)
 
 public:
-    explicit TForm1(Dialogs &dialogs, QWidget *parent = nullptr);
-    ~TForm1() override;
+    explicit PrompterWindow(Dialogs &dialogs, QWidget *parent = nullptr);
+    ~PrompterWindow() override;
 
     // The dialogs exist only after the main window; program entry hands them over.
-    void setDialogs(TForm2 *form2, TForm4 *form4, Taboutform *about);
+    void setDialogs(QuickEditDialog *form2, OptionsDialog *form4, AboutDialog *about);
 
     // Prompter operations shared by the handlers.
-    void reloadwb();
-    void adjustspeed();
-    void dopause();
-    void doreset();
-    void calctime(const QString &selector);
-    void prevscript();
-    void nextscript();
-    void setform();
-    void mouseover(int index, PictureButton *image);
+    void rebuildPage();
+    void applySpeed();
+    void pause();
+    void rewindAndPause();
+    void updateElapsed();
+    void updateRemaining();
+    void previousQueueScript();
+    void nextQueueScript();
+    void dockToScreenEdge();
+    void showButtonPicture(int index, PictureButton *image);
 
     // Event handlers.
-    void Timer1Timer();
-    void slideraChange();
-    void speedmodChanged();
-    void wb1DocumentComplete();
-    void wb1KeyDown(int key, Qt::KeyboardModifiers shift);
-    void wb1Click(Qt::MouseButton button);
-    void OpenSimplescript1Click();
-    void Options2Click();
-    void ApplicationEvents1Exception(const std::exception &error);
+    void onScrollTick();
+    void onSpeedSliderChanged();
+    void onStepSliderChanged();
+    void onPageLoaded();
+    void onPageKey(int key, Qt::KeyboardModifiers shift);
+    void onPagePress(Qt::MouseButton button);
+    void openSingleScript();
+    void showOptions();
+    void showError(const std::exception &error);
 
     // Shared prompter state.
-    int CurrentSpeed = 0;
-    bool ScrollForward = false;
-    bool HelpShown = false;
-    QString ScriptTitle;
-    int QueuePosition = 0;
-    int DocumentLength = 0;
-    int RepeatDirection = 0;
-    QStringList ScriptLines;
-    QStringList PageLines;
+    int m_currentSpeed = 0;
+    bool m_scrollForward = false;
+    bool m_helpShown = false;
+    QString m_scriptTitle;
+    int m_queuePosition = 0;
+    int m_documentLength = 0;
+    int m_repeatDirection = 0;
+    QStringList m_scriptLines;
+    QStringList m_pageLines;
 
     // Controls, named as the rest of the program refers to them.
-    QFrame *statusbar = nullptr;
-    QFrame *Panel5 = nullptr;
-    QFrame *Panel6 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *coarselabel = nullptr;
-    QLabel *Label4 = nullptr;
-    QLabel *Label6 = nullptr;
-    QLabel *timespentlabel = nullptr;
-    QLabel *timeleftlabel = nullptr;
-    PictureButton *Image4 = nullptr;
-    PictureButton *Image12 = nullptr;
-    PictureButton *Image10 = nullptr;
-    PictureButton *Image11 = nullptr;
-    PictureButton *Image9 = nullptr;
-    PictureButton *Image8 = nullptr;
-    PictureButton *Image7 = nullptr;
-    PictureButton *Image6 = nullptr;
-    PictureButton *Image5 = nullptr;
-    QLabel *Label7 = nullptr;
-    PictureButton *Image13 = nullptr;
-    QLabel *Label5 = nullptr;
-    QFrame *Panel1 = nullptr;
-    QFrame *Panel2 = nullptr;
-    QLabel *Image1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QFrame *wbpanel = nullptr;
-    QFrame *Panel3 = nullptr;
-    QLabel *Label12 = nullptr;
-    QSlider *slidera = nullptr;
-    QLabel *Label11 = nullptr;
-    QSlider *speedmod = nullptr;
-    QFrame *Panel4 = nullptr;
-    HtmlView *wb1 = nullptr;
-    PromptTimer *Timer1 = nullptr;
-    PromptTimer *mousedowntimer = nullptr;
-    QMenu *JvPopupMenu1 = nullptr;
-    QAction *OpenSimplescript1 = nullptr;
-    QAction *Font2 = nullptr;
-    QAction *Options2 = nullptr;
-    QAction *EditScript2 = nullptr;
-    QAction *PrintScript2 = nullptr;
-    QAction *Showstatusbar1 = nullptr;
-    QAction *About1 = nullptr;
-    QList<QPixmap> ImageList1;
-    QList<QPixmap> ImageList2;
-    FontRecord FontDialog1Font;
-    FileDialogState OpenDialog1;
+    QFrame *statusStrip = nullptr;
+    QFrame *stripRows = nullptr;
+    QFrame *statusRow = nullptr;
+    QLabel *speedLabel = nullptr;
+    QLabel *stepLabel = nullptr;
+    QLabel *scriptLabel = nullptr;
+    QLabel *versionLabel = nullptr;
+    QLabel *elapsedLabel = nullptr;
+    QLabel *remainingLabel = nullptr;
+    PictureButton *fasterButton = nullptr;
+    PictureButton *slowerButton = nullptr;
+    PictureButton *coarseFasterButton = nullptr;
+    PictureButton *coarseSlowerButton = nullptr;
+    PictureButton *pauseButton = nullptr;
+    PictureButton *reverseButton = nullptr;
+    PictureButton *resetButton = nullptr;
+    PictureButton *previousButton = nullptr;
+    PictureButton *nextButton = nullptr;
+    QLabel *separatorLabel = nullptr;
+    PictureButton *helpButton = nullptr;
+    QLabel *helpLine = nullptr;
+    QFrame *bandArea = nullptr;
+    QFrame *logoPanel = nullptr;
+    QLabel *logo = nullptr;
+    QLabel *menuHint = nullptr;
+    QFrame *viewArea = nullptr;
+    QFrame *sliderColumn = nullptr;
+    QLabel *speedCaption = nullptr;
+    QSlider *speedSlider = nullptr;
+    QLabel *stepCaption = nullptr;
+    QSlider *stepSlider = nullptr;
+    QFrame *pageFrame = nullptr;
+    HtmlView *page = nullptr;
+    PromptTimer *scrollTimer = nullptr;
+    PromptTimer *repeatTimer = nullptr;
+    QMenu *logoMenu = nullptr;
+    QAction *openAction = nullptr;
+    QAction *fontAction = nullptr;
+    QAction *optionsAction = nullptr;
+    QAction *quickEditAction = nullptr;
+    QAction *printAction = nullptr;
+    QAction *statusStripAction = nullptr;
+    QAction *aboutAction = nullptr;
+    QList<QPixmap> m_buttonPictures;
+    QList<QPixmap> m_logoPictures;
+    FontRecord m_promptFont;
+    FileDialogState m_openState;
 
-    TForm2 *Form2 = nullptr;
-    TForm4 *Form4 = nullptr;
-    Taboutform *aboutform = nullptr;
+    QuickEditDialog *m_quickEdit = nullptr;
+    OptionsDialog *m_options = nullptr;
+    AboutDialog *m_about = nullptr;
 
     // Runs a handler; an error that escapes it reaches the operator.
     void guarded(const std::function<void()> &handler);
@@ -141,14 +142,14 @@ private:
     void connectHandlers();
     // Reads a script by the read rule and shows it; throws before changing anything.
     void loadScript(const QString &path);
-    // Shows the queue item at QueuePosition, paused, with the focus on the page.
+    // Shows the queue item at m_queuePosition, paused, with the focus on the page.
     void showQueueItem(const QStringList &items);
-    void FormCreate();
-    void FormShow();
-    void FormClose();
+    void initialise();
+    void onShown();
+    void onClosing();
 
     Dialogs &m_dialogs;
-    std::unique_ptr<RegistryStore> JvAppRegistryStorage1;
-    std::unique_ptr<WindowSettings> JvFormStorage1;
+    std::unique_ptr<RegistryStore> m_store;
+    std::unique_ptr<WindowSettings> m_settings;
     std::unique_ptr<QStyle> m_menuStyle;
 };

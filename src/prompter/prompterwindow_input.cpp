@@ -10,62 +10,62 @@
 
 using namespace texts;
 
-void TForm1::wb1KeyDown(int key, Qt::KeyboardModifiers)
+void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
 {
     switch (key) {
     case Qt::Key_Q:
-        if (Timer1->enabled()) {
-            dopause();
+        if (scrollTimer->enabled()) {
+            pause();
         } else {
-            Timer1->setEnabled(true);
-            Label1->setText(rsSpeed + QString::number(CurrentSpeed));
+            scrollTimer->setEnabled(true);
+            speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
         }
         return;
     case Qt::Key_W:
-        if (CurrentSpeed < kMaxSpeed)
-            CurrentSpeed += kSpeedStep;
-        adjustspeed();
+        if (m_currentSpeed < kMaxSpeed)
+            m_currentSpeed += kSpeedStep;
+        applySpeed();
         return;
     case Qt::Key_S:
-        if (CurrentSpeed > -kMaxSpeed)
-            CurrentSpeed -= kSpeedStep;
-        adjustspeed();
+        if (m_currentSpeed > -kMaxSpeed)
+            m_currentSpeed -= kSpeedStep;
+        applySpeed();
         return;
     case Qt::Key_E:
-        CurrentSpeed = -CurrentSpeed;
-        adjustspeed();
+        m_currentSpeed = -m_currentSpeed;
+        applySpeed();
         return;
     case Qt::Key_A:
-        adjustspeed();
-        prevscript();
+        applySpeed();
+        previousQueueScript();
         return;
     case Qt::Key_D:
-        adjustspeed();
-        nextscript();
+        applySpeed();
+        nextQueueScript();
         return;
     case Qt::Key_F:
-        adjustspeed();
-        doreset();
-        wb1->focus();
+        applySpeed();
+        rewindAndPause();
+        page->focus();
         return;
     default:
-        adjustspeed();
+        applySpeed();
         return;
     }
 }
 
-void TForm1::wb1Click(Qt::MouseButton button)
+void PrompterWindow::onPagePress(Qt::MouseButton button)
 {
     if (button == Qt::LeftButton) {
-        if (Timer1->enabled()) {
-            Timer1->setEnabled(false);
-            Label1->setText(rsPaused);
+        if (scrollTimer->enabled()) {
+            scrollTimer->setEnabled(false);
+            speedLabel->setText(rsPaused);
         } else {
-            Timer1->setEnabled(true);
-            Label1->setText(rsSpeed + QString::number(CurrentSpeed));
+            scrollTimer->setEnabled(true);
+            speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
         }
     } else if (button == Qt::RightButton) {
-        CurrentSpeed = -CurrentSpeed;
-        adjustspeed();
+        m_currentSpeed = -m_currentSpeed;
+        applySpeed();
     }
 }

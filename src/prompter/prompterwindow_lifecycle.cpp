@@ -22,36 +22,36 @@
 
 using namespace texts;
 
-void TForm1::FormCreate()
+void PrompterWindow::initialise()
 {
     assignTexts();
-    guarded([this] { JvFormStorage1->restore(); });
-    wbpanel->setVisible(true);
-    HelpShown = false;
-    ScriptLines.clear();
-    PageLines.clear();
-    PageLines = buildStartupPage({FontDialog1Font.Name, FontDialog1Font.size(pixelsPerInch())});
-    wb1->loadPage(PageLines);
-    Label4->setText(rsNoScript);
-    Label1->setText(rsPaused);
-    Label6->setText(rsVersion);
-    coarselabel->setText(rsCoarse + QString::number(speedmod->value()));
-    guarded([this] { setform(); });
+    guarded([this] { m_settings->restore(); });
+    viewArea->setVisible(true);
+    m_helpShown = false;
+    m_scriptLines.clear();
+    m_pageLines.clear();
+    m_pageLines = buildStartupPage({m_promptFont.Name, m_promptFont.size(pixelsPerInch())});
+    page->loadPage(m_pageLines);
+    scriptLabel->setText(rsNoScript);
+    speedLabel->setText(rsPaused);
+    versionLabel->setText(rsVersion);
+    stepLabel->setText(rsCoarse + QString::number(stepSlider->value()));
+    guarded([this] { dockToScreenEdge(); });
 }
 
-void TForm1::FormShow()
+void PrompterWindow::onShown()
 {
-    setform();
+    dockToScreenEdge();
 }
 
-void TForm1::showEvent(QShowEvent *event)
+void PrompterWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous())
-        guarded([this] { FormShow(); });
+        guarded([this] { onShown(); });
 }
 
-void TForm1::setform()
+void PrompterWindow::dockToScreenEdge()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -60,7 +60,7 @@ void TForm1::setform()
     const QPoint origin = geometry.topLeft();
     const TaskBar bar = taskBarFromScreen(geometry.translated(-origin),
                                           screen->availableGeometry().translated(-origin));
-    const bool alignBottom = Form4 && Form4->alignBottom();
+    const bool alignBottom = m_options && m_options->alignBottom();
     // Outer bounds: the frame the window manager adds is part of them.
     const QRect frame = frameGeometry();
     const QRect client = this->geometry();
@@ -71,15 +71,15 @@ void TForm1::setform()
     setGeometry(outer.translated(origin).marginsRemoved(margins));
 }
 
-void TForm1::closeEvent(QCloseEvent *event)
+void PrompterWindow::closeEvent(QCloseEvent *event)
 {
-    guarded([this] { FormClose(); });
+    guarded([this] { onClosing(); });
     event->accept();
 }
 
-void TForm1::FormClose()
+void PrompterWindow::onClosing()
 {
-    if (Form4)
-        Form4->ListBox1->clear();
-    JvFormStorage1->save();
+    if (m_options)
+        m_options->queueList->clear();
+    m_settings->save();
 }

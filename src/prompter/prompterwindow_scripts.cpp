@@ -12,77 +12,77 @@
 
 using namespace texts;
 
-void TForm1::OpenSimplescript1Click()
+void PrompterWindow::openSingleScript()
 {
-    OpenDialog1.filter = rsScriptFilter;
-    if (!m_dialogs.openFile(this, OpenDialog1))
+    m_openState.filter = rsScriptFilter;
+    if (!m_dialogs.openFile(this, m_openState))
         return;
-    loadScript(OpenDialog1.fileName);
-    dopause();
-    wb1->focus();
+    loadScript(m_openState.fileName);
+    pause();
+    page->focus();
 }
 
-void TForm1::loadScript(const QString &path)
+void PrompterWindow::loadScript(const QString &path)
 {
-    ScriptLines = readScript(path);
-    ScriptTitle = path;
-    Label4->setText(path);
-    reloadwb();
+    m_scriptLines = readScript(path);
+    m_scriptTitle = path;
+    scriptLabel->setText(path);
+    rebuildPage();
 }
 
-void TForm1::Options2Click()
+void PrompterWindow::showOptions()
 {
-    if (!Form4)
+    if (!m_options)
         return;
-    const int placement = Form4->mainformlocation->itemIndex();
-    const QStringList queue = Form4->queueItems();
-    const int capitals = Form4->allcaps->itemIndex();
-    Form4->beginShowing(placement, capitals);
-    if (m_dialogs.execModal(Form4) == QDialog::Accepted) {
-        const QStringList items = Form4->queueItems();
+    const int placement = m_options->placementGroup->itemIndex();
+    const QStringList queue = m_options->queueItems();
+    const int capitals = m_options->capitalsGroup->itemIndex();
+    m_options->beginShowing(placement, capitals);
+    if (m_dialogs.execModal(m_options) == QDialog::Accepted) {
+        const QStringList items = m_options->queueItems();
         if (!items.isEmpty()) {
-            const int selected = Form4->selectedIndex();
+            const int selected = m_options->selectedIndex();
             const int i = selected < 0 ? 0 : selected;
-            QueuePosition = i;
+            m_queuePosition = i;
             loadScript(items.at(i));
         }
-        dopause();
-        if (Form4->mainformlocation->itemIndex() != placement)
-            setform();
-        if (Form4->allcaps->itemIndex() != capitals)
-            reloadwb();
-        wb1->focus();
+        pause();
+        if (m_options->placementGroup->itemIndex() != placement)
+            dockToScreenEdge();
+        if (m_options->capitalsGroup->itemIndex() != capitals)
+            rebuildPage();
+        page->focus();
     } else {
         // The window put both options back itself, before it stored them.
-        Form4->setQueueItems(queue);
+        m_options->setQueueItems(queue);
     }
 }
 
-void TForm1::prevscript()
+void PrompterWindow::previousQueueScript()
 {
-    if (!Form4)
+    if (!m_options)
         return;
-    const QStringList items = Form4->queueItems();
-    if (items.isEmpty() || QueuePosition <= 0)
+    const QStringList items = m_options->queueItems();
+    if (items.isEmpty() || m_queuePosition <= 0)
         return;
-    QueuePosition = std::min(QueuePosition, int(items.size())) - 1;
+    m_queuePosition = std::min(m_queuePosition, int(items.size())) - 1;
     showQueueItem(items);
 }
 
-void TForm1::nextscript()
+void PrompterWindow::nextQueueScript()
 {
-    if (!Form4)
+    if (!m_options)
         return;
-    const QStringList items = Form4->queueItems();
-    if (items.isEmpty() || QueuePosition >= items.size() - 1)
+    const QStringList items = m_options->queueItems();
+    if (items.isEmpty() || m_queuePosition >= items.size() - 1)
         return;
-    QueuePosition = std::max(QueuePosition, -1) + 1;
+    m_queuePosition = std::max(m_queuePosition, -1) + 1;
     showQueueItem(items);
 }
 
-void TForm1::showQueueItem(const QStringList &items)
+void PrompterWindow::showQueueItem(const QStringList &items)
 {
-    loadScript(items.at(QueuePosition));
-    dopause();
-    wb1->focus();
+    loadScript(items.at(m_queuePosition));
+    pause();
+    page->focus();
 }

@@ -13,80 +13,82 @@
 
 using namespace texts;
 
-void TForm1::adjustspeed()
+void PrompterWindow::applySpeed()
 {
-    CurrentSpeed = clampSpeed(CurrentSpeed);
-    Timer1->setEnabled(CurrentSpeed != 0);
-    Timer1->setInterval(periodForSpeed(CurrentSpeed));
-    ScrollForward = CurrentSpeed > 0;
-    Label1->setText(Timer1->enabled() ? rsSpeed + QString::number(CurrentSpeed) : rsPaused);
-    // Runs slideraChange, nested, when the slider's value changes.
-    slidera->setValue(CurrentSpeed);
-    coarselabel->setText(rsCoarse + QString::number(speedmod->value()));
+    m_currentSpeed = clampSpeed(m_currentSpeed);
+    scrollTimer->setEnabled(m_currentSpeed != 0);
+    scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
+    m_scrollForward = m_currentSpeed > 0;
+    speedLabel->setText(scrollTimer->enabled() ? rsSpeed + QString::number(m_currentSpeed)
+                                               : rsPaused);
+    // Runs onSpeedSliderChanged, nested, when the slider's value changes.
+    speedSlider->setValue(m_currentSpeed);
+    stepLabel->setText(rsCoarse + QString::number(stepSlider->value()));
     QCoreApplication::processEvents();
 }
 
-void TForm1::slideraChange()
+void PrompterWindow::onSpeedSliderChanged()
 {
-    CurrentSpeed = slidera->value();
-    Label1->setText(rsSpeed + QString::number(CurrentSpeed));
-    Timer1->setInterval(periodForSpeed(CurrentSpeed));
-    Label1->repaint();
-    ScrollForward = CurrentSpeed > 0;
-    if (CurrentSpeed == 0)
-        dopause();
+    m_currentSpeed = speedSlider->value();
+    speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
+    scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
+    speedLabel->repaint();
+    m_scrollForward = m_currentSpeed > 0;
+    if (m_currentSpeed == 0)
+        pause();
     else
-        Timer1->setEnabled(true);
-    wb1->focus();
+        scrollTimer->setEnabled(true);
+    page->focus();
 }
 
-void TForm1::dopause()
+void PrompterWindow::pause()
 {
-    Label1->setText(rsPaused);
-    Timer1->setEnabled(false);
-    Image1->setPixmap(ImageList2.value(0));
+    speedLabel->setText(rsPaused);
+    scrollTimer->setEnabled(false);
+    logo->setPixmap(m_logoPictures.value(0));
 }
 
-void TForm1::doreset()
+void PrompterWindow::rewindAndPause()
 {
-    wb1->scrollToTop();
-    dopause();
+    page->scrollToTop();
+    pause();
 }
 
-void TForm1::Timer1Timer()
+void PrompterWindow::onScrollTick()
 {
-    const int p = wb1->scrollPosition();
-    const int step = speedmod->value();
-    wb1->scrollTo(0, ScrollForward ? p + step : p - step);
-    calctime(QStringLiteral("timeleft"));
-    calctime(QStringLiteral("timespent"));
+    const int p = page->scrollPosition();
+    const int step = stepSlider->value();
+    page->scrollTo(0, m_scrollForward ? p + step : p - step);
+    updateRemaining();
+    updateElapsed();
 }
 
-void TForm1::speedmodChanged()
+void PrompterWindow::onStepSliderChanged()
 {
-    adjustspeed();
-    wb1->focus();
+    applySpeed();
+    page->focus();
 }
 
-void TForm1::wb1DocumentComplete()
+void PrompterWindow::onPageLoaded()
 {
-    wb1->scrollToBottom();
-    DocumentLength = wb1->scrollPosition();
-    if (CurrentSpeed != 0)
-        calctime(QStringLiteral("timeleft"));
-    wb1->scrollToTop();
+    page->scrollToBottom();
+    m_documentLength = page->scrollPosition();
+    if (m_currentSpeed != 0)
+        updateRemaining();
+    page->scrollToTop();
 }
 
-void TForm1::calctime(const QString &selector)
+void PrompterWindow::updateElapsed()
 {
-    const unsigned period = Timer1->interval();
-    const int step = speedmod->value();
-    if (selector == QLatin1String("timespent")) {
-        const int p = wb1->scrollPosition();
-        timespentlabel->setText(rsElapsed + formatDuration(elapsedMilliseconds(p, step, period)));
-    } else if (selector == QLatin1String("timeleft")) {
-        const int p = wb1->scrollPosition();
-        timeleftlabel->setText(
-            rsRemaining + formatDuration(remainingMilliseconds(DocumentLength, p, step, period)));
-    }
+    const int p = page->scrollPosition();
+    elapsedLabel->setText(rsElapsed + formatDuration(elapsedMilliseconds(p, stepSlider->value(),
+                                                                         scrollTimer->interval())));
+}
+
+void PrompterWindow::updateRemaining()
+{
+    const int p = page->scrollPosition();
+    remainingLabel->setText(
+        rsRemaining + formatDuration(remainingMilliseconds(m_documentLength, p, stepSlider->value(),
+                                                           scrollTimer->interval())));
 }

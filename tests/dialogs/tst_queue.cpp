@@ -37,21 +37,22 @@ private:
     }
 
     // Runs the options window, letting `drive` work it before it closes with `result`.
-    static void options(Prompter &p, int result, const std::function<void(TForm4 &)> &drive = {})
+    static void options(Prompter &p, int result,
+                        const std::function<void(OptionsDialog &)> &drive = {})
     {
         p.dialogs.modal = [result, drive](QDialog *dialog) {
             if (drive)
-                drive(*static_cast<TForm4 *>(dialog));
+                drive(*static_cast<OptionsDialog *>(dialog));
             return result;
         };
-        p.form.guarded([&] { p.form.Options2Click(); });
+        p.form.guarded([&] { p.form.showOptions(); });
         p.settle();
     }
 
-    static void select(TForm4 &f4, int row)
+    static void select(OptionsDialog &f4, int row)
     {
-        f4.ListBox1->setCurrentRow(row);
-        f4.ListBox1->item(row)->setSelected(true);
+        f4.queueList->setCurrentRow(row);
+        f4.queueList->item(row)->setSelected(true);
     }
 
 private Q_SLOTS:
@@ -67,21 +68,21 @@ private Q_SLOTS:
     void okWithEmptyQueue_loadsNothingButPausesAndAppliesOptions()
     {
         Prompter p;
-        p.form.CurrentSpeed = 30;
-        p.form.adjustspeed();
-        p.form.QueuePosition = 5;
-        p.form.ScriptLines = {QStringLiteral("kept line")};
-        options(p, QDialog::Accepted, [](TForm4 &f4) {
-            f4.allcaps->setItemIndex(1);
-            f4.mainformlocation->setItemIndex(1);
+        p.form.m_currentSpeed = 30;
+        p.form.applySpeed();
+        p.form.m_queuePosition = 5;
+        p.form.m_scriptLines = {QStringLiteral("kept line")};
+        options(p, QDialog::Accepted, [](OptionsDialog &f4) {
+            f4.capitalsGroup->setItemIndex(1);
+            f4.placementGroup->setItemIndex(1);
         });
-        QCOMPARE(p.form.QueuePosition, 5);
-        QCOMPARE(p.form.ScriptLines, QStringList{QStringLiteral("kept line")});
-        QVERIFY(!p.form.Timer1->enabled());
-        QCOMPARE(p.form.PageLines.at(29), QStringLiteral("KEPT LINE<br>"));
+        QCOMPARE(p.form.m_queuePosition, 5);
+        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("kept line")});
+        QVERIFY(!p.form.scrollTimer->enabled());
+        QCOMPARE(p.form.m_pageLines.at(29), QStringLiteral("KEPT LINE<br>"));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(p.form.frameGeometry().bottom(), screen.bottom());
-        QCOMPARE(QApplication::focusWidget(), p.form.wb1);
+        QCOMPARE(QApplication::focusWidget(), p.form.page);
     }
 
     void ok_loadsTheSelectedOrFirstItem_data()
@@ -98,50 +99,50 @@ private Q_SLOTS:
         QFETCH(int, selected);
         QFETCH(int, loaded);
         Prompter p;
-        options(p, QDialog::Accepted, [&](TForm4 &f4) {
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
             f4.setQueueItems(scripts);
             if (selected >= 0)
                 select(f4, selected);
         });
-        QCOMPARE(p.form.QueuePosition, loaded);
-        QCOMPARE(p.form.ScriptTitle, scripts.at(loaded));
-        QCOMPARE(p.form.Label4->text(), scripts.at(loaded));
+        QCOMPARE(p.form.m_queuePosition, loaded);
+        QCOMPARE(p.form.m_scriptTitle, scripts.at(loaded));
+        QCOMPARE(p.form.scriptLabel->text(), scripts.at(loaded));
         const QStringList expected =
             loaded == 3 ? QStringList{QStringLiteral("Rich"), QStringLiteral("text")}
                         : QStringList{QStringLiteral("Script %1").arg(loaded)};
-        QCOMPARE(p.form.ScriptLines, expected);
-        QVERIFY(!p.form.Timer1->enabled());
+        QCOMPARE(p.form.m_scriptLines, expected);
+        QVERIFY(!p.form.scrollTimer->enabled());
     }
 
     void cancel_restoresTheExactQueueAndTouchesNothingElse()
     {
         Prompter p;
-        options(p, QDialog::Accepted, [&](TForm4 &f4) {
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
             f4.setQueueItems(scripts);
             select(f4, 1);
         });
-        p.form.CurrentSpeed = 40;
-        p.form.adjustspeed();
-        const QStringList lines = p.form.ScriptLines;
+        p.form.m_currentSpeed = 40;
+        p.form.applySpeed();
+        const QStringList lines = p.form.m_scriptLines;
         const QString queueFile = write(QStringLiteral("other.tvx"), "/a\r\n/b\r\n");
         p.dialogs.openAnswers = {scripts.at(0), queueFile};
-        options(p, QDialog::Rejected, [&](TForm4 &f4) {
-            f4.Image3MouseUp(); // add
+        options(p, QDialog::Rejected, [&](OptionsDialog &f4) {
+            f4.addScript(); // add
             select(f4, 0);
-            f4.Image2MouseUp(); // remove
-            f4.Image5MouseUp(); // load another queue
+            f4.removeScript(); // remove
+            f4.loadQueue();    // load another queue
             QCOMPARE(f4.queueItems(), QStringList({QStringLiteral("/a"), QStringLiteral("/b")}));
-            f4.allcaps->setItemIndex(1);
-            f4.mainformlocation->setItemIndex(1);
+            f4.capitalsGroup->setItemIndex(1);
+            f4.placementGroup->setItemIndex(1);
         });
-        TForm4 &f4 = *p.windows.Form4;
+        OptionsDialog &f4 = *p.windows.options;
         QCOMPARE(f4.queueItems(), scripts);
         QCOMPARE(f4.selectedIndex(), -1);
-        QCOMPARE(f4.allcaps->itemIndex(), 0);
-        QCOMPARE(f4.mainformlocation->itemIndex(), 0);
-        QCOMPARE(p.form.QueuePosition, 1);
-        QCOMPARE(p.form.ScriptLines, lines);
-        QVERIFY(p.form.Timer1->enabled());
+        QCOMPARE(f4.capitalsGroup->itemIndex(), 0);
+        QCOMPARE(f4.placementGroup->itemIndex(), 0);
+        QCOMPARE(p.form.m_queuePosition, 1);
+        QCOMPARE(p.form.m_scriptLines, lines);
+        QVERIFY(p.form.scrollTimer->enabled());
         // The store keeps the options the operator had, not the cancelled ones.
         RegistryStore store(QStringLiteral("Software\\Morvane\\tavrix"));
         QCOMPARE(store.readInteger(QStringLiteral("Form4\\allcaps_ItemIndex"), -7), 0);
@@ -151,14 +152,14 @@ private Q_SLOTS:
     void addScript_checksTheFileAndAllowsDuplicates()
     {
         Prompter p;
-        TForm4 &f4 = *p.windows.Form4;
+        OptionsDialog &f4 = *p.windows.options;
         p.dialogs.openAnswers = {scripts.at(0), scripts.at(0),
                                  dir.filePath(QStringLiteral("no.txt")), std::nullopt};
-        options(p, QDialog::Rejected, [&](TForm4 &form) {
+        options(p, QDialog::Rejected, [&](OptionsDialog &form) {
             for (int i = 0; i < 4; ++i)
-                form.guarded([&] { form.Image3MouseUp(); });
+                form.guarded([&] { form.addScript(); });
             QCOMPARE(form.queueItems(), QStringList({scripts.at(0), scripts.at(0)}));
-            QCOMPARE(form.OpenDialog1.filter,
+            QCOMPARE(form.m_openState.filter,
                      QStringLiteral("Tavrix Readable|*.txt;*.rtf|All Files|*.*"));
         });
         QCOMPARE(p.dialogs.messages.size(), 1);
@@ -169,7 +170,7 @@ private Q_SLOTS:
     void saveQueue_emptyQueueSaysNothingToSave()
     {
         Prompter p;
-        options(p, QDialog::Rejected, [](TForm4 &f4) { f4.Image4MouseUp(); });
+        options(p, QDialog::Rejected, [](OptionsDialog &f4) { f4.saveQueue(); });
         QCOMPARE(p.dialogs.messages, QStringList{QStringLiteral("Nothing to save.")});
         QCOMPARE(p.dialogs.saveCalls, 0);
     }
@@ -182,15 +183,15 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("queue"));
         p.dialogs.saveAnswers = {file + QStringLiteral(".tvx")};
         p.dialogs.openAnswers = {file + QStringLiteral(".tvx")};
-        options(p, QDialog::Rejected, [&](TForm4 &f4) {
+        options(p, QDialog::Rejected, [&](OptionsDialog &f4) {
             f4.setQueueItems(items);
-            f4.Image4MouseUp();
-            QCOMPARE(f4.SaveDialog1.defaultExt, QStringLiteral(".tvx"));
-            QCOMPARE(f4.SaveDialog1.filter, QStringLiteral("Tavrix Scripts|*.tvx"));
+            f4.saveQueue();
+            QCOMPARE(f4.m_saveState.defaultExt, QStringLiteral(".tvx"));
+            QCOMPARE(f4.m_saveState.filter, QStringLiteral("Tavrix Scripts|*.tvx"));
             f4.setQueueItems({});
-            f4.Image5MouseUp();
+            f4.loadQueue();
             QCOMPARE(f4.queueItems(), items);
-            QCOMPARE(f4.OpenDialog1.filter, QStringLiteral("Tavrix Scripts|*.tvx"));
+            QCOMPARE(f4.m_openState.filter, QStringLiteral("Tavrix Scripts|*.tvx"));
         });
         QCOMPARE(read(file + QStringLiteral(".tvx")),
                  items.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
@@ -216,8 +217,8 @@ private Q_SLOTS:
         QFETCH(QStringList, items);
         Prompter p;
         p.dialogs.openAnswers = {write(QStringLiteral("hand.tvx"), bytes)};
-        options(p, QDialog::Rejected, [&](TForm4 &f4) {
-            f4.Image5MouseUp();
+        options(p, QDialog::Rejected, [&](OptionsDialog &f4) {
+            f4.loadQueue();
             QCOMPARE(f4.queueItems(), items);
             QCOMPARE(f4.selectedIndex(), -1);
         });
@@ -226,13 +227,13 @@ private Q_SLOTS:
     void blankQueueItem_failsWithTheCannotOpenMessage()
     {
         Prompter p;
-        p.form.ScriptLines = {QStringLiteral("before")};
-        options(p, QDialog::Accepted, [&](TForm4 &f4) {
+        p.form.m_scriptLines = {QStringLiteral("before")};
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
             f4.setQueueItems({scripts.at(0), QString()});
             select(f4, 1);
         });
-        QCOMPARE(p.form.QueuePosition, 1);
-        QCOMPARE(p.form.ScriptLines, QStringList{QStringLiteral("before")});
+        QCOMPARE(p.form.m_queuePosition, 1);
+        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("before")});
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY(
             p.dialogs.messages.constFirst().startsWith(QStringLiteral("Cannot open file \"\". ")));
@@ -241,51 +242,52 @@ private Q_SLOTS:
     void stepping_movesWithoutWrapAndLeavesTheSelection()
     {
         Prompter p;
-        options(p, QDialog::Accepted, [&](TForm4 &f4) { f4.setQueueItems(scripts.mid(0, 3)); });
-        TForm1 &f = p.form;
-        QCOMPARE(f.QueuePosition, 0);
-        f.nextscript();
-        f.nextscript();
-        QCOMPARE(f.QueuePosition, 2);
-        QCOMPARE(f.ScriptLines, QStringList{QStringLiteral("Script 2")});
-        QCOMPARE(f.Label4->text(), scripts.at(2));
-        QCOMPARE(f.PageLines.at(13),
+        options(p, QDialog::Accepted,
+                [&](OptionsDialog &f4) { f4.setQueueItems(scripts.mid(0, 3)); });
+        PrompterWindow &f = p.form;
+        QCOMPARE(f.m_queuePosition, 0);
+        f.nextQueueScript();
+        f.nextQueueScript();
+        QCOMPARE(f.m_queuePosition, 2);
+        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 2")});
+        QCOMPARE(f.scriptLabel->text(), scripts.at(2));
+        QCOMPARE(f.m_pageLines.at(13),
                  QStringLiteral("<title>") + scripts.at(2) + QStringLiteral("</title>"));
-        f.CurrentSpeed = 10;
-        f.adjustspeed();
-        f.nextscript();
-        QCOMPARE(f.QueuePosition, 2);
-        QVERIFY(f.Timer1->enabled()); // nothing happened
+        f.m_currentSpeed = 10;
+        f.applySpeed();
+        f.nextQueueScript();
+        QCOMPARE(f.m_queuePosition, 2);
+        QVERIFY(f.scrollTimer->enabled()); // nothing happened
         for (int i = 0; i < 3; ++i)
-            f.prevscript();
-        QCOMPARE(f.QueuePosition, 0);
-        QCOMPARE(f.ScriptLines, QStringList{QStringLiteral("Script 0")});
-        QVERIFY(!f.Timer1->enabled());
-        QCOMPARE(p.windows.Form4->selectedIndex(), -1);
+            f.previousQueueScript();
+        QCOMPARE(f.m_queuePosition, 0);
+        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 0")});
+        QVERIFY(!f.scrollTimer->enabled());
+        QCOMPARE(p.windows.options->selectedIndex(), -1);
     }
 
     void steppingOntoAMissingFile_keepsTheOldScriptWithThePositionMoved()
     {
         Prompter p;
         const QString missing = dir.filePath(QStringLiteral("gone.txt"));
-        options(p, QDialog::Accepted, [&](TForm4 &f4) {
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
             f4.setQueueItems({scripts.at(0), missing, scripts.at(2)});
         });
-        TForm1 &f = p.form;
-        f.CurrentSpeed = 20;
-        f.adjustspeed();
-        f.guarded([&] { f.nextscript(); });
-        QCOMPARE(f.QueuePosition, 1);
-        QCOMPARE(f.ScriptLines, QStringList{QStringLiteral("Script 0")});
-        QCOMPARE(f.Label4->text(), scripts.at(0));
-        QVERIFY(f.Timer1->enabled());
+        PrompterWindow &f = p.form;
+        f.m_currentSpeed = 20;
+        f.applySpeed();
+        f.guarded([&] { f.nextQueueScript(); });
+        QCOMPARE(f.m_queuePosition, 1);
+        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 0")});
+        QCOMPARE(f.scriptLabel->text(), scripts.at(0));
+        QVERIFY(f.scrollTimer->enabled());
         QCOMPARE(
             p.dialogs.messages,
             QStringList{
                 QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missing)});
-        f.nextscript();
-        QCOMPARE(f.QueuePosition, 2);
-        QCOMPARE(f.ScriptLines, QStringList{QStringLiteral("Script 2")});
+        f.nextQueueScript();
+        QCOMPARE(f.m_queuePosition, 2);
+        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 2")});
     }
 
     void steppingOntoADirectoryOrFifo_neverHangs()
@@ -296,22 +298,22 @@ private Q_SLOTS:
         const QString fifo = dir.filePath(QStringLiteral("a-fifo"));
         QFile::remove(fifo);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        options(p, QDialog::Accepted, [&](TForm4 &f4) {
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
             f4.setQueueItems({scripts.at(0), folder, fifo});
         });
-        p.form.guarded([&] { p.form.nextscript(); });
-        p.form.guarded([&] { p.form.nextscript(); });
-        QCOMPARE(p.form.QueuePosition, 2);
+        p.form.guarded([&] { p.form.nextQueueScript(); });
+        p.form.guarded([&] { p.form.nextQueueScript(); });
+        QCOMPARE(p.form.m_queuePosition, 2);
         QCOMPARE(p.dialogs.messages.size(), 2);
-        QCOMPARE(p.form.ScriptLines, QStringList{QStringLiteral("Script 0")});
+        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("Script 0")});
     }
 
     void closingTheMainWindow_emptiesTheQueue()
     {
         Prompter p;
-        options(p, QDialog::Accepted, [&](TForm4 &f4) { f4.setQueueItems(scripts); });
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) { f4.setQueueItems(scripts); });
         p.form.close();
-        QVERIFY(p.windows.Form4->queueItems().isEmpty());
+        QVERIFY(p.windows.options->queueItems().isEmpty());
     }
 };
 

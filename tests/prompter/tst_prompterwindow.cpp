@@ -27,74 +27,76 @@ private Q_SLOTS:
     void startUp_texts()
     {
         Prompter p;
-        TForm1 &f = p.form;
+        PrompterWindow &f = p.form;
         QCOMPARE(f.windowTitle(), QStringLiteral("Tavrix2 Home"));
-        QCOMPARE(f.Label1->text(), QStringLiteral("Paused..."));
-        QCOMPARE(f.Label4->text(), QStringLiteral("No Script."));
-        QCOMPARE(f.coarselabel->text(), QStringLiteral("Coarse: 1"));
-        QCOMPARE(f.Label6->text(), QStringLiteral("Tavrix version 2.0.0   "));
-        QCOMPARE(f.Label7->text(), QStringLiteral("  |  "));
-        QCOMPARE(f.Label12->text(), QStringLiteral("Speed "));
-        QCOMPARE(f.Label11->text(), QStringLiteral("Coarse: "));
-        QCOMPARE(f.Label2->text(), QStringLiteral("Right click for menu."));
-        QVERIFY(f.Label5->text().startsWith(QStringLiteral("W-Increase Speed | S-Decrease Speed")));
-        QVERIFY(f.timespentlabel->text().isEmpty());
-        QVERIFY(f.timeleftlabel->text().isEmpty());
-        QCOMPARE(f.slidera->value(), 10);
-        QCOMPARE(f.CurrentSpeed, 0);
-        QCOMPARE(f.speedmod->value(), 1);
-        QVERIFY(!f.Timer1->enabled());
-        QCOMPARE(f.Timer1->interval(), 300u);
-        QVERIFY(f.ScriptLines.isEmpty());
-        QVERIFY(f.ScriptTitle.isEmpty());
-        QVERIFY(!f.ScrollForward);
-        QVERIFY(!f.HelpShown);
+        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
+        QCOMPARE(f.scriptLabel->text(), QStringLiteral("No Script."));
+        QCOMPARE(f.stepLabel->text(), QStringLiteral("Coarse: 1"));
+        QCOMPARE(f.versionLabel->text(), QStringLiteral("Tavrix version 2.0.0   "));
+        QCOMPARE(f.separatorLabel->text(), QStringLiteral("  |  "));
+        QCOMPARE(f.speedCaption->text(), QStringLiteral("Speed "));
+        QCOMPARE(f.stepCaption->text(), QStringLiteral("Coarse: "));
+        QCOMPARE(f.menuHint->text(), QStringLiteral("Right click for menu."));
+        QVERIFY(
+            f.helpLine->text().startsWith(QStringLiteral("W-Increase Speed | S-Decrease Speed")));
+        QVERIFY(f.elapsedLabel->text().isEmpty());
+        QVERIFY(f.remainingLabel->text().isEmpty());
+        QCOMPARE(f.speedSlider->value(), 10);
+        QCOMPARE(f.m_currentSpeed, 0);
+        QCOMPARE(f.stepSlider->value(), 1);
+        QVERIFY(!f.scrollTimer->enabled());
+        QCOMPARE(f.scrollTimer->interval(), 300u);
+        QVERIFY(f.m_scriptLines.isEmpty());
+        QVERIFY(f.m_scriptTitle.isEmpty());
+        QVERIFY(!f.m_scrollForward);
+        QVERIFY(!f.m_helpShown);
     }
 
     void startUp_showsTheStartupPage()
     {
         Prompter p;
-        QCOMPARE(p.form.PageLines, buildStartupPage({QStringLiteral("Arial"), 24}));
-        QVERIFY(p.form.wb1->hasDocument());
-        QCOMPARE(p.form.DocumentLength, p.form.wb1->scrollPosition());
+        QCOMPARE(p.form.m_pageLines, buildStartupPage({QStringLiteral("Arial"), 24}));
+        QVERIFY(p.form.page->hasDocument());
+        QCOMPARE(p.form.m_documentLength, p.form.page->scrollPosition());
     }
 
     void windows_areCreatedHiddenWithTheirCaptions()
     {
         Prompter p;
         QVERIFY(p.form.isVisible());
-        QCOMPARE(p.windows.Form2->windowTitle(), QStringLiteral("Tavrix Quick Edit"));
-        QCOMPARE(p.windows.Form4->windowTitle(), QStringLiteral("Tavrix Options"));
-        QCOMPARE(p.windows.aboutform->windowTitle(), QStringLiteral("About Tavrix2"));
-        QVERIFY(!p.windows.Form2->isVisible());
-        QVERIFY(!p.windows.Form4->isVisible());
-        QVERIFY(!p.windows.aboutform->isVisible());
-        QCOMPARE(p.form.Form4, p.windows.Form4.get());
+        QCOMPARE(p.windows.quickEdit->windowTitle(), QStringLiteral("Tavrix Quick Edit"));
+        QCOMPARE(p.windows.options->windowTitle(), QStringLiteral("Tavrix Options"));
+        QCOMPARE(p.windows.about->windowTitle(), QStringLiteral("About Tavrix2"));
+        QVERIFY(!p.windows.quickEdit->isVisible());
+        QVERIFY(!p.windows.options->isVisible());
+        QVERIFY(!p.windows.about->isVisible());
+        QCOMPARE(p.form.m_options, p.windows.options.get());
     }
 
     void composition_sizesAndColours()
     {
         Prompter p;
-        TForm1 &f = p.form;
-        QCOMPARE(f.statusbar->height(), 52);
-        QCOMPARE(f.Panel2->width(), 100);
-        QCOMPARE(f.Image1->size(), QSize(100, 70));
-        QCOMPARE(f.Panel3->width(), 40);
-        QCOMPARE(f.Panel3->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
+        PrompterWindow &f = p.form;
+        QCOMPARE(f.statusStrip->height(), 52);
+        QCOMPARE(f.logoPanel->width(), 100);
+        QCOMPARE(f.logo->size(), QSize(100, 70));
+        QCOMPARE(f.sliderColumn->width(), 40);
+        QCOMPARE(f.sliderColumn->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
         QCOMPARE(f.palette().color(QPalette::Window), QColor(Qt::black));
-        QCOMPARE(f.slidera->minimum(), -300);
-        QCOMPARE(f.slidera->maximum(), 300);
-        QCOMPARE(f.slidera->orientation(), Qt::Vertical);
-        QCOMPARE(f.speedmod->minimum(), 1);
-        QCOMPARE(f.speedmod->maximum(), 10);
+        QCOMPARE(f.speedSlider->minimum(), -300);
+        QCOMPARE(f.speedSlider->maximum(), 300);
+        QCOMPARE(f.speedSlider->orientation(), Qt::Vertical);
+        QCOMPARE(f.stepSlider->minimum(), 1);
+        QCOMPARE(f.stepSlider->maximum(), 10);
         // The page sits between the logo panel and the slider column, above the strip.
-        const QPoint view = f.wb1->mapTo(&f, QPoint(0, 0));
+        const QPoint view = f.page->mapTo(&f, QPoint(0, 0));
         QCOMPARE(view.x(), 100);
-        QCOMPARE(f.Panel3->mapTo(&f, QPoint(0, 0)).x(), f.width() - 40);
-        QCOMPARE(f.statusbar->mapTo(&f, QPoint(0, 0)).y(), f.height() - 52);
-        const QList<PictureButton *> buttons = {f.Image4, f.Image12, f.Image10, f.Image11,
-                                                f.Image9, f.Image8,  f.Image7,  f.Image6,
-                                                f.Image5, f.Image13};
+        QCOMPARE(f.sliderColumn->mapTo(&f, QPoint(0, 0)).x(), f.width() - 40);
+        QCOMPARE(f.statusStrip->mapTo(&f, QPoint(0, 0)).y(), f.height() - 52);
+        const QList<PictureButton *> buttons = {
+            f.fasterButton, f.slowerButton,  f.coarseFasterButton, f.coarseSlowerButton,
+            f.pauseButton,  f.reverseButton, f.resetButton,        f.previousButton,
+            f.nextButton,   f.helpButton};
         const QStringList hints = {
             rsIncreaseSpeed,  rsDecreaseSpeed,    rsCoarseFaster, rsCoarseSlower,
             rsPause,          rsReverseDirection, rsReset,        rsLoadPreviousScript,
@@ -108,24 +110,25 @@ private Q_SLOTS:
             QVERIFY(bx > x);
             x = bx;
         }
-        QVERIFY(f.Label7->mapTo(&f, QPoint(0, 0)).x() < f.Image13->mapTo(&f, QPoint(0, 0)).x());
-        QCOMPARE(f.ImageList1.size(), 28);
-        QCOMPARE(f.ImageList2.size(), 4);
+        QVERIFY(f.separatorLabel->mapTo(&f, QPoint(0, 0)).x() <
+                f.helpButton->mapTo(&f, QPoint(0, 0)).x());
+        QCOMPARE(f.m_buttonPictures.size(), 28);
+        QCOMPARE(f.m_logoPictures.size(), 4);
     }
 
     void menu_itemsInOrder()
     {
         Prompter p;
         QStringList captions;
-        for (QAction *a : p.form.JvPopupMenu1->actions())
+        for (QAction *a : p.form.logoMenu->actions())
             captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(captions,
                  QStringList({rsOpenSingleScript, rsFont, QStringLiteral("-"), rsOptions,
                               QStringLiteral("-"), rsQuickEdit, rsPrintScript, QStringLiteral("-"),
                               rsShowStatusBar, QStringLiteral("-"), rsAbout}));
-        QVERIFY(p.form.Showstatusbar1->isChecked());
-        QVERIFY(p.form.Showstatusbar1->icon().isNull());
-        QVERIFY(!p.form.OpenSimplescript1->icon().isNull());
+        QVERIFY(p.form.statusStripAction->isChecked());
+        QVERIFY(p.form.statusStripAction->icon().isNull());
+        QVERIFY(!p.form.openAction->icon().isNull());
     }
 
     void rightClick_opensTheMenuOnTheLogoPanelOnly_data()
@@ -144,17 +147,17 @@ private Q_SLOTS:
         QFETCH(QString, target);
         QFETCH(bool, opens);
         Prompter p;
-        TForm1 &f = p.form;
-        QWidget *w = target == QLatin1String("wb1")        ? static_cast<QWidget *>(f.wb1)
-                     : target == QLatin1String("viewport") ? f.wb1->viewport()
-                     : target == QLatin1String("Panel2")   ? static_cast<QWidget *>(f.Panel2)
-                     : target == QLatin1String("Image1")   ? static_cast<QWidget *>(f.Image1)
-                                                           : static_cast<QWidget *>(f.Label2);
+        PrompterWindow &f = p.form;
+        QWidget *w = target == QLatin1String("wb1")        ? static_cast<QWidget *>(f.page)
+                     : target == QLatin1String("viewport") ? f.page->viewport()
+                     : target == QLatin1String("Panel2")   ? static_cast<QWidget *>(f.logoPanel)
+                     : target == QLatin1String("Image1")   ? static_cast<QWidget *>(f.logo)
+                                                           : static_cast<QWidget *>(f.menuHint);
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 w->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(w, &event);
-        QCOMPARE(f.JvPopupMenu1->isVisible(), opens);
-        f.JvPopupMenu1->hide();
+        QCOMPARE(f.logoMenu->isVisible(), opens);
+        f.logoMenu->hide();
     }
 
     void setform_docksAcrossThePrimaryScreen()
@@ -170,16 +173,16 @@ private Q_SLOTS:
     void hoverPictures_followThePointer()
     {
         Prompter p;
-        TForm1 &f = p.form;
+        PrompterWindow &f = p.form;
         const auto shows = [&](PictureButton *b, int index) {
-            return b->pixmap().toImage() == f.ImageList1.at(index).toImage();
+            return b->pixmap().toImage() == f.m_buttonPictures.at(index).toImage();
         };
-        QVERIFY(shows(f.Image9, 8));
-        f.mouseover(9, f.Image9);
-        QVERIFY(shows(f.Image9, 9));
+        QVERIFY(shows(f.pauseButton, 8));
+        f.showButtonPicture(9, f.pauseButton);
+        QVERIFY(shows(f.pauseButton, 9));
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(f.Image9, &leave);
-        QVERIFY(shows(f.Image9, 8));
+        QApplication::sendEvent(f.pauseButton, &leave);
+        QVERIFY(shows(f.pauseButton, 8));
     }
 };
 

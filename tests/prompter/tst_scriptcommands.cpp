@@ -35,19 +35,19 @@ private:
         QWidget *focus;
     };
 
-    static Snapshot snapshot(TForm1 &f)
+    static Snapshot snapshot(PrompterWindow &f)
     {
-        return {f.ScriptLines, f.ScriptTitle,       f.Label4->text(),
-                f.PageLines,   f.Timer1->enabled(), QApplication::focusWidget()};
+        return {f.m_scriptLines, f.m_scriptTitle,          f.scriptLabel->text(),
+                f.m_pageLines,   f.scrollTimer->enabled(), QApplication::focusWidget()};
     }
 
-    static void unchanged(TForm1 &f, const Snapshot &s)
+    static void unchanged(PrompterWindow &f, const Snapshot &s)
     {
-        QCOMPARE(f.ScriptLines, s.lines);
-        QCOMPARE(f.ScriptTitle, s.title);
-        QCOMPARE(f.Label4->text(), s.label);
-        QCOMPARE(f.PageLines, s.page);
-        QCOMPARE(f.Timer1->enabled(), s.running);
+        QCOMPARE(f.m_scriptLines, s.lines);
+        QCOMPARE(f.m_scriptTitle, s.title);
+        QCOMPARE(f.scriptLabel->text(), s.label);
+        QCOMPARE(f.m_pageLines, s.page);
+        QCOMPARE(f.scrollTimer->enabled(), s.running);
         QCOMPARE(QApplication::focusWidget(), s.focus);
     }
 
@@ -56,12 +56,12 @@ private:
     {
         const QString first = write(QStringLiteral("first.txt"), "First script\n");
         p.dialogs.openAnswers.push_back(first);
-        p.form.OpenSimplescript1Click();
+        p.form.openSingleScript();
         p.settle();
-        p.form.CurrentSpeed = 20;
-        p.form.adjustspeed();
-        p.form.slidera->setFocus();
-        QCOMPARE(QApplication::focusWidget(), p.form.slidera);
+        p.form.m_currentSpeed = 20;
+        p.form.applySpeed();
+        p.form.speedSlider->setFocus();
+        QCOMPARE(QApplication::focusWidget(), p.form.speedSlider);
     }
 
 private Q_SLOTS:
@@ -73,9 +73,9 @@ private Q_SLOTS:
         prepare(p);
         const Snapshot before = snapshot(p.form);
         p.dialogs.openAnswers.push_back(std::nullopt);
-        p.form.OpenSimplescript1Click();
+        p.form.openSingleScript();
         unchanged(p.form, before);
-        QCOMPARE(p.form.OpenDialog1.filter,
+        QCOMPARE(p.form.m_openState.filter,
                  QStringLiteral("Tavrix Readable|*.txt;*.rtf|All Files|*.*"));
     }
 
@@ -105,22 +105,22 @@ private Q_SLOTS:
         Prompter p;
         prepare(p);
         const QString path = write(name, bytes);
-        p.form.wb1->scrollTo(0, 5);
+        p.form.page->scrollTo(0, 5);
         p.dialogs.openAnswers.push_back(path);
-        p.form.OpenSimplescript1Click();
-        QCOMPARE(p.form.ScriptLines, lines);
-        QCOMPARE(p.form.ScriptTitle, path);
-        QCOMPARE(p.form.Label4->text(), path);
-        QCOMPARE(p.form.PageLines.at(13),
+        p.form.openSingleScript();
+        QCOMPARE(p.form.m_scriptLines, lines);
+        QCOMPARE(p.form.m_scriptTitle, path);
+        QCOMPARE(p.form.scriptLabel->text(), path);
+        QCOMPARE(p.form.m_pageLines.at(13),
                  QStringLiteral("<title>") + path + QStringLiteral("</title>"));
-        QCOMPARE(p.form.PageLines.size(), 41 + lines.size());
-        QVERIFY(!p.form.Timer1->enabled());
-        QCOMPARE(p.form.Label1->text(), QStringLiteral("Paused..."));
-        QCOMPARE(QApplication::focusWidget(), p.form.wb1);
+        QCOMPARE(p.form.m_pageLines.size(), 41 + lines.size());
+        QVERIFY(!p.form.scrollTimer->enabled());
+        QCOMPARE(p.form.speedLabel->text(), QStringLiteral("Paused..."));
+        QCOMPARE(QApplication::focusWidget(), p.form.page);
         p.settle();
-        QCOMPARE(p.form.wb1->scrollPosition(), 0);
-        QCOMPARE(p.form.CurrentSpeed, 20);
-        QCOMPARE(p.form.OpenDialog1.fileName, path);
+        QCOMPARE(p.form.page->scrollPosition(), 0);
+        QCOMPARE(p.form.m_currentSpeed, 20);
+        QCOMPARE(p.form.m_openState.fileName, path);
         QVERIFY(p.dialogs.messages.isEmpty());
     }
 
@@ -129,11 +129,11 @@ private Q_SLOTS:
         Prompter p;
         const QString path = write(QStringLiteral("again.txt"), "old\n");
         p.dialogs.openAnswers.push_back(path);
-        p.form.OpenSimplescript1Click();
+        p.form.openSingleScript();
         write(QStringLiteral("again.txt"), "new\n");
         p.dialogs.openAnswers.push_back(path);
-        p.form.OpenSimplescript1Click();
-        QCOMPARE(p.form.ScriptLines, QStringList{QStringLiteral("new")});
+        p.form.openSingleScript();
+        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("new")});
     }
 
     void failures_reportAndKeepTheEarlierScript_data()
@@ -173,7 +173,7 @@ private Q_SLOTS:
         }
         const Snapshot before = snapshot(p.form);
         p.dialogs.openAnswers.push_back(path);
-        p.form.guarded([&] { p.form.OpenSimplescript1Click(); });
+        p.form.guarded([&] { p.form.openSingleScript(); });
         unchanged(p.form, before);
         QCOMPARE(p.dialogs.messages.size(), 1);
         const QString prefix = QStringLiteral("Cannot open file \"%1\". ").arg(path);
@@ -215,7 +215,7 @@ private Q_SLOTS:
         file.close();
         const Snapshot before = snapshot(p.form);
         p.dialogs.openAnswers.push_back(path);
-        p.form.guarded([&] { p.form.OpenSimplescript1Click(); });
+        p.form.guarded([&] { p.form.openSingleScript(); });
         unchanged(p.form, before);
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY(p.dialogs.messages.constFirst().startsWith(

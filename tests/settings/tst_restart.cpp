@@ -24,14 +24,14 @@ private Q_SLOTS:
         ConfigHome home;
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
-        QCOMPARE(windows.Form1->FontDialog1Font.Name, QStringLiteral("Arial"));
-        QCOMPARE(windows.Form1->FontDialog1Font.Height, -32);
-        QCOMPARE(windows.Form1->speedmod->value(), 1);
-        QCOMPARE(windows.Form1->Timer1->interval(), 300u);
-        QCOMPARE(windows.Form4->allcaps->itemIndex(), 0);
-        QCOMPARE(windows.Form4->mainformlocation->itemIndex(), 0);
+        QCOMPARE(windows.prompter->m_promptFont.Name, QStringLiteral("Arial"));
+        QCOMPARE(windows.prompter->m_promptFont.Height, -32);
+        QCOMPARE(windows.prompter->stepSlider->value(), 1);
+        QCOMPARE(windows.prompter->scrollTimer->interval(), 300u);
+        QCOMPARE(windows.options->capitalsGroup->itemIndex(), 0);
+        QCOMPARE(windows.options->placementGroup->itemIndex(), 0);
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(windows.Form4->frameGeometry().center(), screen.center());
+        QCOMPARE(windows.options->frameGeometry().center(), screen.center());
         QVERIFY(dialogs.messages.isEmpty());
     }
 
@@ -41,40 +41,40 @@ private Q_SLOTS:
         {
             FakeDialogs dialogs;
             Windows windows = createWindows(dialogs);
-            TForm1 &f = *windows.Form1;
+            PrompterWindow &f = *windows.prompter;
             f.show();
-            f.speedmod->setValue(7);
-            f.CurrentSpeed = 120;
-            f.adjustspeed();
-            f.FontDialog1Font.Name = QStringLiteral("DejaVu Serif");
-            f.FontDialog1Font.setSize(30);
-            f.FontDialog1Font.Bold = true;
+            f.stepSlider->setValue(7);
+            f.m_currentSpeed = 120;
+            f.applySpeed();
+            f.m_promptFont.Name = QStringLiteral("DejaVu Serif");
+            f.m_promptFont.setSize(30);
+            f.m_promptFont.Bold = true;
             dialogs.modal = [](QDialog *dialog) {
-                auto *f4 = static_cast<TForm4 *>(dialog);
-                f4->allcaps->setItemIndex(1);
-                f4->mainformlocation->setItemIndex(1);
+                auto *f4 = static_cast<OptionsDialog *>(dialog);
+                f4->capitalsGroup->setItemIndex(1);
+                f4->placementGroup->setItemIndex(1);
                 return int(QDialog::Accepted);
             };
-            f.Options2Click();
+            f.showOptions();
             f.close();
             QVERIFY(dialogs.messages.isEmpty());
         }
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
-        TForm1 &f = *windows.Form1;
-        QCOMPARE(f.speedmod->value(), 7);
-        QCOMPARE(f.coarselabel->text(), QStringLiteral("Coarse: 7"));
-        QCOMPARE(f.Timer1->interval(), 181u);
-        QVERIFY(!f.Timer1->enabled());
-        QCOMPARE(f.CurrentSpeed, 0);
-        QCOMPARE(f.FontDialog1Font.Name, QStringLiteral("DejaVu Serif"));
-        QCOMPARE(f.FontDialog1Font.size(), 30);
-        QVERIFY(f.FontDialog1Font.Bold);
+        PrompterWindow &f = *windows.prompter;
+        QCOMPARE(f.stepSlider->value(), 7);
+        QCOMPARE(f.stepLabel->text(), QStringLiteral("Coarse: 7"));
+        QCOMPARE(f.scrollTimer->interval(), 181u);
+        QVERIFY(!f.scrollTimer->enabled());
+        QCOMPARE(f.m_currentSpeed, 0);
+        QCOMPARE(f.m_promptFont.Name, QStringLiteral("DejaVu Serif"));
+        QCOMPARE(f.m_promptFont.size(), 30);
+        QVERIFY(f.m_promptFont.Bold);
         // The first page is built with the restored font.
-        QVERIFY(f.PageLines.contains(QStringLiteral("font-size: 30px;")));
-        QVERIFY(f.PageLines.contains(QStringLiteral("font-family: DejaVu Serif;")));
-        QCOMPARE(windows.Form4->allcaps->itemIndex(), 1);
-        QCOMPARE(windows.Form4->mainformlocation->itemIndex(), 1);
+        QVERIFY(f.m_pageLines.contains(QStringLiteral("font-size: 30px;")));
+        QVERIFY(f.m_pageLines.contains(QStringLiteral("font-family: DejaVu Serif;")));
+        QCOMPARE(windows.options->capitalsGroup->itemIndex(), 1);
+        QCOMPARE(windows.options->placementGroup->itemIndex(), 1);
         // The window is created at the top and moves to the stored edge when shown.
         QCOMPARE(f.frameGeometry().top(), 0);
         f.show();
@@ -96,9 +96,9 @@ private Q_SLOTS:
         {
             FakeDialogs dialogs;
             Windows windows = createWindows(dialogs);
-            QCOMPARE(windows.Form1->speedmod->value(), 5);
-            QCOMPARE(windows.Form1->Timer1->interval(), 300u);
-            windows.Form1->close();
+            QCOMPARE(windows.prompter->stepSlider->value(), 5);
+            QCOMPARE(windows.prompter->scrollTimer->interval(), 300u);
+            windows.prompter->close();
             QVERIFY(dialogs.messages.isEmpty());
         }
         QVERIFY(QFile::exists(home.storeFile() + QStringLiteral(".bad")));
@@ -113,9 +113,9 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(home.storeFile()));
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
-        windows.Form1->show();
-        QVERIFY(windows.Form1->close());
-        QVERIFY(!windows.Form1->isVisible());
+        windows.prompter->show();
+        QVERIFY(windows.prompter->close());
+        QVERIFY(!windows.prompter->isVisible());
         QVERIFY(!dialogs.messages.isEmpty());
         QVERIFY2(dialogs.messages.constFirst().startsWith(QStringLiteral("Unable to")),
                  qPrintable(dialogs.messages.constFirst()));

@@ -22,7 +22,7 @@ constexpr ScreenFacts fullHd{1920, 1080, 96};
 // The stored controls of the main window and of the options window.
 struct MainValues
 {
-    int speedmod = 1;
+    int stepSlider = 1;
     int interval = 300;
     FontRecord font;
 };
@@ -67,7 +67,7 @@ protected:
 
 } // namespace
 
-class TestFormStorage : public QObject
+class TestWindowSettings : public QObject
 {
     Q_OBJECT
 
@@ -111,7 +111,7 @@ private:
     QStringList m_reports;
 };
 
-void TestFormStorage::init()
+void TestWindowSettings::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -119,8 +119,10 @@ void TestFormStorage::init()
     m_reports.clear();
 }
 
-std::unique_ptr<WindowSettings> TestFormStorage::mainStorage(QWidget *window, RegistryStore &store,
-                                                             MainValues &values, ScreenFacts screen)
+std::unique_ptr<WindowSettings> TestWindowSettings::mainStorage(QWidget *window,
+                                                                RegistryStore &store,
+                                                                MainValues &values,
+                                                                ScreenFacts screen)
 {
     auto storage = std::make_unique<WindowSettings>(
         window, QStringLiteral("Form1"), store,
@@ -131,18 +133,18 @@ std::unique_ptr<WindowSettings> TestFormStorage::mainStorage(QWidget *window, Re
         QStringLiteral("FontDialog1_Font"), [&values] { return values.font; },
         [&values](const FontRecord &font) { values.font = font; });
     storage->addInteger(
-        QStringLiteral("speedmod_Value"), [&values] { return values.speedmod; },
-        [&values](int v) { values.speedmod = std::clamp(v, 1, 10); });
+        QStringLiteral("speedmod_Value"), [&values] { return values.stepSlider; },
+        [&values](int v) { values.stepSlider = std::clamp(v, 1, 10); });
     storage->addInteger(
         QStringLiteral("Timer1_Interval"), [&values] { return values.interval; },
         [&values](int v) { values.interval = v; });
     return storage;
 }
 
-std::unique_ptr<WindowSettings> TestFormStorage::optionsStorage(QWidget *window,
-                                                                RegistryStore &store,
-                                                                OptionsValues &values,
-                                                                ScreenFacts screen)
+std::unique_ptr<WindowSettings> TestWindowSettings::optionsStorage(QWidget *window,
+                                                                   RegistryStore &store,
+                                                                   OptionsValues &values,
+                                                                   ScreenFacts screen)
 {
     auto storage = std::make_unique<WindowSettings>(
         window, QStringLiteral("Form4"), store,
@@ -160,7 +162,7 @@ std::unique_ptr<WindowSettings> TestFormStorage::optionsStorage(QWidget *window,
     return storage;
 }
 
-void TestFormStorage::storeFile(const QByteArray &sections)
+void TestWindowSettings::storeFile(const QByteArray &sections)
 {
     QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
     QFile file(m_file);
@@ -168,7 +170,7 @@ void TestFormStorage::storeFile(const QByteArray &sections)
     file.write("Windows Registry Editor Version 5.00\r\n\r\n" + sections);
 }
 
-void TestFormStorage::save_writesSectionLayout()
+void TestWindowSettings::save_writesSectionLayout()
 {
     RegistryStore mainStore(mainRoot, m_file);
     RegistryStore optionsStore(optionsRoot, m_file);
@@ -228,7 +230,7 @@ void TestFormStorage::save_writesSectionLayout()
     QCOMPARE(readAll(m_file), expected);
 }
 
-void TestFormStorage::save_keepsUnknownValues()
+void TestWindowSettings::save_keepsUnknownValues()
 {
     storeFile(section("Form4", "\"FormVersion\"=dword:00000000\n\"Extra\"=\"mine\"") +
               section("Form4\\Queue", "\"Last\"=hex:00,01") + section("Other", "@=\"x\""));
@@ -246,7 +248,7 @@ void TestFormStorage::save_keepsUnknownValues()
     QVERIFY(text.contains("\"mainformlocation_ItemIndex\"=dword:00000001\r\n"));
 }
 
-void TestFormStorage::restore_emptyStoreKeepsDesignedValues()
+void TestWindowSettings::restore_emptyStoreKeepsDesignedValues()
 {
     RegistryStore store(mainRoot, m_file);
     MainValues values;
@@ -261,18 +263,18 @@ void TestFormStorage::restore_emptyStoreKeepsDesignedValues()
         [&](const FontRecord &) { ++fontSets; });
     storage.addInteger(
         QStringLiteral("speedmod_Value"), [] { return 1; },
-        [&](int v) { values.speedmod = v + 100; });
+        [&](int v) { values.stepSlider = v + 100; });
 
     storage.restore();
     QVERIFY(storage.restored());
     QVERIFY(!storage.placementApplied());
     QCOMPARE(fontSets, 0);
-    QCOMPARE(values.speedmod, 1);
+    QCOMPARE(values.stepSlider, 1);
     QCOMPARE(window.frameGeometry(), QRect(0, 0, 1920, 250));
     QVERIFY(!QFile::exists(m_file));
 }
 
-void TestFormStorage::restore_placement_data()
+void TestWindowSettings::restore_placement_data()
 {
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<QSize>("screenSize");
@@ -325,7 +327,7 @@ void TestFormStorage::restore_placement_data()
         << QSize(1920, 1080) << 96 << false << designed;
 }
 
-void TestFormStorage::restore_placement()
+void TestWindowSettings::restore_placement()
 {
     QFETCH(QByteArray, lines);
     QFETCH(QSize, screenSize);
@@ -346,7 +348,7 @@ void TestFormStorage::restore_placement()
     QVERIFY(!window.isVisible());
 }
 
-void TestFormStorage::restore_otherDensityStillRestoresProperties()
+void TestWindowSettings::restore_otherDensityStillRestoresProperties()
 {
     storeFile(
         section("Form1", "\"PixelsPerInch\"=dword:00000078\n"
@@ -363,13 +365,13 @@ void TestFormStorage::restore_otherDensityStillRestoresProperties()
 
     QVERIFY(!storage->placementApplied());
     QCOMPARE(window.frameGeometry(), QRect(0, 0, 1920, 250));
-    QCOMPARE(values.speedmod, 5);
+    QCOMPARE(values.stepSlider, 5);
     QCOMPARE(values.interval, 50);
     QCOMPARE(values.font.Name, QStringLiteral("Courier New"));
     QCOMPARE(values.font.Height, -16); // 12 pt on this 96 dpi screen
 }
 
-void TestFormStorage::restore_negativeVersionAppliesNothingAndSaveWritesZero()
+void TestWindowSettings::restore_negativeVersionAppliesNothingAndSaveWritesZero()
 {
     storeFile(section("Form1", "\"FormVersion\"=dword:ffffffff\n"
                                "\"NormPos\"=\"10,20,510,320\"\n"
@@ -384,7 +386,7 @@ void TestFormStorage::restore_negativeVersionAppliesNothingAndSaveWritesZero()
 
     QVERIFY(storage->restored());
     QCOMPARE(window.frameGeometry(), QRect(0, 0, 1920, 250));
-    QCOMPARE(values.speedmod, 1);
+    QCOMPARE(values.stepSlider, 1);
     QCOMPARE(values.font.Name, QStringLiteral("Arial"));
 
     storage->save();
@@ -393,7 +395,7 @@ void TestFormStorage::restore_negativeVersionAppliesNothingAndSaveWritesZero()
              QStringLiteral("Arial"));
 }
 
-void TestFormStorage::restore_integerProperty_data()
+void TestWindowSettings::restore_integerProperty_data()
 {
     QTest::addColumn<bool>("options");
     QTest::addColumn<QByteArray>("data");
@@ -416,7 +418,7 @@ void TestFormStorage::restore_integerProperty_data()
     QTest::newRow("allcaps as decimal text") << true << QByteArray("\"1\"") << 0 << 1;
 }
 
-void TestFormStorage::restore_integerProperty()
+void TestWindowSettings::restore_integerProperty()
 {
     QFETCH(bool, options);
     QFETCH(QByteArray, data);
@@ -439,16 +441,16 @@ void TestFormStorage::restore_integerProperty()
         storeFile(section("Form1", "\"speedmod_Value\"=" + data));
         RegistryStore store(mainRoot, m_file);
         MainValues values;
-        values.speedmod = initial;
+        values.stepSlider = initial;
         const auto storage = mainStorage(&window, store, values);
         storage->restore();
-        QCOMPARE(values.speedmod, expected);
+        QCOMPARE(values.stepSlider, expected);
         QCOMPARE(values.interval, 300);
         storage->save();
     }
 }
 
-void TestFormStorage::restore_fontStyleKeyWithOnlyBoldYes()
+void TestWindowSettings::restore_fontStyleKeyWithOnlyBoldYes()
 {
     storeFile(section("Form1\\FontDialog1_Font\\Style", "\"fsBold\"=\"yes\""));
     RegistryStore store(mainRoot, m_file);
@@ -464,7 +466,7 @@ void TestFormStorage::restore_fontStyleKeyWithOnlyBoldYes()
     QCOMPARE(values.font, expected);
 }
 
-void TestFormStorage::restore_failingPropertySkipsOnlyItself()
+void TestWindowSettings::restore_failingPropertySkipsOnlyItself()
 {
     storeFile(section("Form1", "\"First\"=dword:00000001\n\"Second\"=dword:00000002") +
               section("Form1\\Font", "\"Name\"=\"Courier New\""));
@@ -489,7 +491,7 @@ void TestFormStorage::restore_failingPropertySkipsOnlyItself()
     storage.save();
 }
 
-void TestFormStorage::restore_showCmd_data()
+void TestWindowSettings::restore_showCmd_data()
 {
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<Qt::WindowStates>("state");
@@ -514,7 +516,7 @@ void TestFormStorage::restore_showCmd_data()
         << QByteArray("\"ShowCmd\"=dword:00000001\n\"Flags\"=dword:00000002") << normal;
 }
 
-void TestFormStorage::restore_showCmd()
+void TestWindowSettings::restore_showCmd()
 {
     QFETCH(QByteArray, lines);
     QFETCH(Qt::WindowStates, state);
@@ -530,7 +532,7 @@ void TestFormStorage::restore_showCmd()
     QVERIFY(!window.isVisible());
 }
 
-void TestFormStorage::roundTrip_placement_data()
+void TestWindowSettings::roundTrip_placement_data()
 {
     QTest::addColumn<bool>("shown");
     QTest::addColumn<Qt::WindowStates>("state");
@@ -544,7 +546,7 @@ void TestFormStorage::roundTrip_placement_data()
         << true << (Qt::WindowMinimized | Qt::WindowMaximized) << 2 << 2;
 }
 
-void TestFormStorage::roundTrip_placement()
+void TestWindowSettings::roundTrip_placement()
 {
     QFETCH(bool, shown);
     QFETCH(Qt::WindowStates, state);
@@ -588,7 +590,7 @@ void TestFormStorage::roundTrip_placement()
     QTRY_COMPARE(second.frameGeometry(), normalFrame);
 }
 
-void TestFormStorage::roundTrip_beforeTheFrameIsKnownKeepsOuterSize()
+void TestWindowSettings::roundTrip_beforeTheFrameIsKnownKeepsOuterSize()
 {
     // Restored before its first show, a window has no frame yet to subtract.
     RegistryStore store(optionsRoot, m_file);
@@ -611,7 +613,7 @@ void TestFormStorage::roundTrip_beforeTheFrameIsKnownKeepsOuterSize()
     QVERIFY(saved.width() > 300); // the platform did give the window a frame
 }
 
-void TestFormStorage::roundTrip_resizeAfterRestoreWins()
+void TestWindowSettings::roundTrip_resizeAfterRestoreWins()
 {
     storeFile(section("Form4", "\"NormPos\"=\"100,100,500,400\""));
     RegistryStore store(optionsRoot, m_file);
@@ -625,7 +627,7 @@ void TestFormStorage::roundTrip_resizeAfterRestoreWins()
     QCOMPARE(window.size(), QSize(640, 120));
 }
 
-void TestFormStorage::show_restoresWhenNotYetRestored()
+void TestWindowSettings::show_restoresWhenNotYetRestored()
 {
     storeFile(section("Form1", "\"speedmod_Value\"=dword:00000006"));
     RegistryStore store(mainRoot, m_file);
@@ -634,22 +636,22 @@ void TestFormStorage::show_restoresWhenNotYetRestored()
     const auto storage = mainStorage(&window, store, values);
     window.show();
     QVERIFY(storage->restored());
-    QCOMPARE(values.speedmod, 6);
+    QCOMPARE(values.stepSlider, 6);
 
-    values.speedmod = 2;
+    values.stepSlider = 2;
     window.hide();
     window.show(); // restored already: nothing read again
-    QCOMPARE(values.speedmod, 2);
+    QCOMPARE(values.stepSlider, 2);
 }
 
-void TestFormStorage::close_savesOnlyWhenGranted_data()
+void TestWindowSettings::close_savesOnlyWhenGranted_data()
 {
     QTest::addColumn<bool>("refuse");
     QTest::newRow("granted") << false;
     QTest::newRow("refused") << true;
 }
 
-void TestFormStorage::close_savesOnlyWhenGranted()
+void TestWindowSettings::close_savesOnlyWhenGranted()
 {
     QFETCH(bool, refuse);
 
@@ -661,7 +663,7 @@ void TestFormStorage::close_savesOnlyWhenGranted()
     storage->restore();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    values.speedmod = 8;
+    values.stepSlider = 8;
 
     QCOMPARE(window.close(), !refuse);
     QCOMPARE(window.asked, 1);
@@ -671,7 +673,7 @@ void TestFormStorage::close_savesOnlyWhenGranted()
     QVERIFY(m_reports.isEmpty());
 }
 
-void TestFormStorage::destruction_savesUnlessSavedSinceRestore_data()
+void TestWindowSettings::destruction_savesUnlessSavedSinceRestore_data()
 {
     QTest::addColumn<bool>("restore");
     QTest::addColumn<bool>("save");
@@ -682,7 +684,7 @@ void TestFormStorage::destruction_savesUnlessSavedSinceRestore_data()
     QTest::newRow("saved since the restore") << true << true << 3;
 }
 
-void TestFormStorage::destruction_savesUnlessSavedSinceRestore()
+void TestWindowSettings::destruction_savesUnlessSavedSinceRestore()
 {
     QFETCH(bool, restore);
     QFETCH(bool, save);
@@ -703,7 +705,7 @@ void TestFormStorage::destruction_savesUnlessSavedSinceRestore()
     QCOMPARE(store.readInteger(QStringLiteral("Form4\\mainformlocation_ItemIndex"), -1), stored);
 }
 
-void TestFormStorage::ownSaves_reportErrorsAndTheCloseGoesOn()
+void TestWindowSettings::ownSaves_reportErrorsAndTheCloseGoesOn()
 {
     QVERIFY(QDir().mkpath(m_file)); // the store file cannot be written
     RegistryStore store(mainRoot, m_file);
@@ -724,7 +726,7 @@ void TestFormStorage::ownSaves_reportErrorsAndTheCloseGoesOn()
     QCOMPARE(m_reports, (QStringList{message, message}));
 }
 
-void TestFormStorage::saveSettings_throwsWhenTheStoreCannotBeWritten()
+void TestWindowSettings::saveSettings_throwsWhenTheStoreCannotBeWritten()
 {
     QFile blocker(m_dir->filePath(QStringLiteral("tavrix")));
     QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the directory should be
@@ -745,5 +747,5 @@ void TestFormStorage::saveSettings_throwsWhenTheStoreCannotBeWritten()
     QVERIFY(m_reports.isEmpty());
 }
 
-QTEST_MAIN(TestFormStorage)
+QTEST_MAIN(TestWindowSettings)
 #include "tst_windowsettings.moc"

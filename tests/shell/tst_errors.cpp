@@ -94,9 +94,9 @@ private Q_SLOTS:
     {
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
-        windows.Form1->guarded([] { throw SilentAbort(); });
+        windows.prompter->guarded([] { throw SilentAbort(); });
         QVERIFY(dialogs.messages.isEmpty());
-        windows.Form1->guarded([] { throw TavrixError(QStringLiteral("shown")); });
+        windows.prompter->guarded([] { throw TavrixError(QStringLiteral("shown")); });
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("shown")});
     }
 
