@@ -1,12 +1,14 @@
 #include "application.h"
 #include "artwork.h"
 #include "dialogs.h"
+#include "platformchoice.h"
 #include "resourceunit.h"
 #include "startup.h"
 #include "unit1.h"
 
 int main(int argc, char **argv)
 {
+    preferX11OnWayland();
     TApplication app(argc, argv);
     TApplication::setApplicationName(QStringLiteral("tavrix"));
     TApplication::setApplicationDisplayName(resourceunit::rsAppTitle);
