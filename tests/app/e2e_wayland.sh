@@ -2,7 +2,8 @@
 # A Wayland session with XWayland: a headless weston answers on WAYLAND_DISPLAY and the
 # X server given by DISPLAY (1920x1080, no panel) stands in for XWayland. A Wayland
 # client cannot place its own window, so unless the user chose a platform the program
-# must run on X11 and dock at 0,0; with QT_QPA_PLATFORM=wayland it must stay on Wayland.
+# must run on X11 and dock at 0,0; with QT_QPA_PLATFORM=wayland it must stay on Wayland
+# and name its desktop entry by the app id.
 # Usage: e2e_wayland.sh PROGRAM DESKTOP_ENTRY
 set -euo pipefail
 program=$1
@@ -49,11 +50,19 @@ unset QT_QPA_PLATFORM
 QT_QPA_PLATFORM=wayland "$program" > /dev/null 2> "$work/chosen.log" &
 pid=$!
 pids+=("$pid")
-wait_for 30 grep -q 'xdg_toplevel@[0-9]*\.set_title("Tavrix2 Home")' "$work/chosen.log" \
+wayland_window() {
+    grep -q 'xdg_toplevel@[0-9]*\.set_title("Tavrix2 Home")' "$work/chosen.log" \
+        && grep -q 'xdg_toplevel@[0-9]*\.set_app_id(' "$work/chosen.log"
+}
+wait_for 30 wayland_window \
     || { tail -n 20 "$work/chosen.log"; fail "with QT_QPA_PLATFORM=wayland no Wayland window opened"; }
 if xdotool search --name '^Tavrix2 Home$' > /dev/null 2>&1; then
     fail "with QT_QPA_PLATFORM=wayland the window still opened on X11"
 fi
+# On Wayland the compositor finds the desktop entry by the window's app id.
+app_id=$(basename "$desktop_entry" .desktop)
+grep -qF ".set_app_id(\"$app_id\")" "$work/chosen.log" \
+    || fail "the Wayland window's app id is not $app_id: $(grep -o 'set_app_id(.*)' "$work/chosen.log")"
 kill "$pid"
 wait "$pid" 2> /dev/null || true
 echo "QT_QPA_PLATFORM=wayland: window on Wayland"
