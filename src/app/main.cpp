@@ -13,7 +13,7 @@ int main(int argc, char **argv)
     TApplication::setApplicationName(QStringLiteral("tavrix"));
     TApplication::setApplicationDisplayName(resourceunit::rsAppTitle);
     TApplication::setApplicationVersion(QStringLiteral("2.0.0"));
-    TApplication::setDesktopFileName(QStringLiteral("tavrix"));
+    TApplication::setDesktopFileName(QStringLiteral("org.tavrix.tavrix"));
     TApplication::setWindowIcon(makeAppIcon());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
