@@ -1,17 +1,19 @@
 #include "application.h"
 #include "artwork.h"
 #include "dialogs.h"
+#include "platformchoice.h"
 #include "prompterwindow.h"
 #include "startup.h"
 #include "texts.h"
 
 int main(int argc, char **argv)
 {
+    preferX11OnWayland();
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tavrix"));
     Application::setApplicationDisplayName(texts::rsAppTitle);
     Application::setApplicationVersion(QStringLiteral("2.0.0"));
-    Application::setDesktopFileName(QStringLiteral("tavrix"));
+    Application::setDesktopFileName(QStringLiteral("org.tavrix.tavrix"));
     Application::setWindowIcon(makeAppIcon());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
