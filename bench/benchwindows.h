@@ -20,6 +20,7 @@ public:
     bool chooseFont(QWidget *, FontRecord &) override { return false; }
     void printPreview(QWidget *, QTextDocument *) override {}
     int execModal(QDialog *) override { return 0; }
+    bool openUrl(const QUrl &) override { return false; }
 };
 
 // A script of `lines` numbered lines, each holding the sentence `repeat` times.

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <QUrl>
 
 #include <deque>
 #include <functional>
@@ -18,11 +19,14 @@ public:
     QStringList questions;
     int openCalls = 0;
     int saveCalls = 0;
+    FileDialogState lastSaveState;                  // as the program handed it over
     std::deque<std::optional<QString>> openAnswers; // nullopt cancels
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<Answer> questionAnswers;
     std::optional<FontRecord> fontAnswer;
     int printPreviews = 0;
+    QList<QUrl> openedUrls;
+    bool desktopOpensUrls = true;
     // Drives a modal window: gets the window, returns its result.
     std::function<int(QDialog *)> modal = [](QDialog *) { return int(QDialog::Rejected); };
 
@@ -44,6 +48,7 @@ public:
     bool saveFile(QWidget *, FileDialogState &state) override
     {
         ++saveCalls;
+        lastSaveState = state;
         return answer(saveAnswers, state);
     }
     bool chooseFont(QWidget *, FontRecord &font) override
@@ -59,6 +64,12 @@ public:
         const int result = modal(dialog);
         dialog->done(result);
         return result;
+    }
+
+    bool openUrl(const QUrl &address) override
+    {
+        openedUrls.append(address);
+        return desktopOpensUrls;
     }
 
 private:

@@ -11,7 +11,6 @@ int main(int argc, char **argv)
     preferX11OnWayland();
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tavrix"));
-    Application::setApplicationDisplayName(texts::rsAppTitle);
     Application::setApplicationVersion(QStringLiteral("2.0.0"));
     Application::setDesktopFileName(QStringLiteral("org.tavrix.tavrix"));
     Application::setWindowIcon(makeAppIcon());

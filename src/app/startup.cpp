@@ -19,9 +19,9 @@ Windows createWindows(Dialogs &dialogs)
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     Windows windows;
     windows.prompter = std::make_unique<PrompterWindow>(dialogs);
-    windows.quickEdit = std::make_unique<QuickEditDialog>();
+    windows.quickEdit = std::make_unique<QuickEditDialog>(dialogs);
     windows.options = std::make_unique<OptionsDialog>(dialogs);
-    windows.about = std::make_unique<AboutDialog>();
+    windows.about = std::make_unique<AboutDialog>(dialogs);
     windows.prompter->setDialogs(windows.quickEdit.get(), windows.options.get(),
                                  windows.about.get());
     return windows;

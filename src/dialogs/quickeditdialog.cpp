@@ -1,10 +1,136 @@
 #include "quickeditdialog.h"
 
+#include "application.h"
+#include "textfile.h"
 #include "texts.h"
 
-QuickEditDialog::QuickEditDialog(QWidget *parent) : QDialog(parent)
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+using namespace texts;
+
+QuickEditDialog::QuickEditDialog(Dialogs &dialogs, QWidget *parent)
+    : QDialog(parent, Qt::Tool), m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(texts::rsQuickEditCaption);
-    resize(626, 253);
+    setObjectName(QStringLiteral("quickEditDialog"));
+    setWindowTitle(rsQuickEditCaption);
+    setModal(true);
+    setSizeGripEnabled(true);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto *menuBar = new QMenuBar(this);
+    QMenu *fileMenu = menuBar->addMenu(rsFileMenu);
+    fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    m_saveAction = fileMenu->addAction(rsSaveAndExit);
+    m_saveAction->setObjectName(QStringLiteral("saveAndExitAction"));
+    fileMenu->addSeparator();
+    m_cancelAction = fileMenu->addAction(rsCancelEdit);
+    m_cancelAction->setObjectName(QStringLiteral("cancelEditAction"));
+    layout->setMenuBar(menuBar);
+
+    m_editor = new QPlainTextEdit(this);
+    m_editor->setObjectName(QStringLiteral("editor"));
+    m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(m_editor, 1);
+
+    auto *statusBar = new QStatusBar(this);
+    statusBar->setFixedHeight(19);
+    statusBar->setSizeGripEnabled(false);
+    m_status = new QLabel(rsQuickEditStatus, statusBar);
+    m_status->setObjectName(QStringLiteral("statusText"));
+    m_status->setTextFormat(Qt::PlainText);
+    statusBar->addWidget(m_status, 1);
+    layout->addWidget(statusBar);
+
+    m_saveState.filter = rsTextFilter;
+    m_saveState.defaultExt = rsTextExtension;
+
+    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] { m_edited = true; });
+    connect(m_saveAction, &QAction::triggered, this, [this] {
+        runReported([this] { saveAndExit(); },
+                    [this](const std::exception &error) { reportError(m_dialogs, this, error); });
+    });
+    connect(m_cancelAction, &QAction::triggered, this, &QuickEditDialog::reject);
+
+    resize(626, 253 + menuBar->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->geometry().center());
+        move(frame.topLeft());
+    }
+}
+
+std::optional<QStringList> QuickEditDialog::edit(const QStringList &lines,
+                                                 const QString &proposedFile)
+{
+    m_editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1Char('\n');
+    m_editor->setPlainText(text);
+    m_saveState.fileName = proposedFile;
+    m_edited = false;
+    if (m_dialogs.execModal(this) != QDialog::Accepted)
+        return std::nullopt;
+    return linesOf(editorText());
+}
+
+QStringList QuickEditDialog::linesOf(const QString &text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    for (QString &line : lines)
+        line.truncate(kMaxLineLength);
+    return lines;
+}
+
+QString QuickEditDialog::editorText() const
+{
+    // toPlainText() would turn no-break spaces into blanks; keep what was typed.
+    QString text = m_editor->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void QuickEditDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_edited = false;
+}
+
+void QuickEditDialog::saveAndExit()
+{
+    if (!m_dialogs.saveFile(this, m_saveState))
+        return;
+    m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    writeTextFile(m_saveState.fileName, formatText(editorText()));
+    m_edited = false;
+    accept();
+}
+
+void QuickEditDialog::reject()
+{
+    if (confirmClose())
+        QDialog::reject();
+}
+
+bool QuickEditDialog::confirmClose()
+{
+    if (!m_edited)
+        return true;
+    return m_dialogs.question(this, rsSaveBeforeClosing) == Dialogs::Answer::No;
 }

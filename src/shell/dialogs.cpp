@@ -5,6 +5,7 @@
 #include "texts.h"
 
 #include <QAbstractButton>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -35,9 +36,14 @@ QStringList qtNameFilters(const QString &filter)
     return result;
 }
 
-void QtDialogs::message(QWidget *parent, const QString &text)
+void QtDialogs::message(QWidget *, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, texts::rsAppTitle, text, QMessageBox::Ok, parent);
+    // Without a parent Qt centres the box on the screen rather than on the band;
+    // application-modal keeps the windows behind it out of reach all the same.
+    QMessageBox box(QMessageBox::NoIcon, texts::rsAppTitle, text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    // Paths and messages are shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
@@ -117,6 +123,11 @@ void QtDialogs::printPreview(QWidget *parent, QTextDocument *document)
 int QtDialogs::execModal(QDialog *dialog)
 {
     return dialog->exec();
+}
+
+bool QtDialogs::openUrl(const QUrl &address)
+{
+    return QDesktopServices::openUrl(address);
 }
 
 void reportError(Dialogs &dialogs, QWidget *parent, const std::exception &error)

@@ -6,6 +6,7 @@
 
 class QDialog;
 class QTextDocument;
+class QUrl;
 class QWidget;
 struct FontRecord;
 
@@ -47,6 +48,8 @@ public:
     virtual void printPreview(QWidget *parent, QTextDocument *document) = 0;
     // Shows one of the program's own modal windows; returns QDialog's result.
     virtual int execModal(QDialog *dialog) = 0;
+    // Opens a web address in the desktop's browser; false when the desktop refuses.
+    virtual bool openUrl(const QUrl &address) = 0;
 };
 
 // The real dialogs of the desktop.
@@ -60,6 +63,7 @@ public:
     bool chooseFont(QWidget *parent, FontRecord &font) override;
     void printPreview(QWidget *parent, QTextDocument *document) override;
     int execModal(QDialog *dialog) override;
+    bool openUrl(const QUrl &address) override;
 };
 
 // Shows an error's text, with every inner error on a line of its own, in the
