@@ -1,6 +1,7 @@
 #include "dialogs.h"
 
 #include "fontrecord.h"
+#include "printing.h"
 #include "tavrixerror.h"
 #include "texts.h"
 
@@ -116,7 +117,7 @@ void QtDialogs::printPreview(QWidget *parent, QTextDocument *document)
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, parent);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [document](QPrinter *target) { document->print(target); });
+                     [document](QPrinter *target) { printScreenDocument(*document, *target); });
     preview.exec();
 }
 

@@ -1,0 +1,112 @@
+#include "printing.h"
+
+#include <QImage>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+
+// A screen page printed to PDF keeps its text, its proportions and its colours.
+class PrintingTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    static QString scriptPage(int lines, int pixels)
+    {
+        QString html = QStringLiteral("<html><head><style>body { color: #FFFFFF; "
+                                      "background-color: #000000; font-family: Arial; "
+                                      "font-size: %1px; }</style></head><body>")
+                           .arg(pixels);
+        for (int i = 0; i < lines; ++i)
+            html += QStringLiteral("Line %1 of the evening news<br>").arg(i);
+        return html + QStringLiteral("</body></html>");
+    }
+
+    QString printToPdf(const QString &html, int resolution)
+    {
+        QTextDocument document;
+        document.setHtml(html);
+        const QString path = m_dir.filePath(QStringLiteral("page-%1.pdf").arg(resolution));
+        QPdfWriter writer(path);
+        writer.setResolution(resolution);
+        printScreenDocument(document, writer);
+        return path;
+    }
+
+    static QString run(const QString &program, const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(program, arguments);
+        if (!process.waitForFinished(60000) || process.exitCode() != 0)
+            qFatal("%s failed", qPrintable(program));
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+private Q_SLOTS:
+    void everyLineReachesThePages()
+    {
+        const QString pdf = printToPdf(scriptPage(200, 32), 1200);
+        const QString text =
+            run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        for (int i = 0; i < 200; ++i)
+            QVERIFY2(text.contains(QStringLiteral("Line %1 of the evening news").arg(i)),
+                     qPrintable(QStringLiteral("line %1 missing").arg(i)));
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        const int pages = info.section(QStringLiteral("Pages:"), 1)
+                              .trimmed()
+                              .section(QLatin1Char('\n'), 0, 0)
+                              .toInt();
+        // 200 lines of 32 px, about 37 px a line, on A4 pages about 1,100 px high;
+        // device dots instead of screen pixels would fit them on one page.
+        QVERIFY2(pages >= 6 && pages <= 8, qPrintable(QString::number(pages)));
+    }
+
+    void proportionsDoNotDependOnTheDeviceResolution()
+    {
+        const QString low = printToPdf(scriptPage(200, 32), 300);
+        const QString high = printToPdf(scriptPage(200, 32), 1200);
+        const auto pages = [](const QString &pdf) {
+            QProcess process;
+            process.start(QStringLiteral("pdfinfo"), {pdf});
+            process.waitForFinished(60000);
+            return QString::fromUtf8(process.readAllStandardOutput())
+                .section(QStringLiteral("Pages:"), 1)
+                .trimmed()
+                .section(QLatin1Char('\n'), 0, 0)
+                .toInt();
+        };
+        QCOMPARE(pages(low), pages(high));
+    }
+
+    void coloursAreTheScreens()
+    {
+        const QString pdf = printToPdf(scriptPage(40, 32), 600);
+        const QString prefix = m_dir.filePath(QStringLiteral("shot"));
+        run(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-f"), QStringLiteral("1"),
+             QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), pdf, prefix});
+        QImage page(prefix + QStringLiteral("-01.png"));
+        if (page.isNull())
+            page.load(prefix + QStringLiteral("-1.png"));
+        QVERIFY(!page.isNull());
+        int dark = 0, light = 0;
+        for (int y = 0; y < page.height(); y += 2) {
+            for (int x = 0; x < page.width(); x += 2) {
+                const int grey = qGray(page.pixel(x, y));
+                dark += grey < 40;
+                light += grey > 215;
+            }
+        }
+        const int samples = (page.width() / 2) * (page.height() / 2);
+        // Black sheet, white letters.
+        QVERIFY2(dark > samples * 7 / 10,
+                 qPrintable(QStringLiteral("%1 of %2").arg(dark).arg(samples)));
+        QVERIFY(light > samples / 100);
+    }
+};
+
+QTEST_MAIN(PrintingTest)
+#include "tst_printing.moc"
