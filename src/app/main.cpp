@@ -16,6 +16,7 @@ int main(int argc, char **argv)
     Application::setWindowIcon(makeAppIcon());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
+    app.closeOnTerminationSignals(windows.prompter.get());
     windows.prompter->show();
     return Application::exec();
 }

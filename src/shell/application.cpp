@@ -1,6 +1,65 @@
 #include "application.h"
 
+#include <QDialog>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Written by the signal handler, read in the event loop: the only safe way out
+// of a handler.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+
+void Application::closeOnTerminationSignals(QWidget *window)
+{
+    m_closeOnSignal = window;
+    if (signalPipe[0] >= 0)
+        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char bytes[16];
+        [[maybe_unused]] const ssize_t read = ::read(signalPipe[0], bytes, sizeof bytes);
+        onTerminationSignal();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+void Application::onTerminationSignal()
+{
+    // Open dialogs end first, unanswered, so that nothing waits for the operator.
+    while (QWidget *modal = activeModalWidget()) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->hide();
+    }
+    if (m_closeOnSignal)
+        m_closeOnSignal->close();
+    exit(0);
+}
 
 void runReported(const std::function<void()> &handler, const Application::ExceptionHook &report)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPointer>
 
 #include <exception>
 #include <functional>
@@ -18,10 +19,18 @@ public:
     Application(int &argc, char **argv);
 
     void setExceptionHook(ExceptionHook hook) { m_hook = std::move(hook); }
+
+    // SIGTERM, SIGINT and SIGHUP (logout, a service manager, Ctrl+C) close
+    // `window` as its close box would, so its settings are saved, and the
+    // program then ends with status 0.
+    void closeOnTerminationSignals(QWidget *window);
     bool notify(QObject *receiver, QEvent *event) override;
 
 private:
+    void onTerminationSignal();
+
     ExceptionHook m_hook;
+    QPointer<QWidget> m_closeOnSignal;
 };
 
 // The toolkit's silent cancel: reaches no hook and shows nothing.
