@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package in BUILD_DIR (default build/, already built) and takes it
 # through a user's life: install over an older build of it, start the installed
-# program under xvfb-run and close it, install the same version again, remove and
+# program on an X server of its own and close it, install the same version again, remove and
 # purge. The user's settings file must outlive all of it. Installs and removes the
 # package on this machine (as root or through sudo) and refuses to run when tavrix is
 # installed already.
@@ -78,7 +78,7 @@ mkdir -p "$home"
 settings=$home/.config/tavrix/user.reg
 [ "$(command -v tavrix)" = /usr/bin/tavrix ] || fail "tavrix on the PATH is $(command -v tavrix)"
 HOME=$home env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM \
-    xvfb-run -a -s "-screen 0 1920x1080x24" tests/app/e2e_startup.sh tavrix
+    tests/with-xserver.sh tests/app/e2e_startup.sh tavrix
 [ -s "$settings" ] || fail "the program left no settings file in $settings"
 before=$(sha256sum < "$settings")
 
