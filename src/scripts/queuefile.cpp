@@ -6,7 +6,9 @@
 #include "tavrixerror.h"
 #include "textdecoder.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -24,6 +26,21 @@ QString createFailureText(const QString &path, const QSaveFile &file)
     return file.errorString();
 }
 
+[[noreturn]] void failToOpen(const QString &path, const QString &reason)
+{
+    throw TavrixError(texts::rsCannotOpenFile.arg(path, reason));
+}
+
+QString count(qsizetype number)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(number);
+}
+
+[[noreturn]] void failLongLine(const QString &path, qsizetype index)
+{
+    failToOpen(path, texts::rsQueueLineTooLong.arg(count(index + 1), count(kMaxQueuePathBytes)));
+}
+
 } // namespace
 
 QStringList parseQueue(QByteArrayView bytes)
@@ -33,7 +50,21 @@ QStringList parseQueue(QByteArrayView bytes)
 
 QStringList readQueueFile(const QString &path)
 {
-    return parseQueue(readFileBytes(path, kMaxQueueBytes));
+    const QByteArray bytes = readFileBytes(path, kMaxQueueBytes);
+    // Measured first: a file of millions of short lines must not become millions of items.
+    const LineShape shape = measureLines(bytes);
+    if (shape.lines > kMaxQueueItems) {
+        failToOpen(path, texts::rsQueueTooLong.arg(count(shape.lines), count(kMaxQueueItems)));
+    }
+    // A line of more units has more bytes as a path, whatever its encoding.
+    if (shape.longestLine > kMaxQueuePathBytes)
+        failLongLine(path, shape.longestLineIndex);
+    QStringList items = parseQueue(bytes);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (QFile::encodeName(items.at(i)).size() > kMaxQueuePathBytes)
+            failLongLine(path, i);
+    }
+    return items;
 }
 
 QByteArray formatQueue(const QStringList &items)
@@ -49,13 +80,17 @@ void writeQueueFile(const QString &path, const QStringList &items)
     const QByteArray bytes = formatQueue(items);
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // A folder that takes no new file still lets an existing writable file be rewritten.
+    file.setDirectWriteFallback(true);
+    // Unbuffered, a write that stops part-way fails here and not in commit().
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw TavrixError(texts::rsCannotCreateFile.arg(path, createFailureText(path, file)));
     }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         throw TavrixError(texts::rsStreamWriteError);
     }
+    // The finished file could not replace the old one: the file was never created.
     if (!file.commit())
-        throw TavrixError(texts::rsStreamWriteError);
+        throw TavrixError(texts::rsCannotCreateFile.arg(path, file.errorString()));
 }

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -362,6 +365,8 @@ public:
         qsizetype length = 0;
     };
 
+    explicit LineSink(const LineLimits &limits) : m_limits(limits) {}
+
     void append(char16_t c)
     {
         if (m_high) {
@@ -396,35 +401,34 @@ public:
     void endLine()
     {
         flushHigh();
-        m_lines.append(std::exchange(m_line, QString()));
-        m_full = false;
+        keepLine();
     }
 
     bool lineStarted() const { return !m_line.isEmpty() || m_high; }
 
-    Mark mark() const { return {m_lines.size(), m_line.size(), 0}; }
+    Mark mark() const { return {m_text.lineCount, m_line.size(), 0}; }
 
     Mark markSince(Mark start) const
     {
-        start.length = start.line == m_lines.size() ? m_line.size() - start.from : 0;
+        start.length = start.line == m_text.lineCount ? m_line.size() - start.from : 0;
         return start;
     }
 
     // Replaces text marked earlier, when it is still on the current line.
     void replace(Mark mark, const QString &text)
     {
-        if (mark.line != m_lines.size() || mark.from + mark.length > m_line.size())
+        if (mark.line != m_text.lineCount || mark.from + mark.length > m_line.size())
             return;
         m_line.replace(mark.from, mark.length, text);
         cutLine(m_line);
     }
 
-    QStringList finish()
+    RtfText finish()
     {
         flushHigh();
         if (!m_line.isEmpty())
-            m_lines.append(std::exchange(m_line, QString()));
-        return std::move(m_lines);
+            keepLine();
+        return std::move(m_text);
     }
 
 private:
@@ -453,7 +457,23 @@ private:
         }
     }
 
-    QStringList m_lines;
+    // Past a limit the lines are only counted, and those kept so far are let go.
+    void keepLine()
+    {
+        ++m_text.lineCount;
+        m_text.characterCount += m_line.size();
+        if (m_text.lineCount > m_limits.maxLines ||
+            m_text.characterCount > m_limits.maxCharacters) {
+            m_text.lines = QStringList();
+            m_line.clear();
+        } else {
+            m_text.lines.append(std::exchange(m_line, QString()));
+        }
+        m_full = false;
+    }
+
+    LineLimits m_limits;
+    RtfText m_text;
     QString m_line;
     char16_t m_high = 0;
     bool m_full = false;
@@ -474,23 +494,47 @@ struct GroupState
     int codePage = 0; // 0: the document's
 };
 
+// A control word, its letters copied: the input buffer moves as it refills.
 struct Word
 {
-    std::string_view name;
+    std::array<char, kMaxWordLength + 1> letters{};
+    std::size_t length = 0;
     std::uint32_t hash = kHashSeed;
     int parameter = 0;
+
+    // Longer words are no word of ours.
+    bool fits() const { return length <= kMaxWordLength; }
+    std::string_view name() const { return {letters.data(), std::min(length, letters.size())}; }
 };
+
+// Enough for a control word's lookahead and for "\ftnalt" after blanks.
+constexpr qsizetype kLookahead = 64;
+constexpr qsizetype kChunkBytes = 256 * 1024;
+// Bytes of a double-byte code page wait to be decoded in runs of about this many.
+constexpr qsizetype kMaxPendingBytes = 4096;
 
 class RtfReader
 {
 public:
-    explicit RtfReader(QByteArrayView bytes)
-        : m_pos(bytes.data()), m_end(bytes.data() + bytes.size())
+    RtfReader(QByteArrayView bytes, const LineLimits &limits)
+        : m_pos(bytes.data()), m_end(bytes.data() + bytes.size()), m_out(limits)
     {}
 
-    QStringList read()
+    RtfReader(const ByteSource &source, const LineLimits &limits)
+        : m_pos(nullptr), m_end(nullptr), m_source(&source), m_out(limits)
+    {}
+
+    // Skips leading whitespace; false when no "{\rtf" follows it.
+    bool startsDocument()
     {
-        while (m_pos < m_end) {
+        while (available() && (*m_pos == ' ' || *m_pos == '\t' || *m_pos == '\r' || *m_pos == '\n'))
+            ++m_pos;
+        return available(5) && QByteArrayView(m_pos, 5) == QByteArrayView("{\\rtf");
+    }
+
+    RtfText read()
+    {
+        while (!m_finished && available()) {
             switch (*m_pos) {
             case '{':
                 ++m_pos;
@@ -513,12 +557,40 @@ public:
                 break;
             }
         }
+        flushBytes();
         return m_out.finish();
     }
 
 private:
+    // Makes `count` bytes readable at m_pos unless the input ends first.
+    bool available(qsizetype count = 1) { return m_end - m_pos >= count || refill(count); }
+
+    bool refill(qsizetype count)
+    {
+        if (!m_source || m_sourceDone)
+            return false;
+        const qsizetype kept = m_end - m_pos;
+        if (m_buffer.isEmpty())
+            m_buffer.resize(kChunkBytes);
+        if (kept > 0)
+            std::memmove(m_buffer.data(), m_pos, std::size_t(kept));
+        qsizetype filled = kept;
+        while (filled < count) {
+            const qsizetype read = (*m_source)(m_buffer.data() + filled, m_buffer.size() - filled);
+            if (read <= 0) {
+                m_sourceDone = true;
+                break;
+            }
+            filled += std::min(read, m_buffer.size() - filled);
+        }
+        m_pos = m_buffer.constData();
+        m_end = m_pos + filled;
+        return filled >= count;
+    }
+
     void openGroup()
     {
+        flushBytes();
         m_pendingFallback = 0;
         if (m_groups.size() >= kMaxGroupDepth) {
             ++m_untrackedDepth;
@@ -529,6 +601,7 @@ private:
 
     void closeGroup()
     {
+        flushBytes();
         m_pendingFallback = 0;
         if (m_untrackedDepth > 0) {
             --m_untrackedDepth;
@@ -545,12 +618,12 @@ private:
             m_group.destination != Destination::FontTable)
             m_group.codePage = fontCodePage(m_defaultFont);
         if (m_groups.empty())
-            m_pos = m_end; // the document's own group has closed
+            m_finished = true; // the document's own group has closed
     }
 
     void escape()
     {
-        if (m_pos == m_end)
+        if (!available())
             return;
         const char c = *m_pos;
         if (isLetter(c)) {
@@ -560,7 +633,7 @@ private:
         ++m_pos;
         if (c == '*') {
             // A \* group that is not one we know holds nothing to show.
-            if (m_pos + 1 < m_end && m_pos[0] == '\\' && isLetter(m_pos[1]))
+            if (available(2) && m_pos[0] == '\\' && isLetter(m_pos[1]))
                 m_starred = true;
             else
                 skipGroup();
@@ -577,6 +650,10 @@ private:
         }
         if (eatFallback())
             return;
+        if (m_trailDue && (c == '{' || c == '}' || c == '\\')) {
+            emitByte(static_cast<unsigned char>(c));
+            return;
+        }
         switch (c) {
         case '~':
             emitChar(0x00A0);
@@ -600,20 +677,23 @@ private:
     Word readWord()
     {
         Word word;
-        const char *start = m_pos;
-        while (m_pos < m_end && isLetter(*m_pos))
-            word.hash = hashStep(word.hash, *m_pos++);
-        word.name = std::string_view(start, std::size_t(m_pos - start));
-        const bool negative = m_pos + 1 < m_end && *m_pos == '-' && isDigit(m_pos[1]);
+        while (available() && isLetter(*m_pos)) {
+            const char c = *m_pos++;
+            word.hash = hashStep(word.hash, c);
+            if (word.length < word.letters.size())
+                word.letters[word.length] = c;
+            word.length = std::min(word.length + 1, word.letters.size() + 1);
+        }
+        const bool negative = available(2) && *m_pos == '-' && isDigit(m_pos[1]);
         if (negative)
             ++m_pos;
         std::int64_t value = 0;
         // Saturates well past the int range, which clamping below then maps into it.
-        while (m_pos < m_end && isDigit(*m_pos))
+        while (available() && isDigit(*m_pos))
             value = std::min<std::int64_t>(value * 10 + (*m_pos++ - '0'), 1LL << 32);
         value = negative ? -value : value;
         word.parameter = int(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
-        if (m_pos < m_end && *m_pos == ' ')
+        if (available() && *m_pos == ' ')
             ++m_pos;
         return word;
     }
@@ -621,8 +701,7 @@ private:
     void controlWord()
     {
         const Word word = readWord();
-        const ControlWord *known =
-            word.name.size() <= kMaxWordLength ? wordTable().find(word.name, word.hash) : nullptr;
+        const ControlWord *known = word.fits() ? wordTable().find(word.name(), word.hash) : nullptr;
         const Action action = known ? known->action : Action::Ignore;
         if (std::exchange(m_starred, false) && !isDestination(action)) {
             skipGroup();
@@ -639,6 +718,7 @@ private:
 
     void act(Action action, char16_t value, int parameter)
     {
+        flushBytes();
         switch (action) {
         case Action::Ignore:
             break;
@@ -740,6 +820,10 @@ private:
             ++m_pos;
             return;
         }
+        if (m_trailDue) {
+            emitByte(static_cast<unsigned char>(*m_pos++));
+            return;
+        }
         const char *start = m_pos;
         while (m_pos < m_end && isPlainTextByte(*m_pos))
             ++m_pos;
@@ -752,11 +836,11 @@ private:
 
     void hexByte()
     {
-        const int high = m_pos < m_end ? hexValue(*m_pos) : -1;
+        const int high = available() ? hexValue(*m_pos) : -1;
         if (high < 0)
             return;
         ++m_pos;
-        const int low = m_pos < m_end ? hexValue(*m_pos) : -1;
+        const int low = available() ? hexValue(*m_pos) : -1;
         if (low < 0)
             return;
         ++m_pos;
@@ -784,13 +868,25 @@ private:
         return true;
     }
 
-    void skipBytes(int count) { m_pos += std::clamp<qsizetype>(count, 0, m_end - m_pos); }
+    void skipBytes(qsizetype count)
+    {
+        while (count > 0 && available()) {
+            const qsizetype step = std::min(count, qsizetype(m_end - m_pos));
+            m_pos += step;
+            count -= step;
+        }
+    }
 
     // Jumps to the end of the current group, counting nested groups only.
     void skipGroup()
     {
         int depth = 0;
-        while (m_pos < m_end) {
+        while (available()) {
+            // Pictures are long runs of hex digits: pass them a buffer at a time.
+            while (m_pos < m_end && *m_pos != '{' && *m_pos != '}' && *m_pos != '\\')
+                ++m_pos;
+            if (m_pos == m_end)
+                continue;
             const char c = *m_pos++;
             if (c == '{') {
                 ++depth;
@@ -799,13 +895,13 @@ private:
                     closeGroup();
                     return;
                 }
-            } else if (c == '\\' && m_pos < m_end) {
+            } else if (available()) {
                 if (!isLetter(*m_pos)) {
                     ++m_pos; // an escaped brace or backslash is not structure
                     continue;
                 }
                 const Word word = readWord();
-                if (word.name == "bin")
+                if (word.name() == "bin")
                     skipBytes(word.parameter);
             }
         }
@@ -853,8 +949,9 @@ private:
         skipGroup();
     }
 
-    bool nextWordIs(std::string_view name) const
+    bool nextWordIs(std::string_view name)
     {
+        available(kLookahead);
         const char *p = m_pos;
         while (p < m_end && (*p == ' ' || *p == '\r' || *p == '\n'))
             ++p;
@@ -889,6 +986,7 @@ private:
 
     void endLine()
     {
+        flushBytes();
         if (m_group.destination != Destination::Text)
             return;
         if (hasLabel())
@@ -897,6 +995,12 @@ private:
     }
 
     void emitChar(char16_t c)
+    {
+        flushBytes();
+        putChar(c);
+    }
+
+    void putChar(char16_t c)
     {
         switch (m_group.destination) {
         case Destination::Text:
@@ -921,6 +1025,7 @@ private:
 
     void emitLatin1(const char *text, qsizetype length)
     {
+        flushBytes();
         if (m_group.destination == Destination::Text && !hasLabel()) {
             m_out.appendLatin1(text, length);
             return;
@@ -930,14 +1035,64 @@ private:
     }
 
     // Control characters other than tab are not text, whichever way they arrive.
+    void putDecoded(char16_t c)
+    {
+        if (c >= 0x20 || c == '\t')
+            putChar(c);
+    }
+
     void emitByte(unsigned char byte)
     {
-        if (byte >= 0x20 || byte == '\t')
-            emitChar(windowsCodePageChar(codePage(), byte));
+        const CodePageDecoder &page = decoder();
+        if (!page.isDoubleByte()) {
+            flushBytes();
+            putDecoded(page.charOf(byte));
+            return;
+        }
+        if (&page != m_bytesPage)
+            flushBytes();
+        m_bytesPage = &page;
+        m_bytes.append(char(byte));
+        m_trailDue = !m_trailDue && page.isLeadByte(byte);
+        if (!m_trailDue && m_bytes.size() >= kMaxPendingBytes)
+            flushBytes();
+    }
+
+    // Decodes the waiting bytes of a double-byte code page; a lead byte whose
+    // trail never came gives U+FFFD.
+    void flushBytes()
+    {
+        if (m_bytes.isEmpty())
+            return;
+        m_trailDue = false;
+        m_decoded.clear();
+        m_bytesPage->decode(m_bytes, m_decoded);
+        m_bytes.clear();
+        for (const QChar c : std::as_const(m_decoded))
+            putDecoded(c.unicode());
+    }
+
+    const CodePageDecoder &decoder()
+    {
+        const int number = codePage();
+        if (m_page && m_pageNumber == number)
+            return *m_page;
+        // Keyed by the page that reads it, so that odd numbers cannot pile up decoders.
+        std::unique_ptr<CodePageDecoder> &page =
+            m_pages[CodePageDecoder::effectiveCodePage(number)];
+        if (!page)
+            page = std::make_unique<CodePageDecoder>(number);
+        m_pageNumber = number;
+        m_page = page.get();
+        return *m_page;
     }
 
     const char *m_pos;
     const char *m_end;
+    const ByteSource *m_source = nullptr;
+    QByteArray m_buffer;
+    bool m_sourceDone = false;
+    bool m_finished = false;
     std::vector<GroupState> m_groups;
     GroupState m_group;
     qsizetype m_untrackedDepth = 0;
@@ -949,6 +1104,14 @@ private:
     int m_definedFont = 0;
     int m_defaultFont = 0;
     int m_documentCodePage = 1252;
+
+    std::map<int, std::unique_ptr<CodePageDecoder>> m_pages;
+    const CodePageDecoder *m_page = nullptr;
+    int m_pageNumber = 0;
+    QByteArray m_bytes; // of a double-byte code page, waiting for their decoding
+    const CodePageDecoder *m_bytesPage = nullptr;
+    bool m_trailDue = false;
+    QString m_decoded;
 
     QString m_labelText;
     QString m_label;
@@ -965,14 +1128,23 @@ private:
 
 std::optional<QStringList> rtfToLines(QByteArrayView bytes)
 {
-    qsizetype start = 0;
-    while (start < bytes.size() && (bytes[start] == ' ' || bytes[start] == '\t' ||
-                                    bytes[start] == '\r' || bytes[start] == '\n'))
-        ++start;
-    const QByteArrayView document = bytes.sliced(start);
-    if (!document.startsWith(QByteArrayView("{\\rtf")))
+    RtfReader reader(bytes, LineLimits());
+    if (!reader.startsDocument())
         return std::nullopt;
-    return RtfReader(document).read();
+    return reader.read().lines;
+}
+
+std::optional<RtfText> rtfToLines(const ByteSource &source, const LineLimits &limits)
+{
+    RtfReader reader(source, limits);
+    if (!reader.startsDocument())
+        return std::nullopt;
+    return reader.read();
+}
+
+bool startsRtf(QByteArrayView head)
+{
+    return RtfReader(head, LineLimits()).startsDocument();
 }
 
 QStringList cutLongLines(QStringList lines)

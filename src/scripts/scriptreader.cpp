@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,6 +37,34 @@ QString megabytes(qint64 bytes)
     failToOpen(path, texts::rsFileTooLarge.arg(megabytes(size), megabytes(maxBytes)));
 }
 
+QString count(qsizetype number)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(number);
+}
+
+bool tooManyLines(qsizetype lines)
+{
+    return lines > kMaxScriptLines;
+}
+
+bool tooManyCharacters(qsizetype characters)
+{
+    return characters > kMaxScriptCharacters;
+}
+
+void checkLineCount(const QString &path, qsizetype lines)
+{
+    if (tooManyLines(lines))
+        failToOpen(path, texts::rsScriptTooLong.arg(count(lines), count(kMaxScriptLines)));
+}
+
+void checkCharacterCount(const QString &path, qsizetype characters)
+{
+    if (tooManyCharacters(characters)) {
+        failToOpen(path, texts::rsScriptTooBig.arg(count(characters), count(kMaxScriptCharacters)));
+    }
+}
+
 class FileDescriptor
 {
 public:
@@ -50,29 +79,107 @@ private:
     int m_fd;
 };
 
-// Reads to the end, refusing a file that has grown past maxBytes since fstat.
-QByteArray readToEnd(const QString &path, int fd, qint64 expectedSize, qint64 maxBytes)
+// A regular file open for reading, or TavrixError with the system's reason.
+class ScriptFile
 {
-    QByteArray bytes(qsizetype(std::min(std::max(expectedSize, kFirstReadBytes), maxBytes) + 1),
-                     Qt::Uninitialized);
-    qint64 total = 0;
-    for (;;) {
-        if (total == bytes.size()) {
-            if (total > maxBytes)
-                failTooLarge(path, total, maxBytes);
-            bytes.resize(qsizetype(std::min(total * 2, maxBytes + 1)));
-        }
-        const ssize_t count = ::read(fd, bytes.data() + total, size_t(bytes.size() - total));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
+public:
+    explicit ScriptFile(const QString &path) : m_path(path), m_file(open(path))
+    {
+        struct stat info = {};
+        if (::fstat(m_file.get(), &info) != 0)
             failToOpen(path, systemErrorText(errno));
-        if (count == 0)
-            break;
-        total += count;
+        if (S_ISDIR(info.st_mode))
+            failToOpen(path, systemErrorText(EISDIR));
+        if (!S_ISREG(info.st_mode))
+            failToOpen(path, texts::rsNotRegularFile);
+        m_size = info.st_size;
     }
-    bytes.truncate(qsizetype(total));
-    return bytes;
+
+    qint64 size() const { return m_size; }
+
+    void refuseOver(qint64 maxBytes) const
+    {
+        if (m_size > maxBytes)
+            failTooLarge(m_path, m_size, maxBytes);
+    }
+
+    // At most `capacity` next bytes; 0 at the end.
+    qsizetype read(char *buffer, qsizetype capacity) const
+    {
+        for (;;) {
+            const ssize_t count = ::read(m_file.get(), buffer, std::size_t(capacity));
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                failToOpen(m_path, systemErrorText(errno));
+            return qsizetype(count);
+        }
+    }
+
+    // Appends the rest of the file to `bytes`, refusing a file that has grown
+    // past maxBytes since it was opened.
+    void readToEnd(QByteArray &bytes, qint64 maxBytes) const
+    {
+        qint64 total = bytes.size();
+        bytes.resize(qsizetype(std::min(std::max({m_size, total, kFirstReadBytes}), maxBytes) + 1));
+        for (;;) {
+            if (total == bytes.size()) {
+                if (total > maxBytes)
+                    failTooLarge(m_path, total, maxBytes);
+                bytes.resize(qsizetype(std::min(total * 2, maxBytes + 1)));
+            }
+            const qsizetype count = read(bytes.data() + total, bytes.size() - total);
+            if (count == 0)
+                break;
+            total += count;
+        }
+        bytes.truncate(qsizetype(total));
+    }
+
+    // Up to `maxBytes` first bytes.
+    QByteArray readHead(qint64 maxBytes) const
+    {
+        QByteArray head(qsizetype(maxBytes), Qt::Uninitialized);
+        qsizetype total = 0;
+        while (total < head.size()) {
+            const qsizetype count = read(head.data() + total, head.size() - total);
+            if (count == 0)
+                break;
+            total += count;
+        }
+        head.truncate(total);
+        return head;
+    }
+
+private:
+    static int open(const QString &path)
+    {
+        // O_NONBLOCK: opening a FIFO must not wait for a writer; fstat refuses it next.
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            failToOpen(path, systemErrorText(errno));
+        return fd;
+    }
+
+    QString m_path;
+    FileDescriptor m_file;
+    qint64 m_size = 0;
+};
+
+// The lines are counted before they are made, so that a file of millions of
+// short lines is refused without building them.
+QStringList plainTextLines(const QString &path, const QByteArray &bytes, bool cut)
+{
+    checkLineCount(path, measureLines(bytes).lines);
+    QStringList lines = decodeLines(bytes);
+    if (cut)
+        lines = cutLongLines(std::move(lines));
+    qsizetype characters = 0;
+    for (const QString &line : std::as_const(lines))
+        characters += line.size();
+    checkCharacterCount(path, characters);
+    return lines;
 }
 
 } // namespace
@@ -91,51 +198,61 @@ bool isRichTextPath(const QString &path)
 
 QByteArray readFileBytes(const QString &path, qint64 maxBytes)
 {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; fstat refuses it next.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        failToOpen(path, systemErrorText(errno));
-    const FileDescriptor file(fd);
-    struct stat info = {};
-    if (::fstat(file.get(), &info) != 0)
-        failToOpen(path, systemErrorText(errno));
-    if (S_ISDIR(info.st_mode))
-        failToOpen(path, systemErrorText(EISDIR));
-    if (!S_ISREG(info.st_mode))
-        failToOpen(path, texts::rsNotRegularFile);
-    if (info.st_size > maxBytes)
-        failTooLarge(path, info.st_size, maxBytes);
-    return readToEnd(path, file.get(), info.st_size, maxBytes);
+    const ScriptFile file(path);
+    file.refuseOver(maxBytes);
+    QByteArray bytes;
+    file.readToEnd(bytes, maxBytes);
+    return bytes;
+}
+
+void checkScriptOpens(const QString &path)
+{
+    const ScriptFile file(path);
+    file.refuseOver(isRichTextPath(path) ? kMaxRichTextBytes : kMaxScriptBytes);
 }
 
 QStringList readPlainTextFile(const QString &path)
 {
-    return decodeLines(readFileBytes(path, kMaxScriptBytes));
+    return plainTextLines(path, readFileBytes(path, kMaxScriptBytes), false);
 }
 
 QStringList readRichTextFile(const QString &path)
 {
-    const QByteArray bytes = readFileBytes(path, kMaxScriptBytes);
-    if (std::optional<QStringList> lines = rtfToLines(bytes))
-        return std::move(*lines);
-    return cutLongLines(decodeLines(bytes));
+    const ScriptFile file(path);
+    file.refuseOver(kMaxRichTextBytes);
+    QByteArray head = file.readHead(kFirstReadBytes);
+    if (!startsRtf(head)) {
+        // Plain text under an .rtf name: the plain text cap holds.
+        file.refuseOver(kMaxScriptBytes);
+        file.readToEnd(head, kMaxScriptBytes);
+        return plainTextLines(path, head, true);
+    }
+
+    qsizetype served = 0;
+    qint64 total = head.size();
+    const ByteSource source = [&](char *buffer, qsizetype capacity) -> qsizetype {
+        if (served < head.size()) {
+            const qsizetype count = std::min(capacity, head.size() - served);
+            std::memcpy(buffer, head.constData() + served, std::size_t(count));
+            served += count;
+            return count;
+        }
+        const qsizetype count = file.read(buffer, capacity);
+        total += count;
+        if (total > kMaxRichTextBytes)
+            failTooLarge(path, total, kMaxRichTextBytes);
+        return count;
+    };
+    const std::optional<RtfText> text =
+        rtfToLines(source, LineLimits{kMaxScriptLines, kMaxScriptCharacters});
+    if (!text) // cannot be: the head starts a document
+        return {};
+    checkLineCount(path, text->lineCount);
+    checkCharacterCount(path, text->characterCount);
+    return text->lines;
 }
 
 QStringList readScript(const QString &path)
 {
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    QStringList lines = isRichTextPath(path) ? readRichTextFile(path) : readPlainTextFile(path);
-    if (lines.size() > kMaxScriptLines) {
-        failToOpen(path, texts::rsScriptTooLong.arg(english.toString(lines.size()),
-                                                    english.toString(kMaxScriptLines)));
-    }
-    qsizetype characters = 0;
-    for (const QString &line : std::as_const(lines))
-        characters += line.size();
-    if (characters > kMaxScriptCharacters) {
-        failToOpen(path, texts::rsScriptTooBig.arg(english.toString(characters),
-                                                   english.toString(kMaxScriptCharacters)));
-    }
-    return lines;
+    return isRichTextPath(path) ? readRichTextFile(path) : readPlainTextFile(path);
 }

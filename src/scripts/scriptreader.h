@@ -5,8 +5,11 @@
 #include <QStringList>
 #include <QStringView>
 
-// Scripts larger than this are refused before a byte of them is read.
+// Plain text scripts larger than this are refused before a byte of them is read.
 inline constexpr qint64 kMaxScriptBytes = 16 * 1024 * 1024;
+// RTF carries its pictures as hex text, so its files may be far larger; the
+// reader streams them and keeps only the text.
+inline constexpr qint64 kMaxRichTextBytes = 512 * 1024 * 1024;
 
 // Longer scripts would keep the view busy for seconds before it shows them.
 inline constexpr qsizetype kMaxScriptLines = 100000;
@@ -23,6 +26,11 @@ QByteArray readFileBytes(const QString &path, qint64 maxBytes);
 // The system's own text for an errno value.
 QString systemErrorText(int errorNumber);
 
+// Throws what readScript throws when `path` cannot be opened as a script: it is
+// missing, unreadable, not a regular file, or over the byte cap of its reader.
+// Reads nothing.
+void checkScriptOpens(const QString &path);
+
 // The plain text reader: decodeLines of the file, lines not cut.
 QStringList readPlainTextFile(const QString &path);
 
@@ -31,5 +39,6 @@ QStringList readPlainTextFile(const QString &path);
 QStringList readRichTextFile(const QString &path);
 
 // The script read rule: the rich text reader for .rtf paths, else the plain one.
-// A script too long for the view is refused with the cannot-open message.
+// Each reader refuses a script too long for the view with the cannot-open
+// message, before it holds the script's text.
 QStringList readScript(const QString &path);

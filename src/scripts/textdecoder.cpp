@@ -3,78 +3,139 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <bitset>
+#include <cerrno>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include <iconv.h>
+
+struct CodePageTable
+{
+    int codePage = 1252;
+    bool doubleByte = false;
+    std::array<char16_t, 128> high{}; // single-byte: the characters of 0x80-0xFF
+    std::bitset<256> lead;            // double-byte: the lead bytes
+};
 
 namespace {
 
-// Characters of the bytes 0x80-0xFF of a Windows single-byte code page.
-using HighHalf = std::array<char16_t, 128>;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr const char *kUtf16 = "UTF-16LE";
+#else
+constexpr const char *kUtf16 = "UTF-16BE";
+#endif
 
-constexpr HighHalf kCp1250 = {
-    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021, 0x0088, 0x2030, 0x0160, 0x2039,
-    0x015A, 0x0164, 0x017D, 0x0179, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0, 0x02C7, 0x02D8, 0x0141,
-    0x00A4, 0x0104, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB,
-    0x013D, 0x02DD, 0x013E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3,
-    0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, 0x010D, 0x00E9, 0x0119, 0x00EB,
-    0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
-};
-constexpr HighHalf kCp1251 = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039,
-    0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408,
-    0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB,
-    0x0458, 0x0405, 0x0455, 0x0457, 0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423,
-    0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439, 0x043A, 0x043B,
-    0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
-};
-constexpr HighHalf kCp1252 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039,
-    0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, 0x00A0, 0x00A1, 0x00A2, 0x00A3,
-    0x00A4, 0x00A5, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0x00AA, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x00AF,
-    0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x00B9, 0x00BA, 0x00BB,
-    0x00BC, 0x00BD, 0x00BE, 0x00BF, 0x00C0, 0x00C1, 0x00C2, 0x00C3, 0x00C4, 0x00C5, 0x00C6, 0x00C7,
-    0x00C8, 0x00C9, 0x00CA, 0x00CB, 0x00CC, 0x00CD, 0x00CE, 0x00CF, 0x00D0, 0x00D1, 0x00D2, 0x00D3,
-    0x00D4, 0x00D5, 0x00D6, 0x00D7, 0x00D8, 0x00D9, 0x00DA, 0x00DB, 0x00DC, 0x00DD, 0x00DE, 0x00DF,
-    0x00E0, 0x00E1, 0x00E2, 0x00E3, 0x00E4, 0x00E5, 0x00E6, 0x00E7, 0x00E8, 0x00E9, 0x00EA, 0x00EB,
-    0x00EC, 0x00ED, 0x00EE, 0x00EF, 0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,
-    0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,
-};
-constexpr HighHalf kCp1253 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x0088, 0x2030, 0x008A, 0x2039,
-    0x008C, 0x008D, 0x008E, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x009A, 0x203A, 0x009C, 0x009D, 0x009E, 0x009F, 0x00A0, 0x0385, 0x0386, 0x00A3,
-    0x00A4, 0x00A5, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0xFFFD, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x2015,
-    0x00B0, 0x00B1, 0x00B2, 0x00B3, 0x0384, 0x00B5, 0x00B6, 0x00B7, 0x0388, 0x0389, 0x038A, 0x00BB,
-    0x038C, 0x00BD, 0x038E, 0x038F, 0x0390, 0x0391, 0x0392, 0x0393, 0x0394, 0x0395, 0x0396, 0x0397,
-    0x0398, 0x0399, 0x039A, 0x039B, 0x039C, 0x039D, 0x039E, 0x039F, 0x03A0, 0x03A1, 0xFFFD, 0x03A3,
-    0x03A4, 0x03A5, 0x03A6, 0x03A7, 0x03A8, 0x03A9, 0x03AA, 0x03AB, 0x03AC, 0x03AD, 0x03AE, 0x03AF,
-    0x03B0, 0x03B1, 0x03B2, 0x03B3, 0x03B4, 0x03B5, 0x03B6, 0x03B7, 0x03B8, 0x03B9, 0x03BA, 0x03BB,
-    0x03BC, 0x03BD, 0x03BE, 0x03BF, 0x03C0, 0x03C1, 0x03C2, 0x03C3, 0x03C4, 0x03C5, 0x03C6, 0x03C7,
-    0x03C8, 0x03C9, 0x03CA, 0x03CB, 0x03CC, 0x03CD, 0x03CE, 0xFFFD,
-};
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+constexpr std::size_t kIconvFailed = static_cast<std::size_t>(-1);
 
-const HighHalf &highHalfOf(int codePage)
+struct SupportedPage
 {
-    switch (codePage) {
-    case 1250:
-        return kCp1250;
-    case 1251:
-        return kCp1251;
-    case 1253:
-        return kCp1253;
-    default:
-        return kCp1252;
+    int codePage;
+    bool doubleByte;
+};
+
+constexpr SupportedPage kSupportedPages[] = {
+    {874, false},  {932, true},   {936, true},   {949, true},   {950, true},
+    {1250, false}, {1251, false}, {1252, false}, {1253, false}, {1254, false},
+    {1255, false}, {1256, false}, {1257, false}, {1258, false},
+};
+
+iconv_t openConverter(int codePage)
+{
+    return iconv_open(kUtf16, ("CP" + std::to_string(codePage)).c_str());
+}
+
+// Windows gives an undefined byte below 0xA0 as the C1 control of its value.
+char16_t undefinedByte(unsigned char byte)
+{
+    return byte < 0xA0 ? char16_t(byte) : char16_t(0xFFFD);
+}
+
+// What iconv makes of one byte alone: its character, or nothing with errno set.
+// The flush hands out a character that a composing converter (1255, 1258) holds
+// back, so that each byte stands for itself, as it does on Windows.
+std::optional<char16_t> convertByte(iconv_t converter, unsigned char byte)
+{
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    char in = char(byte);
+    char *inPos = &in;
+    std::size_t inLeft = 1;
+    std::array<char16_t, 4> out{};
+    char *outPos = reinterpret_cast<char *>(out.data());
+    std::size_t outLeft = sizeof(out);
+    if (iconv(converter, &inPos, &inLeft, &outPos, &outLeft) == kIconvFailed)
+        return std::nullopt;
+    if (iconv(converter, nullptr, nullptr, &outPos, &outLeft) == kIconvFailed)
+        return std::nullopt;
+    if (sizeof(out) - outLeft != sizeof(char16_t)) {
+        errno = EILSEQ;
+        return std::nullopt;
     }
+    return out[0];
+}
+
+// The byte table of a single-byte page, or the lead bytes of a double-byte one,
+// as iconv has them; nullptr when iconv does not know the page.
+std::unique_ptr<CodePageTable> makeTable(const SupportedPage &page)
+{
+    const iconv_t converter = openConverter(page.codePage);
+    if (converter == kNoConverter)
+        return nullptr;
+    auto table = std::make_unique<CodePageTable>();
+    table->codePage = page.codePage;
+    table->doubleByte = page.doubleByte;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        const std::optional<char16_t> c = convertByte(converter, uchar(byte));
+        if (page.doubleByte)
+            table->lead[std::size_t(byte)] = !c && errno == EINVAL;
+        else
+            table->high[std::size_t(byte - 0x80)] = c.value_or(undefinedByte(uchar(byte)));
+    }
+    iconv_close(converter);
+    return table;
+}
+
+// 1252 as Latin-1, for a C library without the converter.
+const CodePageTable &latin1Table()
+{
+    static const CodePageTable table = [] {
+        CodePageTable latin1;
+        for (std::size_t i = 0; i < latin1.high.size(); ++i)
+            latin1.high[i] = char16_t(0x80 + i);
+        return latin1;
+    }();
+    return table;
+}
+
+const CodePageTable *findTable(int codePage)
+{
+    static std::mutex mutex;
+    static std::array<std::unique_ptr<CodePageTable>, std::size(kSupportedPages)> tables;
+    static std::array<bool, std::size(kSupportedPages)> tried{};
+    for (std::size_t i = 0; i < std::size(kSupportedPages); ++i) {
+        if (kSupportedPages[i].codePage != codePage)
+            continue;
+        const std::lock_guard lock(mutex);
+        if (!tried[i]) {
+            tables[i] = makeTable(kSupportedPages[i]);
+            tried[i] = true;
+        }
+        return tables[i].get();
+    }
+    return nullptr;
+}
+
+const CodePageTable &tableFor(int codePage)
+{
+    if (const CodePageTable *table = findTable(codePage))
+        return *table;
+    if (const CodePageTable *table = findTable(1252))
+        return *table;
+    return latin1Table();
 }
 
 bool startsWith(QByteArrayView bytes, const char *mark)
@@ -130,23 +191,49 @@ QString decodeUtf16(QByteArrayView bytes, bool bigEndian)
     return text;
 }
 
-QString decodeSingleByte(QByteArrayView bytes, int codePage)
+// Lines of `units` code units up to the first zero unit, as splitLines cuts the
+// decoded text; `oddByte` is a last half unit, which decodes to U+FFFD.
+template <typename UnitAt> LineShape measureUnits(qsizetype units, bool oddByte, UnitAt unitAt)
 {
-    const HighHalf &high = highHalfOf(codePage);
+    LineShape shape;
+    qsizetype start = 0;
+    const auto endLine = [&shape, &start](qsizetype end) {
+        if (end - start > shape.longestLine || shape.longestLineIndex < 0) {
+            shape.longestLine = end - start;
+            shape.longestLineIndex = shape.lines;
+        }
+        ++shape.lines;
+    };
+    qsizetype i = 0;
+    for (; i < units; ++i) {
+        const char16_t unit = unitAt(i);
+        if (unit > u'\r')
+            continue;
+        if (unit == 0)
+            break;
+        if (unit != u'\r' && unit != u'\n')
+            continue;
+        endLine(i);
+        if (unit == u'\r' && i + 1 < units && unitAt(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    const qsizetype end = i == units && oddByte ? i + 1 : i;
+    if (end > start)
+        endLine(end);
+    return shape;
+}
+
+LineShape measureUtf16(QByteArrayView bytes, bool bigEndian)
+{
     const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        out[i] = in[i] < 0x80 ? char16_t(in[i]) : high[in[i] - 0x80];
-    return text;
+    return measureUnits(bytes.size() / 2, bytes.size() % 2, [in, bigEndian](qsizetype i) {
+        const unsigned first = in[2 * i], second = in[2 * i + 1];
+        return char16_t(bigEndian ? (first << 8 | second) : (second << 8 | first));
+    });
 }
 
 } // namespace
-
-char16_t windowsCodePageChar(int codePage, unsigned char byte)
-{
-    return byte < 0x80 ? char16_t(byte) : highHalfOf(codePage)[byte - 0x80];
-}
 
 QString decodeText(QByteArrayView bytes)
 {
@@ -157,7 +244,7 @@ QString decodeText(QByteArrayView bytes)
     const bool marked = startsWith(bytes, "\xEF\xBB\xBF");
     const QByteArrayView body = beforeFirstNul(marked ? bytes.sliced(3) : bytes);
     if (!marked && !body.isValidUtf8())
-        return decodeSingleByte(body, 1252);
+        return decodeCodePage(1252, body);
     // A second mark after the first is text (U+FEFF), so the decoder must keep it.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
                                                   QStringConverter::Flag::ConvertInitialBom);
@@ -192,4 +279,109 @@ QStringList decodeLines(QByteArrayView bytes)
 QByteArray encodeText(const QString &text)
 {
     return text.toUtf8();
+}
+
+LineShape measureLines(QByteArrayView bytes)
+{
+    if (startsWith(bytes, "\xFF\xFE"))
+        return measureUtf16(bytes.sliced(2), false);
+    if (startsWith(bytes, "\xFE\xFF"))
+        return measureUtf16(bytes.sliced(2), true);
+    // UTF-8 and the 8-bit code page both keep CR and LF as single bytes.
+    const QByteArrayView body = startsWith(bytes, "\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+    const auto *in = reinterpret_cast<const unsigned char *>(body.data());
+    return measureUnits(body.size(), false, [in](qsizetype i) { return char16_t(in[i]); });
+}
+
+CodePageDecoder::CodePageDecoder(int codePage) : m_table(&tableFor(codePage))
+{
+    if (!m_table->doubleByte)
+        return;
+    const iconv_t converter = openConverter(m_table->codePage);
+    if (converter != kNoConverter)
+        m_converter = converter;
+    else
+        m_table = &tableFor(1252); // out of descriptors: read it as the default page
+}
+
+CodePageDecoder::~CodePageDecoder()
+{
+    if (m_converter)
+        iconv_close(static_cast<iconv_t>(m_converter));
+}
+
+int CodePageDecoder::effectiveCodePage(int codePage)
+{
+    return tableFor(codePage).codePage;
+}
+
+int CodePageDecoder::codePage() const
+{
+    return m_table->codePage;
+}
+
+bool CodePageDecoder::isDoubleByte() const
+{
+    return m_table->doubleByte;
+}
+
+bool CodePageDecoder::isLeadByte(unsigned char byte) const
+{
+    return m_table->lead[byte];
+}
+
+char16_t CodePageDecoder::charOf(unsigned char byte) const
+{
+    return byte < 0x80 ? char16_t(byte) : m_table->high[byte - 0x80];
+}
+
+void CodePageDecoder::decode(QByteArrayView bytes, QString &text) const
+{
+    const qsizetype start = text.size();
+    if (!m_table->doubleByte) {
+        text.resize(start + bytes.size());
+        char16_t *out = reinterpret_cast<char16_t *>(text.data()) + start;
+        for (const char byte : bytes)
+            *out++ = charOf(static_cast<unsigned char>(byte));
+        return;
+    }
+    // Each byte gives at most one unit; a pair gives at most two.
+    std::size_t room = std::size_t(bytes.size()) + 2;
+    text.resize(start + qsizetype(room));
+    std::size_t used = 0; // bytes of output
+    const auto out = [&] { return reinterpret_cast<char *>(text.data() + start) + used; };
+    const auto grow = [&] {
+        room *= 2;
+        text.resize(start + qsizetype(room));
+    };
+    const auto converter = static_cast<iconv_t>(m_converter);
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = std::size_t(bytes.size());
+    while (inLeft > 0) {
+        char *outPos = out();
+        std::size_t outLeft = room * sizeof(char16_t) - used;
+        const std::size_t result = iconv(converter, &in, &inLeft, &outPos, &outLeft);
+        used = room * sizeof(char16_t) - outLeft;
+        if (result != kIconvFailed)
+            break;
+        if (errno == E2BIG || outLeft < sizeof(char16_t)) {
+            grow();
+            continue;
+        }
+        // An undefined byte, or a lead byte whose trail is missing or wrong.
+        const auto byte = static_cast<unsigned char>(*in++);
+        --inLeft;
+        const char16_t c = isLeadByte(byte) ? char16_t(0xFFFD) : undefinedByte(byte);
+        std::memcpy(out(), &c, sizeof(c));
+        used += sizeof(c);
+    }
+    text.truncate(start + qsizetype(used / sizeof(char16_t)));
+}
+
+QString decodeCodePage(int codePage, QByteArrayView bytes)
+{
+    QString text;
+    CodePageDecoder(codePage).decode(bytes, text);
+    return text;
 }

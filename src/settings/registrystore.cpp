@@ -203,7 +203,10 @@ void RegistryStore::commit()
     }
     const QByteArray bytes = m_document->serialise();
     QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Unbuffered: commit() does not see a write that fails as it flushes its buffer, and
+    // would put a cut-off file in place of the whole one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         failOpen(m_batchKey);
 }
 

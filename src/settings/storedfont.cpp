@@ -168,6 +168,11 @@ void readStyleText(const QString &text, FontRecord &font)
 
 } // namespace
 
+bool isFontDialogSize(int points)
+{
+    return points >= kMinFontPoints && points <= kMaxFontPoints;
+}
+
 QString charsetName(int charset)
 {
     return nameOf(charsets, charset);
@@ -268,10 +273,15 @@ void readStoredFont(const RegistryStore &store, const QString &keyPath, FontReco
         }
     }
 
-    // Size comes after Height and so decides the final height.
+    // Size comes after Height and so decides the final height. A size that the
+    // font dialog would not take shows no readable text: the designed size stands in.
     const QString size = member(keyPath, u"Size");
-    if (store.valueExists(size))
-        font.setSize(store.readInteger(size, font.size(pixelsPerInch)), pixelsPerInch);
+    if (store.valueExists(size)) {
+        const int points = store.readInteger(size, font.size(pixelsPerInch));
+        font.setSize(isFontDialogSize(points) ? points : FontRecord().size(), pixelsPerInch);
+    } else if (store.valueExists(height) && !isFontDialogSize(font.size(pixelsPerInch))) {
+        font.setSize(FontRecord().size(), pixelsPerInch);
+    }
 
     const QString styleKey = member(keyPath, u"Style");
     if (store.keyExists(styleKey)) {

@@ -12,6 +12,11 @@ class RegistryStore;
 // How the window settings write and read a font record and its parts: the
 // record is a key with one value per member, the style set a key of its own.
 
+// The sizes the font dialog takes, in points (its size field accepts 1 to 512).
+inline constexpr int kMinFontPoints = 1;
+inline constexpr int kMaxFontPoints = 512;
+bool isFontDialogSize(int points);
+
 // Windows character-set constant names ("DEFAULT_CHARSET" is 1).
 QString charsetName(int charset);
 std::optional<int> charsetValue(QStringView name);
@@ -30,7 +35,8 @@ bool readStoredBoolean(const RegistryStore &store, const QString &path, bool def
 void writeStoredFont(RegistryStore &store, const QString &keyPath, const FontRecord &font,
                      int pixelsPerInch);
 // Applies the members found under `keyPath` to `font`, in member order; a
-// missing value leaves its member. Throws TavrixError at a member that cannot
+// missing value leaves its member, and a stored size outside the font dialog's
+// range gives the designed size. Throws TavrixError at a member that cannot
 // be applied, leaving the members before it applied.
 void readStoredFont(const RegistryStore &store, const QString &keyPath, FontRecord &font,
                     int pixelsPerInch);

@@ -106,6 +106,10 @@ inline const QString rsScriptTooLong =
     QStringLiteral("The script is too long to show (%1 lines; the limit is %2).");
 inline const QString rsScriptTooBig =
     QStringLiteral("The script is too long to show (%1 characters; the limit is %2).");
+inline const QString rsQueueTooLong =
+    QStringLiteral("The queue is too long to load (%1 items; the limit is %2).");
+inline const QString rsQueueLineTooLong =
+    QStringLiteral("Line %1 is longer than a path can be (more than %2 bytes).");
 inline const QString rsUnableToCreateKey = QStringLiteral("Unable to create key '%1'");
 inline const QString rsUnableToOpenKeyForWrite =
     QStringLiteral("Unable to open key \"%1\" for write");

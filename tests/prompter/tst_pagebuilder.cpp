@@ -43,14 +43,57 @@ private:
 private Q_SLOTS:
     void headAndTail_areTheDocumentTypeAndStyleSheet()
     {
-        QCOMPARE(pageHeaderLines(), head);
+        const QStringList header = pageHeaderLines();
+        QCOMPARE(header, head);
         QCOMPARE(pageFooterLines(), tail);
-        // The broken-up identifiers join to the real XHTML 1.0 names.
-        const QString joined = head.mid(3, 2).join(QString());
-        QCOMPARE(joined,
+        // The broken-up identifiers of the program's page join to the real XHTML 1.0 names.
+        QCOMPARE(header.value(3) + header.value(4),
                  QStringLiteral("\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">"));
-        QCOMPARE(head.at(6).trimmed() + head.at(7),
+        QCOMPARE(header.value(6).trimmed() + header.value(7),
                  QStringLiteral("xmlns=\"http://www.w3.org/1999/xhtml\">"));
+    }
+
+    // The whole page, written out line by line.
+    void scriptPage_workedExample_wholeText()
+    {
+        const QStringList page =
+            buildScriptPage({QStringLiteral("Good evening."), QStringLiteral("Here is the news.")},
+                            QStringLiteral("/scripts/news.txt"), arial, false);
+        const QString expected =
+            QStringLiteral("<!DOCTYPE html PUBLIC \n"
+                           "\"-//W3C//DTD XHTML 1.0 \n"
+                           "Transitional//EN\" \n"
+                           "\"http://www.w3.org/TR/xhtml1/DT\n"
+                           "D/xhtml1-transitional.dtd\">\n"
+                           "<html \n"
+                           "xmlns=\"http://www.w3.org/1999/x \n"
+                           "html\">\n"
+                           "<head>\n"
+                           "<meta http-equiv=\"Content-Type\" \n"
+                           "content=\"text/html; \n"
+                           "charset=utf-8\" \n"
+                           "/>\n"
+                           "<title>/scripts/news.txt</title>\n"
+                           "<style type=\"text/css\">\n"
+                           "<!--\n"
+                           "body,td,th {\t\n"
+                           "font-family: Arial;\n"
+                           "font-size: 24px;\n"
+                           "\tcolor: #FFFFFF;\n"
+                           "}\n"
+                           "body {\n"
+                           "\tbackground-color: \n"
+                           "#000000;\n"
+                           "}\n"
+                           "-->\n"
+                           "</style></head>\n"
+                           "\n"
+                           "<body>\n"
+                           "Good evening.<br>\n"
+                           "Here is the news.<br>\n"
+                           "<br>\n<br>\n<br>\n<br>\n<br>\n<br>\n<br>\n<br>\n<br>\n<br>\n<br>\n"
+                           "</body></html>");
+        QCOMPARE(page, expected.split(u'\n'));
     }
 
     void scriptPage_workedExample()
@@ -129,6 +172,41 @@ private Q_SLOTS:
         const QStringList odd =
             buildScriptPage({}, QStringLiteral("<a&b> untitled document"), arial, false);
         QCOMPARE(odd.at(13), QStringLiteral("<title><a&b> untitled document</title>"));
+    }
+
+    void startupPage_wholeText()
+    {
+        const QString expected = QStringLiteral("<!DOCTYPE html PUBLIC \n"
+                                                "\"-//W3C//DTD XHTML 1.0 \n"
+                                                "Transitional//EN\" \n"
+                                                "\"http://www.w3.org/TR/xhtml1/DT\n"
+                                                "D/xhtml1-transitional.dtd\">\n"
+                                                "<html \n"
+                                                "xmlns=\"http://www.w3.org/1999/x \n"
+                                                "html\">\n"
+                                                "<head>\n"
+                                                "<meta http-equiv=\"Content-Type\" \n"
+                                                "content=\"text/html; \n"
+                                                "charset=utf-8\" \n"
+                                                "/>\n"
+                                                "<title>Untitled Document</title>\n"
+                                                "<style type=\"text/css\">\n"
+                                                "<!--\n"
+                                                "body,td,th {\t\n"
+                                                "font-size: 36px;\n"
+                                                "font-family: Times New Roman;\n"
+                                                "\tcolor: #FFFFFF;\n"
+                                                "}\n"
+                                                "body {\n"
+                                                "\tbackground-color: \n"
+                                                "#000000;\n"
+                                                "}\n"
+                                                "-->\n"
+                                                "</style></head>\n"
+                                                "\n"
+                                                "</body></html>");
+        QCOMPARE(buildStartupPage(PageFont{QStringLiteral("Times New Roman"), 36}),
+                 expected.split(u'\n'));
     }
 
     void startupPage_has29Lines()

@@ -1,3 +1,4 @@
+#include "childprocess.h"
 #include "queuefile.h"
 #include "tavrixerror.h"
 
@@ -9,6 +10,7 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -38,9 +40,30 @@ QString writeFailure(const QString &path, const QStringList &items)
     return QStringLiteral("(no error)");
 }
 
-bool runningAsRoot()
+QString readFailure(const QString &path)
 {
-    return ::geteuid() == 0;
+    try {
+        readQueueFile(path);
+    } catch (const TavrixError &error) {
+        return error.message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+QString cannotOpen(const QString &path, const QString &reason)
+{
+    return u"Cannot open file \"%1\". %2"_s.arg(path, reason);
+}
+
+constexpr QFileDevice::Permissions kReadOnlyForAll =
+    QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+    QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+constexpr QFileDevice::Permissions kWritableForAll =
+    kReadOnlyForAll | QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+void setPermissions(const QString &path, QFileDevice::Permissions permissions)
+{
+    QVERIFY2(QFile::setPermissions(path, permissions), qPrintable(path));
 }
 
 // Lowers this process's file size limit, so that a write stops part-way with EFBIG.
@@ -165,13 +188,56 @@ private Q_SLOTS:
         QCOMPARE(readQueueFile(path), items);
     }
 
-    void saveThenLoad_megabyteLines()
+    void saveThenLoad_longestPaths()
     {
-        const QStringList items{QString(1 << 20, u'a'), QString(1 << 20, u'я'), u"short"_s};
+        // 4095 bytes each: ASCII, two-byte letters, and a four-byte character at the end.
+        const QStringList items{QString(kMaxQueuePathBytes, u'a'),
+                                u"/"_s + QString((kMaxQueuePathBytes - 1) / 2, u'я'),
+                                QString(kMaxQueuePathBytes - 4, u'b') + u"😀"_s};
+        for (const QString &item : items)
+            QCOMPARE(item.toUtf8().size(), kMaxQueuePathBytes);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"queue.tvx"_s);
         writeQueueFile(path, items);
         QCOMPARE(readQueueFile(path), items);
+    }
+
+    void load_refusesWhatNoQueueHolds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const QByteArray longest(kMaxQueuePathBytes, 'a');
+        const QString tooLong = u"Line %1 is longer than a path can be (more than 4,095 bytes)."_s;
+        QTest::newRow("100,001 items")
+            << QByteArray("/a.txt\r\n").repeated(kMaxQueueItems + 1)
+            << u"The queue is too long to load (100,001 items; the limit is 100,000)."_s;
+        QTest::newRow("100,001 empty lines")
+            << QByteArray("\n").repeated(kMaxQueueItems + 1)
+            << u"The queue is too long to load (100,001 items; the limit is 100,000)."_s;
+        QTest::newRow("a million items, no final break")
+            << QByteArray("ab\r").repeated(1000000) + "c"
+            << u"The queue is too long to load (1,000,001 items; the limit is 100,000)."_s;
+        QTest::newRow("a line one byte over the longest path")
+            << QByteArray("/a.txt\r\n" + longest + "a\r\n/b.txt\r\n") << tooLong.arg(2);
+        QTest::newRow("the last line over, without a break")
+            << QByteArray("/a.txt\n" + longest + "a") << tooLong.arg(2);
+        QTest::newRow("2,048 two-byte letters are 4,096 bytes")
+            << QByteArray("/a\n/b\n") + QString(2048, u'я').toUtf8() << tooLong.arg(3);
+        QTest::newRow("utf-16: 2,048 units, 4,096 bytes as a path")
+            << QByteArray("\xFF\xFE", 2) + QByteArray("O\x04").repeated(2048) << tooLong.arg(1);
+        QTest::newRow("windows-1252: 1,366 euro signs are 4,098 bytes")
+            << QByteArray(1366, '\x80') << tooLong.arg(1);
+        QTest::newRow("one 64 MB line") << QByteArray(64 * 1024 * 1024, 'x') << tooLong.arg(1);
+    }
+
+    void load_refusesWhatNoQueueHolds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"huge.tvx"_s);
+        writeFile(path, bytes);
+        QCOMPARE(readFailure(path), cannotOpen(path, reason));
     }
 
     void load_failures_data()
@@ -198,13 +264,20 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             QVERIFY(file.resize(65 * 1024 * 1024));
         }
-        QString message = u"(no error)"_s;
-        try {
-            readQueueFile(path);
-        } catch (const TavrixError &error) {
-            message = error.message();
-        }
-        QCOMPARE(message, u"Cannot open file \"%1\". %2"_s.arg(path, reason));
+        QCOMPARE(readFailure(path), cannotOpen(path, reason));
+    }
+
+    void load_unreadableFile()
+    {
+        const auto dir = makeSharedTemporaryDir();
+        QVERIFY(dir->isValid());
+        const QString path = dir->filePath(u"secret.tvx"_s);
+        writeFile(path, kPreviousBytes);
+        setPermissions(path, QFileDevice::WriteOwner);
+        const ChildOutcome outcome =
+            runInChild(ChildUser::Unprivileged, [&] { return readFailure(path).toUtf8(); });
+        QVERIFY_CHILD(outcome);
+        QCOMPARE(QString::fromUtf8(outcome.result), cannotOpen(path, u"Permission denied"_s));
     }
 
     void save_cannotCreate_keepsPreviousFile_data()
@@ -213,8 +286,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing folder") << u"missing folder"_s << u"No such file or directory"_s;
         QTest::newRow("target is a folder") << u"target is a folder"_s << u"Is a directory"_s;
-        QTest::newRow("read-only folder") << u"read-only folder"_s << u"Permission denied"_s;
-        QTest::newRow("read-only file") << u"read-only file"_s << u"Permission denied"_s;
     }
 
     void save_cannotCreate_keepsPreviousFile()
@@ -223,35 +294,129 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         QTemporaryDir dir;
         QString path = dir.filePath(u"queue.tvx"_s);
-        if (kind == u"missing folder"_s) {
+        if (kind == u"missing folder"_s)
             path = dir.filePath(u"no such folder/queue.tvx"_s);
-        } else if (kind == u"target is a folder"_s) {
+        else
             QVERIFY(QDir().mkpath(path + u"/inside"_s));
-        } else {
-            if (runningAsRoot())
-                QSKIP("Running as root: permissions do not stop root from writing.");
+        QCOMPARE(writeFailure(path, {u"/new.txt"_s}),
+                 u"Cannot create file \"%1\". %2"_s.arg(path, reason));
+    }
+
+    // Permissions bind only an unprivileged user: the save runs as one.
+    void save_permissions_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // null: the save succeeds
+        QTest::addColumn<QByteArray>("contents");
+        const QByteArray saved = "/new.txt\r\n";
+        QTest::newRow("new file in a read-only folder")
+            << u"new file, read-only folder"_s << u"Permission denied"_s
+            << QByteArray("(unreadable)");
+        QTest::newRow("read-only file")
+            << u"read-only file"_s << u"Permission denied"_s << kPreviousBytes;
+        QTest::newRow("read-only file in a read-only folder")
+            << u"read-only file, read-only folder"_s << u"Permission denied"_s << kPreviousBytes;
+        QTest::newRow("writable file in a read-only folder is written in place")
+            << u"writable file, read-only folder"_s << QString() << saved;
+    }
+
+    void save_permissions()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QFETCH(QByteArray, contents);
+        const auto dir = makeSharedTemporaryDir();
+        QVERIFY(dir->isValid());
+        const QString folder = dir->filePath(u"queues"_s);
+        QVERIFY(QDir().mkdir(folder));
+        const QString path = folder + u"/queue.tvx"_s;
+        if (!kind.startsWith(u"new file"_s)) {
             writeFile(path, kPreviousBytes);
-            const QString locked = kind == u"read-only folder"_s ? dir.path() : path;
-            QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            setPermissions(path,
+                           kind.startsWith(u"writable"_s) ? kWritableForAll : kReadOnlyForAll);
         }
-        const QString message = writeFailure(path, {u"/new.txt"_s});
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
-        QCOMPARE(message, u"Cannot create file \"%1\". %2"_s.arg(path, reason));
-        if (kind.startsWith(u"read-only"_s))
-            QCOMPARE(readFile(path), kPreviousBytes);
+        setPermissions(folder,
+                       kind.endsWith(u"read-only folder"_s) ? kReadOnlyForAll : kWritableForAll);
+        const ChildOutcome outcome = runInChild(
+            ChildUser::Unprivileged, [&] { return writeFailure(path, {u"/new.txt"_s}).toUtf8(); });
+        setPermissions(folder, kWritableForAll);
+        QVERIFY_CHILD(outcome);
+        QCOMPARE(QString::fromUtf8(outcome.result),
+                 reason.isNull() ? u"(no error)"_s
+                                 : u"Cannot create file \"%1\". %2"_s.arg(path, reason));
+        QCOMPARE(readFile(path), contents);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 contents.startsWith('(') ? QStringList() : QStringList{u"queue.tvx"_s});
+    }
+
+    // In a sticky folder only a file's owner may replace it: the finished file
+    // cannot take the place of another user's, though both are writable.
+    void save_commitRefused_reportsCannotCreate()
+    {
+        if (!runsAsRoot())
+            QSKIP("Needs a file owned by another user than the one saving: run as root.");
+        const auto dir = makeSharedTemporaryDir();
+        QVERIFY(dir->isValid());
+        const QString folder = dir->filePath(u"shared"_s);
+        QVERIFY(QDir().mkdir(folder));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 01777), 0);
+        const QString path = folder + u"/queue.tvx"_s;
+        writeFile(path, kPreviousBytes);
+        setPermissions(path, kWritableForAll);
+        const ChildOutcome outcome = runInChild(
+            ChildUser::Unprivileged, [&] { return writeFailure(path, {u"/new.txt"_s}).toUtf8(); });
+        QVERIFY_CHILD(outcome);
+        QCOMPARE(QString::fromUtf8(outcome.result),
+                 u"Cannot create file \"%1\". Operation not permitted"_s.arg(path));
+        QCOMPARE(readFile(path), kPreviousBytes);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"queue.tvx"_s});
+    }
+
+    // In place there is no earlier file left to keep: the write stops where the disk did.
+    void save_inPlace_writeStopsPartWay()
+    {
+        const auto dir = makeSharedTemporaryDir();
+        QVERIFY(dir->isValid());
+        const QString folder = dir->filePath(u"queues"_s);
+        QVERIFY(QDir().mkdir(folder));
+        const QString path = folder + u"/queue.tvx"_s;
+        writeFile(path, kPreviousBytes);
+        setPermissions(path, kWritableForAll);
+        setPermissions(folder, kReadOnlyForAll);
+        const QStringList bigQueue(2000, u"/scripts/a long path that fills the disk.txt"_s);
+        constexpr rlim_t limit = 16 * 1024;
+        const ChildOutcome outcome = runInChild(ChildUser::Unprivileged, [&] {
+            const FileSizeLimit lowered(limit);
+            return lowered.active() ? writeFailure(path, bigQueue).toUtf8() : "(no limit)";
+        });
+        setPermissions(folder, kWritableForAll);
+        QVERIFY_CHILD(outcome);
+        QCOMPARE(QString::fromUtf8(outcome.result), u"Stream write error"_s);
+        QCOMPARE(readFile(path), formatQueue(bigQueue).left(limit));
+    }
+
+    // A queue smaller than Qt's write buffer reaches the disk only as the file is
+    // committed; that write must fail the save as well.
+    void save_writeStopsPartWay_keepsPreviousFile_data()
+    {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("larger than the write buffer") << 2000 << 16 * 1024;
+        QTest::newRow("within the write buffer") << 3 << 40;
     }
 
     void save_writeStopsPartWay_keepsPreviousFile()
     {
+        QFETCH(int, items);
+        QFETCH(int, limit);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"queue.tvx"_s);
         writeQueueFile(path, kPreviousQueue);
-        const QStringList bigQueue(2000, u"/scripts/a long path that fills the disk.txt"_s);
+        const QStringList bigQueue(items, u"/scripts/a long path that fills the disk.txt"_s);
         QString message;
         {
-            const FileSizeLimit limit(16 * 1024);
-            QVERIFY(limit.active());
+            const FileSizeLimit lowered{rlim_t(limit)};
+            QVERIFY(lowered.active());
             message = writeFailure(path, bigQueue);
         }
         QCOMPARE(message, u"Stream write error"_s);

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -57,6 +61,27 @@ QByteArray rtf(const QByteArray &body)
     return "{\\rtf1\\ansi " + body + "}";
 }
 
+// Hands out `document` in pieces of `chunk` bytes, as a file read would.
+ByteSource chunked(const QByteArray &document, qsizetype chunk)
+{
+    auto position = std::make_shared<qsizetype>(0);
+    return [document, chunk, position](char *buffer, qsizetype capacity) {
+        const qsizetype count = std::min({chunk, capacity, document.size() - *position});
+        std::memcpy(buffer, document.constData() + *position, std::size_t(count));
+        *position += count;
+        return count;
+    };
+}
+
+// Documents whose tokens a piecewise read splits in every place.
+const char *const kTrickyDocuments[] = {
+    "{\\rtf1\\ansi\\ansicpg932\\uc2 \\u26085\\'93\\'fa\\'90\\'a2\\'8aE\\'95\\\\\\'82\\par x}",
+    "{\\rtf1 a{\\pict\\bin5 }}}}}b{\\*\\shppict{\\pict 0102}}c\\bin3 {}d\\par}",
+    "{\\rtf1 \\aftnnrlc a{\\chftn{\\*\\footnote   \\ftnalt \\chftn e}} b\\u-10179?\\u-8704?}",
+    "{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefghijklmnop-12345 x\\uc99999999999999 \\u8364 abc}",
+    "  \r\n {\\rtf1 {\\listtext\\pard 1.\\tab}\\ilvl1 One\\par\\'e9\\~\\-\\_\\\n}",
+};
+
 } // namespace
 
 class RtfTextTest : public QObject
@@ -69,7 +94,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         const QDir dir(QStringLiteral(TAVRIX_TEST_DATA "/rtf"));
         const QStringList files = dir.entryList({QStringLiteral("*.rtf")}, QDir::Files);
-        QCOMPARE(files.size(), 23);
+        QCOMPARE(files.size(), 26);
         for (const QString &file : files) {
             const QString name = file.chopped(4);
             QTest::newRow(qPrintable(name)) << name;
@@ -139,7 +164,7 @@ private Q_SLOTS:
             << rtf("{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fcharset204 Cyr;}{\\f2\\fcharset161 "
                    "Gr;}{\\f3\\fcharset238 CE;}{\\f4\\fcharset222 Thai;}}"
                    "\\f0 x\\'c0 {\\f1 \\'c0}{\\f2 \\'e1}{\\f3 \\'b9}{\\f4 \\'e9}\\'c0")
-            << QStringList{u"xÀ АαąéÀ"_s};
+            << QStringList{u"xÀ Аαą\u0E49À"_s};
         QTest::newRow("font table without subgroups")
             << rtf("{\\fonttbl\\f0\\fnil Arial;\\f1\\fcharset204 Cyr;}\\f1\\'c0")
             << QStringList{u"А"_s};
@@ -149,6 +174,60 @@ private Q_SLOTS:
             << QStringList{u"АÀА"_s};
         QTest::newRow("font missing from the table reads ansicpg")
             << rtf("\\f7\\'e9") << QStringList{u"é"_s};
+        QTest::newRow("control symbol as the fallback")
+            << rtf("\\u8364\\~x\\u8364\\{y\\u8364\\\\z") << QStringList{u"€x€y€z"_s};
+        // Bare \'hh as WordPad writes them, in each code page of the documents and fonts.
+        QTest::newRow("ansicpg1254 bare bytes")
+            << QByteArray(
+                   "{\\rtf1\\ansi\\ansicpg1254 Te\\'feekk\\'fcrler \\'d0\\'dd\\'de\\'f0\\'fd}")
+            << QStringList{u"Teşekkürler ĞİŞğı"_s};
+        QTest::newRow("ansicpg1255 bare bytes")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1255 \\'f9\\'ec\\'e5\\'ed \\'e1\\'cc}")
+            << QStringList{u"שלום \u05D1\u05BC"_s};
+        QTest::newRow("ansicpg1256 and 1257")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1256 \\'c7\\'e1{\\fonttbl{\\f1\\fcharset186 B;}}"
+                          "{\\f1 \\'e0\\'d0}}")
+            << QStringList{u"ال\u0105Š"_s};
+        QTest::newRow("ansicpg1258 keeps tone marks apart")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1258 Vi\\'eat a\\'cc}")
+            << QStringList{u"Viêt a\u0300"_s};
+        QTest::newRow("ansicpg874") << QByteArray("{\\rtf1\\ansi\\ansicpg874 \\'a1\\'d2}")
+                                    << QStringList{u"\u0E01\u0E32"_s};
+        QTest::newRow("unknown code page reads 1252")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg99999 caf\\'e9}") << QStringList{u"café"_s};
+        QTest::newRow("ansicpg932 pairs")
+            << QByteArray(
+                   "{\\rtf1\\ansi\\ansicpg932 \\'82\\'b1\\'82\\'f1\\'82\\'c9\\'82\\'bf\\'82\\'cd}")
+            << QStringList{u"こんにちは"_s};
+        QTest::newRow("932 literal trail bytes")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'90\\'a2\\'8aE \\'82a}")
+            << QStringList{u"世界 Ｂ"_s};
+        QTest::newRow("932 escaped trail bytes")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'95\\\\\\'96\\{\\'95\\\\}")
+            << QStringList{u"表本表"_s};
+        QTest::newRow("932 raw line end between lead and trail")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'93\r\n\\'fa}") << QStringList{u"日"_s};
+        QTest::newRow("932 single-byte katakana and ascii")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'b1\\'b2 ok}") << QStringList{u"ｱｲ ok"_s};
+        QTest::newRow("932 lead byte without trail")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 a\\'82\\par b{\\'82}c\\'82\\u8364?\\'82}")
+            << QStringList{u"a\uFFFD"_s, u"b\uFFFDc\uFFFD€\uFFFD"_s};
+        QTest::newRow("932 lead byte with a bad trail")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'82 x}") << QStringList{u"\uFFFD x"_s};
+        QTest::newRow("932 fallback pairs skipped")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932\\uc2 \\u26085\\'93\\'fa\\u26412\\'96\\'7b!}")
+            << QStringList{u"日本!"_s};
+        QTest::newRow("double-byte fonts in a 1252 document")
+            << rtf("{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset128 Mincho;}{\\f2\\fcharset134 "
+                   "SimSun;}{\\f3\\fcharset129 Gulim;}{\\f4\\fcharset136 MingLiU;}}"
+                   "\\f0 caf\\'e9 {\\f1 \\'93\\'fa\\'96\\'7b}{\\f2 \\'c4\\'e3}{\\f3 \\'be\\'c8}"
+                   "{\\f4 \\'a7\\'41}\\'e9")
+            << QStringList{u"café 日本你안你é"_s};
+        QTest::newRow("single-byte fonts in a 932 document")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 MS Gothic;}{\\f1"
+                          "\\fcharset162 Tr;}{\\f2\\fcharset177 He;}{\\f3\\fcharset163 Vi;}}\\f0 "
+                          "\\'82\\'b1{\\f1 \\'fe}{\\f2 \\'f9}{\\f3 \\'d2}}")
+            << QStringList{u"こşש\u0309"_s};
         QTest::newRow("picture dropped") << rtf("before{\\pict\\pngblip 89504e470d0a}after\\par")
                                          << QStringList{u"beforeafter"_s};
         QTest::newRow("shppict and nonshppict dropped")
@@ -248,6 +327,101 @@ private Q_SLOTS:
         const std::optional<QStringList> result = rtfToLines(document);
         QVERIFY(result);
         QCOMPARE(*result, lines);
+    }
+
+    // A read in pieces must see the same document as a read of the whole.
+    void piecewiseRead_matchesWholeRead_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        const QDir dir(QStringLiteral(TAVRIX_TEST_DATA "/rtf"));
+        for (const QString &file : dir.entryList({QStringLiteral("*.rtf")}, QDir::Files))
+            QTest::newRow(qPrintable(file)) << dataFile(file);
+        int i = 0;
+        for (const char *document : kTrickyDocuments)
+            QTest::addRow("tricky %d", ++i) << QByteArray(document);
+    }
+
+    void piecewiseRead_matchesWholeRead()
+    {
+        QFETCH(QByteArray, document);
+        const std::optional<QStringList> whole = rtfToLines(document);
+        QVERIFY(whole);
+        for (const qsizetype chunk : {1, 2, 3, 5, 64, 4096}) {
+            const std::optional<RtfText> read = rtfToLines(chunked(document, chunk), LineLimits());
+            QVERIFY(read);
+            QCOMPARE(read->lines, *whole);
+            QCOMPARE(read->lineCount, whole->size());
+        }
+        QVERIFY(!rtfToLines(chunked("{\\rt" + document, 1), LineLimits()));
+    }
+
+    // Far more picture data than any buffer: none of it is held.
+    void piecewiseRead_skipsHugePicture()
+    {
+        const QByteArray head = "{\\rtf1 before{\\pict\\pngblip ";
+        const QByteArray tail = "}after\\par}";
+        const qint64 hexBytes = 64 * 1024 * 1024;
+        qint64 position = 0;
+        const ByteSource source = [&](char *buffer, qsizetype capacity) -> qsizetype {
+            const qint64 size = head.size() + hexBytes + tail.size();
+            const qsizetype count = qsizetype(std::min<qint64>(capacity, size - position));
+            for (qsizetype i = 0; i < count; ++i, ++position) {
+                if (position < head.size())
+                    buffer[i] = head.at(position);
+                else if (position >= head.size() + hexBytes)
+                    buffer[i] = tail.at(position - head.size() - hexBytes);
+                else
+                    buffer[i] = "0123456789abcdef"[position % 16];
+            }
+            return count;
+        };
+        const std::optional<RtfText> read = rtfToLines(source, LineLimits());
+        QVERIFY(read);
+        QCOMPARE(read->lines, QStringList{u"beforeafter"_s});
+    }
+
+    void limits_countButKeepNothingPastThem_data()
+    {
+        QTest::addColumn<qsizetype>("maxLines");
+        QTest::addColumn<qsizetype>("maxCharacters");
+        QTest::addColumn<bool>("kept");
+        // Four lines of 3, 0, 4100 (cut to 4096) and 2 characters: 4101 in all.
+        QTest::newRow("at both limits") << qsizetype(4) << qsizetype(4101) << true;
+        QTest::newRow("one line over") << qsizetype(3) << qsizetype(4101) << false;
+        QTest::newRow("one character over") << qsizetype(4) << qsizetype(4100) << false;
+    }
+
+    void limits_countButKeepNothingPastThem()
+    {
+        QFETCH(qsizetype, maxLines);
+        QFETCH(qsizetype, maxCharacters);
+        QFETCH(bool, kept);
+        const QByteArray document = rtf("one\\par\\par " + QByteArray(4100, 'x') + "\\par ab");
+        const std::optional<RtfText> read =
+            rtfToLines(chunked(document, 100), LineLimits{maxLines, maxCharacters});
+        QVERIFY(read);
+        QCOMPARE(read->lineCount, 4);
+        QCOMPARE(read->characterCount, 4101);
+        QCOMPARE(read->lines, kept ? *rtfToLines(document) : QStringList());
+    }
+
+    void startsRtf_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("document") << QByteArray("{\\rtf1 x") << true;
+        QTest::newRow("after blanks") << QByteArray(" \r\n\t{\\rtf") << true;
+        QTest::newRow("cut short") << QByteArray("{\\rt") << false;
+        QTest::newRow("text") << QByteArray("Hello") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+
+    void startsRtf()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(bool, starts);
+        QCOMPARE(::startsRtf(head), starts);
+        QCOMPARE(rtfToLines(head).has_value(), starts);
     }
 
     void notRtf_isRejected_data()

@@ -1,11 +1,15 @@
+#include "childprocess.h"
 #include "rtftext.h"
 #include "scriptreader.h"
 #include "tavrixerror.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,14 +39,47 @@ QString cannotOpen(const QString &path, const QString &reason)
     return QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason);
 }
 
-QString failureOf(const QString &path)
+QString failureOf(const std::function<void()> &action)
 {
     try {
-        readScript(path);
+        action();
     } catch (const TavrixError &error) {
         return error.message();
     }
     return QStringLiteral("(no error)");
+}
+
+QString failureOf(const QString &path)
+{
+    return failureOf([&] { readScript(path); });
+}
+
+QString openCheckFailure(const QString &path)
+{
+    return failureOf([&] { checkScriptOpens(path); });
+}
+
+// An RTF document of `lines` paragraphs of `length` characters each.
+QByteArray rtfParagraphs(qsizetype lines, qsizetype length)
+{
+    return "{\\rtf1\\ansi " + QByteArray(QByteArray(length, 'x') + "\\par\n").repeated(lines) + "}";
+}
+
+QByteArray plainLines(qsizetype lines, qsizetype length)
+{
+    return QByteArray(QByteArray(length, 'x') + "\r\n").repeated(lines);
+}
+
+// A picture of `hexBytes` hex digits between two words, as writers embed them.
+void writeRtfWithPicture(const QString &path, qint64 hexBytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("{\\rtf1\\ansi before{\\*\\shppict{\\pict\\pngblip\n") > 0);
+    const QByteArray hex = QByteArray("89504e470d0a1a0a").repeated(8192) + '\n';
+    for (qint64 written = 0; written < hexBytes; written += hex.size())
+        QCOMPARE(file.write(hex), hex.size());
+    QVERIFY(file.write("}}after\\par}") > 0);
 }
 
 } // namespace
@@ -150,31 +187,46 @@ private Q_SLOTS:
         QCOMPARE(readScript(path), QStringList{u"two"_s});
     }
 
+    // Each case also asks checkScriptOpens, which must refuse it alike, except where
+    // only reading shows the refusal (`checked` then holds what the check says).
     void readScript_failures_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("checked");
         const QString tooLarge =
             u"The file is too large to show (17.0 MB; the limit is 16.0 MB)."_s;
+        const QString gigabyte =
+            u"The file is too large to show (1024.0 MB; the limit is %1 MB)."_s;
+        const QString same;
+        const QString accepted = u"(no error)"_s;
         for (const QString &extension : {u".txt"_s, u".rtf"_s}) {
+            const bool rich = extension == u".rtf"_s;
             const QByteArray suffix = extension.toLatin1();
             QTest::addRow("missing%s", suffix.constData())
-                << u"missing"_s << u"gone"_s + extension << u"No such file or directory"_s;
+                << u"missing"_s << u"gone"_s + extension << u"No such file or directory"_s << same;
             QTest::addRow("directory%s", suffix.constData())
-                << u"directory"_s << u"folder"_s + extension << u"Is a directory"_s;
+                << u"directory"_s << u"folder"_s + extension << u"Is a directory"_s << same;
             QTest::addRow("fifo%s", suffix.constData())
-                << u"fifo"_s << u"pipe"_s + extension << u"Not a regular file"_s;
+                << u"fifo"_s << u"pipe"_s + extension << u"Not a regular file"_s << same;
+            // 17 MB of zero bytes are no RTF, so the plain text cap holds them.
             QTest::addRow("too large%s", suffix.constData())
-                << u"too large"_s << u"big"_s + extension << tooLarge;
+                << u"too large"_s << u"big"_s + extension << tooLarge << (rich ? accepted : same);
             QTest::addRow("1 GB%s", suffix.constData())
-                << u"1 GB"_s << u"huge"_s + extension
-                << u"The file is too large to show (1024.0 MB; the limit is 16.0 MB)."_s;
+                << u"1 GB"_s << u"huge"_s + extension << gigabyte.arg(rich ? u"512.0"_s : u"16.0"_s)
+                << same;
             QTest::addRow("percent in the path%s", suffix.constData())
-                << u"missing"_s << u"100%1 %2"_s + extension << u"No such file or directory"_s;
+                << u"missing"_s << u"100%1 %2"_s + extension << u"No such file or directory"_s
+                << same;
             QTest::addRow("unreadable%s", suffix.constData())
-                << u"unreadable"_s << u"secret"_s + extension << u"Permission denied"_s;
+                << u"unreadable"_s << u"secret"_s + extension << u"Permission denied"_s << same;
+            QTest::addRow("folder not enterable%s", suffix.constData())
+                << u"closed folder"_s << u"closed/talk"_s + extension << u"Permission denied"_s
+                << same;
         }
+        QTest::newRow("rtf name, 17 MB of plain text")
+            << u"plain text"_s << u"notes.rtf"_s << tooLarge << accepted;
     }
 
     void readScript_failures()
@@ -182,23 +234,59 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(QString, name);
         QFETCH(QString, reason);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(name);
+        QFETCH(QString, checked);
+        const auto dir = makeSharedTemporaryDir();
+        QVERIFY(dir->isValid());
+        const QString path = dir->filePath(name);
+        const QString closed = dir->filePath(u"closed"_s);
         if (kind == u"directory"_s) {
             QVERIFY(QDir().mkdir(path));
         } else if (kind == u"fifo"_s) {
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         } else if (kind == u"too large"_s) {
             makeSparseFile(path, 17 * 1024 * 1024);
         } else if (kind == u"1 GB"_s) {
             makeSparseFile(path, 1024LL * 1024 * 1024);
+        } else if (kind == u"plain text"_s) {
+            writeFile(path, plainLines(1, 17 * 1024 * 1024));
         } else if (kind == u"unreadable"_s) {
-            if (::geteuid() == 0)
-                QSKIP("Running as root: file permissions do not stop root from reading.");
-            writeFile(path, "text");
+            writeFile(path, kRtfDocument);
             QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        } else if (kind == u"closed folder"_s) {
+            QVERIFY(QDir().mkdir(closed));
+            writeFile(path, kRtfDocument);
+            QVERIFY(QFile::setPermissions(closed, QFileDevice::ReadOwner));
         }
-        QCOMPARE(failureOf(path), cannotOpen(path, reason));
+        // Permissions bind only an unprivileged user: every case runs as one.
+        const ChildOutcome outcome = runInChild(ChildUser::Unprivileged, [&] {
+            return (failureOf(path) + u'\n' + openCheckFailure(path)).toUtf8();
+        });
+        QFile::setPermissions(closed, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        QVERIFY_CHILD(outcome);
+        const QStringList messages = QString::fromUtf8(outcome.result).split(u'\n');
+        QCOMPARE(messages.value(0), cannotOpen(path, reason));
+        QCOMPARE(messages.value(1), checked.isNull() ? cannotOpen(path, reason) : checked);
+    }
+
+    void checkScriptOpens_acceptsReadableScripts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("empty text") << u"empty.txt"_s << qint64(0);
+        QTest::newRow("16 MB text") << u"limit.txt"_s << kMaxScriptBytes;
+        QTest::newRow("512 MB rtf") << u"limit.rtf"_s << kMaxRichTextBytes;
+        QTest::newRow("no extension") << u"talk"_s << qint64(100);
+    }
+
+    void checkScriptOpens_acceptsReadableScripts()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, size);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        makeSparseFile(path, size);
+        QCOMPARE(openCheckFailure(path), u"(no error)"_s);
     }
 
     void readScript_sizeLimitIsInclusive()
@@ -210,6 +298,80 @@ private Q_SLOTS:
         QCOMPARE(readScript(path), QStringList());
         makeSparseFile(path, kMaxScriptBytes + 1);
         QVERIFY(failureOf(path).startsWith(cannotOpen(path, u"The file is too large"_s)));
+    }
+
+    // The reader stops at the document's closing brace, so the zero bytes after it cost nothing.
+    void readScript_rtfSizeLimitIsInclusive()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"limit.rtf"_s);
+        writeFile(path, "{\\rtf1 only line}");
+        QVERIFY(QFile::resize(path, kMaxRichTextBytes));
+        QCOMPARE(readScript(path), QStringList{u"only line"_s});
+        QVERIFY(QFile::resize(path, kMaxRichTextBytes + 1));
+        QCOMPARE(failureOf(path),
+                 cannotOpen(path, u"The file is too large to show (512.0 MB; the limit is 512.0 "
+                                  "MB)."_s));
+    }
+
+    void readScript_rtfOverThePlainCap_readsItsText()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"pictures.rtf"_s);
+        writeRtfWithPicture(path, 40 * 1024 * 1024);
+        QVERIFY(QFileInfo(path).size() > 2 * kMaxScriptBytes);
+        QCOMPARE(readScript(path), QStringList{u"beforeafter"_s});
+    }
+
+    void readScript_limits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qsizetype>("lines");
+        QTest::addColumn<QString>("reason");
+        const QString tooLong =
+            u"The script is too long to show (100,001 lines; the limit is 100,000)."_s;
+        const QString tooBig =
+            u"The script is too long to show (8,000,001 characters; the limit is 8,000,000)."_s;
+        // 8,000,000 characters: 2,000 lines of 4,000.
+        QTest::newRow("text, 100,000 lines")
+            << u"a.txt"_s << plainLines(100000, 1) << qsizetype(100000) << QString();
+        QTest::newRow("text, 100,001 lines")
+            << u"a.txt"_s << plainLines(100001, 1) << qsizetype(0) << tooLong;
+        QTest::newRow("text, 100,001 empty lines")
+            << u"a.txt"_s << plainLines(100001, 0) << qsizetype(0) << tooLong;
+        QTest::newRow("text, 8,000,000 characters")
+            << u"a.txt"_s << plainLines(2000, 4000) << qsizetype(2000) << QString();
+        QTest::newRow("text, 8,000,001 characters")
+            << u"a.txt"_s << plainLines(2000, 4000) + "x" << qsizetype(0) << tooBig;
+        QTest::newRow("rtf, 100,000 lines")
+            << u"a.rtf"_s << rtfParagraphs(100000, 1) << qsizetype(100000) << QString();
+        QTest::newRow("rtf, 100,001 lines")
+            << u"a.rtf"_s << rtfParagraphs(100001, 1) << qsizetype(0) << tooLong;
+        QTest::newRow("rtf, 8,000,000 characters")
+            << u"a.rtf"_s << rtfParagraphs(2000, 4000) << qsizetype(2000) << QString();
+        QTest::newRow("rtf, 8,000,001 characters")
+            << u"a.rtf"_s << rtfParagraphs(2000, 4000).chopped(1) + "x}" << qsizetype(0) << tooBig;
+        QTest::newRow("rtf name, plain text of 100,001 lines")
+            << u"a.rtf"_s << plainLines(100001, 1) << qsizetype(0) << tooLong;
+    }
+
+    void readScript_limits()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(qsizetype, lines);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        if (reason.isEmpty()) {
+            const QStringList script = readScript(path);
+            QCOMPARE(script.size(), lines);
+            QCOMPARE(script.constLast(), QString(script.constFirst().size(), u'x'));
+        } else {
+            QCOMPARE(failureOf(path), cannotOpen(path, reason));
+        }
     }
 
     void readFileBytes_readsWholeFile()

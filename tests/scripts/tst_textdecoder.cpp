@@ -148,30 +148,160 @@ private Q_SLOTS:
         QCOMPARE(::decodeText(encoded), text);
     }
 
-    void windowsCodePageChar_data()
+    void codePages_data()
     {
         QTest::addColumn<int>("codePage");
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<QString>("character");
-        QTest::newRow("ascii") << 1251 << 0x41 << u"A"_s;
-        QTest::newRow("1250 b9") << 1250 << 0xB9 << u"ą"_s;
-        QTest::newRow("1250 8a") << 1250 << 0x8A << u"Š"_s;
-        QTest::newRow("1251 c0") << 1251 << 0xC0 << u"А"_s;
-        QTest::newRow("1251 a8") << 1251 << 0xA8 << u"Ё"_s;
-        QTest::newRow("1251 88") << 1251 << 0x88 << u"€"_s;
-        QTest::newRow("1253 e1") << 1253 << 0xE1 << u"α"_s;
-        QTest::newRow("1253 undefined aa") << 1253 << 0xAA << u"\uFFFD"_s;
-        QTest::newRow("1253 undefined 81") << 1253 << 0x81 << u"\u0081"_s;
-        QTest::newRow("1252 9c") << 1252 << 0x9C << u"œ"_s;
-        QTest::newRow("unknown page reads 1252") << 874 << 0xE9 << u"é"_s;
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ascii") << 1251 << QByteArray("Az 09") << u"Az 09"_s;
+        QTest::newRow("874 thai") << 874 << QByteArray("\xA1\xD2\xE9") << u"\u0E01\u0E32\u0E49"_s;
+        QTest::newRow("1250") << 1250 << QByteArray("\xB9\x8A") << u"ąŠ"_s;
+        QTest::newRow("1251") << 1251 << QByteArray("\xC0\xA8\x88") << u"АЁ€"_s;
+        QTest::newRow("1252") << 1252 << QByteArray("\x9C\x80\xE9") << u"œ€é"_s;
+        QTest::newRow("1252 undefined bytes")
+            << 1252 << QByteArray("\x81\x8D\x8F\x90\x9D") << u"\u0081\u008D\u008F\u0090\u009D"_s;
+        QTest::newRow("1253") << 1253 << QByteArray("\xE1\xAA\x81") << u"α\uFFFD\u0081"_s;
+        QTest::newRow("1254") << 1254
+                              << QByteArray("Te\xFE"
+                                            "ekk\xFCrler \xD0\xDD\xDE\xF0\xFD")
+                              << u"Teşekkürler ĞİŞğı"_s;
+        QTest::newRow("1255, points not composed")
+            << 1255 << QByteArray("\xF9\xEC\xE5\xED \xE1\xCC") << u"שלום \u05D1\u05BC"_s;
+        QTest::newRow("1256") << 1256 << QByteArray("\xC7\xE1") << u"ال"_s;
+        QTest::newRow("1257") << 1257 << QByteArray("\xE0\xD0") << u"ąŠ"_s;
+        QTest::newRow("1258, tone marks not composed")
+            << 1258 << QByteArray("a\xCC\xEA") << u"a\u0300ê"_s;
+        QTest::newRow("932") << 932 << QByteArray("\x82\xB1\x82\xF1\x95\x5C\xB1 x")
+                             << u"こん表ｱ x"_s;
+        QTest::newRow("932 lead byte at the end") << 932 << QByteArray("a\x82") << u"a\uFFFD"_s;
+        QTest::newRow("932 lead byte with a bad trail")
+            << 932 << QByteArray("\x82\x20\x82\xB1") << u"\uFFFD こ"_s;
+        QTest::newRow("936") << 936 << QByteArray("\xC4\xE3\xBA\xC3") << u"你好"_s;
+        QTest::newRow("949") << 949 << QByteArray("\xBE\xC8\xB3\xE7") << u"안녕"_s;
+        QTest::newRow("950") << 950 << QByteArray("\xA7\x41\xA6\x6E") << u"你好"_s;
+        QTest::newRow("unknown page reads 1252") << 437 << QByteArray("\xE9\x80") << u"é€"_s;
+        QTest::newRow("empty") << 932 << QByteArray() << QString();
     }
 
-    void windowsCodePageChar()
+    void codePages()
     {
         QFETCH(int, codePage);
-        QFETCH(int, byte);
-        QFETCH(QString, character);
-        QCOMPARE(QString(QChar(::windowsCodePageChar(codePage, uchar(byte)))), character);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, text);
+        QCOMPARE(decodeCodePage(codePage, input), text);
+        const CodePageDecoder decoder(codePage);
+        QString appended = u"kept"_s;
+        decoder.decode(input, appended);
+        QCOMPARE(appended, u"kept"_s + text);
+        if (!decoder.isDoubleByte()) {
+            QString bytewise;
+            for (const char byte : input)
+                bytewise.append(QChar(decoder.charOf(uchar(byte))));
+            QCOMPARE(bytewise, text);
+        }
+    }
+
+    void codePages_kindsAndLeadBytes_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<int>("used");
+        QTest::addColumn<bool>("doubleByte");
+        QTest::addColumn<QByteArray>("leadBytes");
+        QTest::newRow("874") << 874 << 874 << false << QByteArray();
+        QTest::newRow("1255") << 1255 << 1255 << false << QByteArray();
+        QTest::newRow("932") << 932 << 932 << true << QByteArray("\x81\x9F\xE0\xFC");
+        QTest::newRow("936") << 936 << 936 << true << QByteArray("\x81\xB0\xFE");
+        QTest::newRow("949") << 949 << 949 << true << QByteArray("\x81\xB0\xFD");
+        QTest::newRow("950") << 950 << 950 << true << QByteArray("\xA1\xF9");
+        QTest::newRow("437") << 437 << 1252 << false << QByteArray();
+        QTest::newRow("0") << 0 << 1252 << false << QByteArray();
+    }
+
+    void codePages_kindsAndLeadBytes()
+    {
+        QFETCH(int, codePage);
+        QFETCH(int, used);
+        QFETCH(bool, doubleByte);
+        QFETCH(QByteArray, leadBytes);
+        const CodePageDecoder decoder(codePage);
+        QCOMPARE(decoder.codePage(), used);
+        QCOMPARE(CodePageDecoder::effectiveCodePage(codePage), used);
+        QCOMPARE(decoder.isDoubleByte(), doubleByte);
+        for (int byte = 0; byte < 0x80; ++byte)
+            QVERIFY(!decoder.isLeadByte(uchar(byte)));
+        for (const char lead : leadBytes)
+            QVERIFY2(decoder.isLeadByte(uchar(lead)), qPrintable(QString::number(uchar(lead), 16)));
+        if (codePage == 932) {
+            // Half-width katakana stand alone between the two lead ranges.
+            QVERIFY(!decoder.isLeadByte(0xA0));
+            QVERIFY(!decoder.isLeadByte(0xB1));
+            QVERIFY(!decoder.isLeadByte(0xDF));
+        }
+    }
+
+    void measureLines_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<qsizetype>("lines");
+        QTest::addColumn<qsizetype>("longest");
+        QTest::addColumn<qsizetype>("index");
+        QTest::newRow("empty") << QByteArray() << qsizetype(0) << qsizetype(0) << qsizetype(-1);
+        QTest::newRow("only a break")
+            << QByteArray("\r\n") << qsizetype(1) << qsizetype(0) << qsizetype(0);
+        QTest::newRow("CR LF lines")
+            << QByteArray("a\r\nbcd\r\n") << qsizetype(2) << qsizetype(3) << qsizetype(1);
+        QTest::newRow("first longest wins")
+            << QByteArray("ab\ncd\nef") << qsizetype(3) << qsizetype(2) << qsizetype(0);
+        QTest::newRow("lone CR and LF")
+            << QByteArray("abc\rdef\nghij") << qsizetype(3) << qsizetype(4) << qsizetype(2);
+        QTest::newRow("CR CR and LF CR")
+            << QByteArray("a\r\rb\n\rc") << qsizetype(5) << qsizetype(1) << qsizetype(0);
+        QTest::newRow("NUL ends the text")
+            << QByteArray("ab\0\ncd\n", 7) << qsizetype(1) << qsizetype(2) << qsizetype(0);
+        QTest::newRow("utf-8 mark, units are bytes")
+            << QByteArray("\xEF\xBB\xBFx\n\xC3\xA9\xC3\xA9") << qsizetype(2) << qsizetype(4)
+            << qsizetype(1);
+        QTest::newRow("windows-1252")
+            << QByteArray("caf\xE9\r\n") << qsizetype(1) << qsizetype(4) << qsizetype(0);
+        QTest::newRow("utf-16 le, units are 16 bits")
+            << bytes({0xFF, 0xFE, 'a', 0, '\n', 0, 0x16, 0x04, 'c', 0, '\r', 0}) << qsizetype(2)
+            << qsizetype(2) << qsizetype(1);
+        QTest::newRow("utf-16 be CR LF") << bytes({0xFE, 0xFF, 0, 'a', 0, '\r', 0, '\n', 0, 'b'})
+                                         << qsizetype(2) << qsizetype(1) << qsizetype(0);
+        QTest::newRow("utf-16 odd byte is a character")
+            << bytes({0xFF, 0xFE, 'A', 0, '\n', 0, 'B'}) << qsizetype(2) << qsizetype(1)
+            << qsizetype(0);
+        QTest::newRow("utf-16 NUL ends, odd byte after it does not count")
+            << bytes({0xFF, 0xFE, 'A', 0, '\n', 0, 0, 0, 'B'}) << qsizetype(1) << qsizetype(1)
+            << qsizetype(0);
+        QTest::newRow("8-bit zero after UTF-16 text without a mark")
+            << bytes({'H', 0, 'i', 0}) << qsizetype(1) << qsizetype(1) << qsizetype(0);
+    }
+
+    void measureLines()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(qsizetype, lines);
+        QFETCH(qsizetype, longest);
+        QFETCH(qsizetype, index);
+        const LineShape shape = ::measureLines(input);
+        QCOMPARE(shape.lines, lines);
+        QCOMPARE(shape.longestLine, longest);
+        QCOMPARE(shape.longestLineIndex, index);
+        QCOMPARE(decodeLines(input).size(), lines);
+    }
+
+    void measureLines_textFiles()
+    {
+        const QDir dir(QStringLiteral(TAVRIX_TEST_DATA "/text"));
+        for (const QString &file : dir.entryList({QStringLiteral("*.txt")}, QDir::Files)) {
+            const QByteArray input = readData(dir.filePath(file));
+            const QStringList lines = decodeLines(input);
+            const LineShape shape = ::measureLines(input);
+            QCOMPARE(shape.lines, lines.size());
+            for (const QString &line : lines)
+                QVERIFY2(line.size() <= shape.longestLine, qPrintable(file));
+        }
     }
 };
 

@@ -1,3 +1,4 @@
+#include "childprocess.h"
 #include "registrystore.h"
 #include "tavrixerror.h"
 
@@ -11,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -86,6 +90,7 @@ private Q_SLOTS:
     void failure_storeDirectoryIsAFile();
     void failure_storeFileIsADirectory();
     void failure_unwritableDirectory();
+    void failure_writeStopsPartWay_keepsWholeFile();
     void failure_unrepresentableText();
 
 private:
@@ -435,29 +440,69 @@ void TestAppRegistryStorage::failure_storeFileIsADirectory()
     QVERIFY(lock.tryLock(0));
 }
 
+// Permissions bind only an unprivileged user: the save runs as one.
 void TestAppRegistryStorage::failure_unwritableDirectory()
 {
-    if (::geteuid() == 0)
-        QSKIP("File permissions do not bind root");
-    QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
+    const auto shared = makeSharedTemporaryDir();
+    QVERIFY(shared->isValid());
+    const QString file = shared->filePath(QStringLiteral("tavrix/user.reg"));
+    const QString folder = QFileInfo(file).path();
+    QVERIFY(QDir().mkpath(folder));
     const QByteArray original = head + "[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1]\r\n"
                                        "\"A\"=dword:00000001\r\n\r\n";
-    QVERIFY(writeAll(m_file, original));
-    QFile directory(QFileInfo(m_file).path());
-    QVERIFY(directory.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    RegistryStore store(mainRoot, m_file);
-    const QString error = errorOf([&] {
-        RegistryStore::Batch batch(store);
-        store.writeInteger(QStringLiteral("Form1\\A"), 2);
-        store.writeInteger(QStringLiteral("Form1\\B"), 3);
-        batch.commit();
+    QVERIFY(writeAll(file, original));
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                              QFileDevice::ReadOther | QFileDevice::ExeOther;
+    QVERIFY(QFile::setPermissions(folder, readOnly));
+    const ChildOutcome outcome = runInChild(ChildUser::Unprivileged, [&] {
+        RegistryStore store(mainRoot, file);
+        return errorOf([&] {
+                   RegistryStore::Batch batch(store);
+                   store.writeInteger(QStringLiteral("Form1\\A"), 2);
+                   store.writeInteger(QStringLiteral("Form1\\B"), 3);
+                   batch.commit();
+               })
+            .toUtf8();
     });
-    QVERIFY(directory.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                     QFileDevice::ExeOwner));
-    QCOMPARE(error,
+    QVERIFY(QFile::setPermissions(folder, readOnly | QFileDevice::WriteOwner));
+    QVERIFY_CHILD(outcome);
+    QCOMPARE(QString::fromUtf8(outcome.result),
+             QStringLiteral("Unable to open key "
+                            "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
+    QCOMPARE(readAll(file), original);
+}
+
+// A save that stops part-way (a full disk) must leave the old file whole, so it
+// may never write the file in place. The limit runs in a child: it binds the
+// whole process.
+void TestAppRegistryStorage::failure_writeStopsPartWay_keepsWholeFile()
+{
+    QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
+    const QByteArray original = head + "[HKEY_CURRENT_USER\\Software\\Morvane\\tavrix\\Form1]\r\n"
+                                       "\"A\"=dword:00000001\r\n"
+                                       "\"NormPos\"=\"0,0,1920,250\"\r\n\r\n";
+    QVERIFY(writeAll(m_file, original));
+    constexpr rlim_t limit = 1024;
+    const ChildOutcome outcome = runInChild(ChildUser::Caller, [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = {};
+        ::getrlimit(RLIMIT_FSIZE, &lowered);
+        lowered.rlim_cur = limit;
+        if (::setrlimit(RLIMIT_FSIZE, &lowered) != 0)
+            return QByteArray("(no limit)");
+        RegistryStore store(mainRoot, m_file);
+        return errorOf([&] {
+                   store.writeString(QStringLiteral("Form1\\Long"), QString(4 * limit, u'x'));
+               })
+            .toUtf8();
+    });
+    QVERIFY_CHILD(outcome);
+    QCOMPARE(QString::fromUtf8(outcome.result),
              QStringLiteral("Unable to open key "
                             "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
     QCOMPARE(readAll(m_file), original);
+    QCOMPARE(QDir(QFileInfo(m_file).path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("user.reg")});
 }
 
 void TestAppRegistryStorage::failure_unrepresentableText()

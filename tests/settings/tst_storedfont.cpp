@@ -65,6 +65,7 @@ private Q_SLOTS:
     void writeFont_layout();
     void writeThenRead_givesTheFontBack_data();
     void writeThenRead_givesTheFontBack();
+    void unreadableSize_isNotSavedBack();
 
 private:
     void store(const QByteArray &sections);
@@ -124,6 +125,32 @@ void TestStoredFont::readFont_appliesMembers_data()
     row("size at 120 dpi", f + "\"Size\"=dword:00000018\r\n",
         changed([](FontRecord &x) { x.Height = -40; }), false, 120);
     row("height not a number", f + "\"Height\"=\"tall\"\r\n", startFont());
+    // The font dialog takes 1 to 512 points; any other stored size shows no readable
+    // text, so the designed 24 points stand in for it.
+    const auto designed = changed([](FontRecord &x) { x.Height = -32; });
+    row("size 100,000", f + "\"Size\"=dword:000186a0\r\n", designed);
+    row("size 80000000", f + "\"Size\"=dword:80000000\r\n", designed);
+    row("size 7fffffff", f + "\"Size\"=dword:7fffffff\r\n", designed);
+    row("size 0", f + "\"Size\"=dword:00000000\r\n", designed);
+    row("size -12", f + "\"Size\"=dword:fffffff4\r\n", designed);
+    row("size 513", f + "\"Size\"=dword:00000201\r\n", designed);
+    row("size 512", f + "\"Size\"=dword:00000200\r\n",
+        changed([](FontRecord &x) { x.Height = -683; }));
+    row("size 1", f + "\"Size\"=dword:00000001\r\n", changed([](FontRecord &x) { x.Height = -1; }));
+    row("size 100,000 as decimal text", f + "\"Size\"=\"100000\"\r\n", designed);
+    row("size 0 at 120 dpi", f + "\"Size\"=dword:00000000\r\n",
+        changed([](FontRecord &x) { x.Height = -40; }), false, 120);
+    row("bad size over a good height",
+        f + "\"Height\"=dword:ffffffd8\r\n\"Size\"=dword:00000000\r\n", designed);
+    row("good size over a bad height",
+        f + "\"Height\"=dword:fffe7960\r\n\"Size\"=dword:0000000c\r\n",
+        changed([](FontRecord &x) { x.Height = -16; }));
+    row("height alone, 75,000 points", f + "\"Height\"=dword:fffe7960\r\n", designed);
+    row("height alone, 80000000", f + "\"Height\"=dword:80000000\r\n", designed);
+    row("height alone, zero", f + "\"Height\"=dword:00000000\r\n", designed);
+    row("height alone, positive", f + "\"Height\"=dword:00000020\r\n", designed);
+    row("height alone, 512 points", f + "\"Height\"=dword:fffffd55\r\n",
+        changed([](FontRecord &x) { x.Height = -683; }));
     row("name", f + "\"Name\"=\"Times New Roman\"\r\n",
         changed([](FontRecord &x) { x.Name = QStringLiteral("Times New Roman"); }));
     row("empty name keeps the face", f + "\"Name\"=\"\"\r\n", startFont());
@@ -292,6 +319,19 @@ void TestStoredFont::writeThenRead_givesTheFontBack()
     back.Height = -7;
     readStoredFont(storage, fontKey, back, pixelsPerInch);
     QCOMPARE(back, font);
+}
+
+void TestStoredFont::unreadableSize_isNotSavedBack()
+{
+    store(fontHeader + "\"Name\"=\"Courier New\"\r\n\"Size\"=dword:000186a0\r\n");
+    RegistryStore storage(root, m_file);
+    FontRecord font;
+    readStoredFont(storage, fontKey, font, 96);
+    writeStoredFont(storage, fontKey, font, 96);
+    QCOMPARE(storage.readInteger(fontKey + QStringLiteral("\\Size"), 0), 24);
+    QCOMPARE(storage.readInteger(fontKey + QStringLiteral("\\Height"), 0), -32);
+    QCOMPARE(storage.readString(fontKey + QStringLiteral("\\Name"), QString()),
+             QStringLiteral("Courier New"));
 }
 
 QTEST_APPLESS_MAIN(TestStoredFont)
