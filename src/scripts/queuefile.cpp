@@ -5,26 +5,12 @@
 #include "scriptreader.h"
 #include "tavrixerror.h"
 #include "textdecoder.h"
+#include "textfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
-
-#include <cerrno>
 
 namespace {
-
-// QSaveFile words some refusals in its own terms; the operator sees the system's.
-QString createFailureText(const QString &path, const QSaveFile &file)
-{
-    const QFileInfo target(path);
-    if (target.isDir())
-        return systemErrorText(EISDIR);
-    if (target.exists() && !target.isWritable())
-        return systemErrorText(EACCES);
-    return file.errorString();
-}
 
 [[noreturn]] void failToOpen(const QString &path, const QString &reason)
 {
@@ -77,20 +63,5 @@ QByteArray formatQueue(const QStringList &items)
 
 void writeQueueFile(const QString &path, const QStringList &items)
 {
-    const QByteArray bytes = formatQueue(items);
-
-    QSaveFile file(path);
-    // A folder that takes no new file still lets an existing writable file be rewritten.
-    file.setDirectWriteFallback(true);
-    // Unbuffered, a write that stops part-way fails here and not in commit().
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        throw TavrixError(texts::rsCannotCreateFile.arg(path, createFailureText(path, file)));
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw TavrixError(texts::rsStreamWriteError);
-    }
-    // The finished file could not replace the old one: the file was never created.
-    if (!file.commit())
-        throw TavrixError(texts::rsCannotCreateFile.arg(path, file.errorString()));
+    writeTextFile(path, formatQueue(items));
 }

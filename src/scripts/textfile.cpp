@@ -36,14 +36,16 @@ QByteArray formatText(const QString &text)
 void writeTextFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    // A writable file in a folder that takes no new file is still written.
+    // A folder that takes no new file still lets an existing writable file be rewritten.
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, a write that stops part-way fails here and not in commit().
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw TavrixError(texts::rsCannotCreateFile.arg(path, failureText(path, file)));
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         throw TavrixError(texts::rsStreamWriteError);
     }
+    // The finished file could not replace the old one: the file was never created.
     if (!file.commit())
-        throw TavrixError(texts::rsCannotCreateFile.arg(path, failureText(path, file)));
+        throw TavrixError(texts::rsCannotCreateFile.arg(path, file.errorString()));
 }
