@@ -5,10 +5,12 @@
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -17,7 +19,6 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
-#include <QThread>
 #include <QtMath>
 
 #include <memory>
@@ -132,9 +133,16 @@ HtmlView::HtmlView(QWidget *parent) : QTextBrowser(parent)
     verticalScrollBar()->setSingleStep(20);
 }
 
+struct HtmlView::Wait
+{
+    QEventLoop loop;
+    bool woken = false; // by the view rather than by the program quitting
+};
+
 HtmlView::~HtmlView()
 {
     m_destroying = true;
+    wakeWaits();
 }
 
 QString HtmlView::unwrapStyleComments(const QString &html)
@@ -278,16 +286,50 @@ void HtmlView::finishLoad(quint64 generation)
     verticalScrollBar()->setRange(0, qMax(0, height - viewport()->height()));
     m_hasDocument = true;
     m_loading = false;
+    wakeWaits();
     Q_EMIT documentComplete(m_pendingAddress);
 }
 
 void HtmlView::waitUntilReady()
 {
-    while (m_loading && !m_destroying && !QCoreApplication::closingDown()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (m_loading)
-            QThread::msleep(1);
+    awaitLoad();
+}
+
+bool HtmlView::hasWindow() const
+{
+    const QWidget *top = window();
+    return !m_destroying && top->windowHandle() && top->isVisible();
+}
+
+void HtmlView::wakeWaits()
+{
+    for (Wait *wait : m_waits) {
+        wait->woken = true;
+        wait->loop.exit();
     }
+}
+
+bool HtmlView::awaitLoad()
+{
+    if (!m_loading || !hasWindow())
+        return true;
+    const QPointer<HtmlView> self(this);
+    // Entering an event loop drops a quit that is already posted (closing the
+    // last window posts one); deliver it first, so that the program still ends.
+    QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::Quit);
+    // An event loop, unlike processing events by hand, ends when the program
+    // is asked to quit, and does not start once it has been.
+    while (self && m_loading && hasWindow() && !QCoreApplication::closingDown()) {
+        Wait wait;
+        m_waits.push_back(&wait);
+        wait.loop.exec();
+        if (!self)
+            return false;
+        std::erase(m_waits, &wait);
+        if (!wait.woken)
+            break;
+    }
+    return self;
 }
 
 int HtmlView::scrollPosition() const
@@ -297,8 +339,7 @@ int HtmlView::scrollPosition() const
 
 void HtmlView::scrollTo(int x, int y)
 {
-    waitUntilReady();
-    if (!m_hasDocument)
+    if (!awaitLoad() || !m_hasDocument)
         return;
     horizontalScrollBar()->setValue(x);
     verticalScrollBar()->setValue(y);
@@ -311,8 +352,7 @@ void HtmlView::scrollToTop()
 
 void HtmlView::scrollToBottom()
 {
-    waitUntilReady();
-    if (!m_hasDocument)
+    if (!awaitLoad() || !m_hasDocument)
         return;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
@@ -406,6 +446,13 @@ void HtmlView::mouseDoubleClickEvent(QMouseEvent *event)
 void HtmlView::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
+}
+
+void HtmlView::hideEvent(QHideEvent *event)
+{
+    QTextBrowser::hideEvent(event);
+    // A wait ends when the window closes.
+    wakeWaits();
 }
 
 QVariant HtmlView::loadResource(int, const QUrl &)

@@ -1,11 +1,16 @@
 #include "htmlview.h"
 
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -26,7 +31,41 @@ QStringList page(int lines, const QString &line = QStringLiteral("Line of the sc
     return result;
 }
 
+// A web server that takes every connection and never answers, so that a
+// fetch stays pending until its time limit.
+class SilentServer
+{
+public:
+    SilentServer()
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
+                socket->setParent(&m_server);
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    QString address() const
+    {
+        return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort());
+    }
+
+private:
+    QTcpServer m_server;
+};
+
+enum class Interrupt
+{
+    QuitBefore,
+    QuitDuring,
+    ExitDuring,
+    WindowClosed,
+    NeverShown,
+    ViewDestroyed
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Interrupt)
 
 class HtmlViewTest : public QObject
 {
@@ -45,6 +84,8 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void init()
     {
         view = std::make_unique<HtmlView>();
@@ -281,6 +322,71 @@ private Q_SLOTS:
         view->navigate(QStringLiteral("http://127.0.0.1:1/"));
         QVERIFY(complete.wait(15000));
         QVERIFY(view->toPlainText().contains(QStringLiteral("cannot be shown")));
+    }
+
+    void waitUntilReady_endsOnQuitOrWithoutWindow_data()
+    {
+        QTest::addColumn<Interrupt>("interrupt");
+        QTest::newRow("quit before the wait") << Interrupt::QuitBefore;
+        QTest::newRow("quit during the wait") << Interrupt::QuitDuring;
+        QTest::newRow("exit during the wait") << Interrupt::ExitDuring;
+        QTest::newRow("window closed during the wait") << Interrupt::WindowClosed;
+        QTest::newRow("window never shown") << Interrupt::NeverShown;
+        QTest::newRow("view destroyed during the wait") << Interrupt::ViewDestroyed;
+    }
+
+    // A scroll command waits for the pending page, here a fetch that would
+    // only end at its time limit; it must give up while the page is pending.
+    void waitUntilReady_endsOnQuitOrWithoutWindow()
+    {
+        QFETCH(Interrupt, interrupt);
+        SilentServer server;
+        QWidget window;
+        window.resize(800, 200);
+        QPointer<HtmlView> waiting = new HtmlView(&window);
+        waiting->resize(800, 200);
+        if (interrupt != Interrupt::NeverShown) {
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+        }
+        waiting->navigate(server.address());
+        QVERIFY(waiting->isLoading());
+
+        bool returned = false;
+        bool stillLoading = false;
+        // The program's own event loop, which quit() and exit() end.
+        QTimer::singleShot(0, &window, [&] {
+            const auto soon = [&](auto action) { QTimer::singleShot(50, &window, action); };
+            switch (interrupt) {
+            case Interrupt::QuitBefore:
+                QCoreApplication::quit();
+                break;
+            case Interrupt::QuitDuring:
+                soon([] { QCoreApplication::quit(); });
+                break;
+            case Interrupt::ExitDuring:
+                soon([] { QCoreApplication::exit(3); });
+                break;
+            case Interrupt::WindowClosed:
+                soon([&] { window.close(); });
+                break;
+            case Interrupt::NeverShown:
+                break;
+            case Interrupt::ViewDestroyed:
+                soon([&] { delete waiting.data(); });
+                break;
+            }
+            waiting->scrollToBottom();
+            returned = true;
+            stillLoading = waiting && waiting->isLoading();
+            QCoreApplication::quit();
+        });
+        QCoreApplication::exec();
+        QVERIFY(returned);
+        if (interrupt == Interrupt::ViewDestroyed)
+            QVERIFY(!waiting);
+        else
+            QVERIFY(stillLoading);
     }
 };
 
