@@ -15,6 +15,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -110,6 +111,78 @@ std::unique_ptr<QTextDocument> blockPerLine(const QTextDocument &parsed)
     }
     out.endEditBlock();
     return copy;
+}
+
+// The engine breaks a paragraph into lines by looking ahead for a break
+// opportunity from every line start, so a paragraph without one costs time
+// growing with the square of its length (a 1 MB unbroken line took many
+// seconds). Longer lines go into consecutive paragraphs of at most this many
+// characters; such a line wraps anyway, so only the line before each cut may
+// end a little early.
+constexpr qsizetype kMaxParagraph = 1000;
+
+// Where to end a paragraph within `text`: the last break opportunity in
+// (from, to], else the last character boundary at or before `to`.
+qsizetype paragraphCut(QStringView text, qsizetype from, qsizetype to)
+{
+    // Whether a break may fall before a character depends on a few around it.
+    constexpr qsizetype context = 16;
+    const qsizetype begin = qMax<qsizetype>(0, from - context);
+    const QStringView window = text.mid(begin, qMin(text.size(), to + context) - begin);
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, window);
+    lines.setPosition(to - begin + 1);
+    const qsizetype opportunity = begin + lines.toPreviousBoundary();
+    if (opportunity > from)
+        return opportunity;
+    const qsizetype near = qMax(begin, to - context);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, window.mid(near - begin));
+    clusters.setPosition(to - near);
+    if (clusters.isAtBoundary())
+        return to;
+    const qsizetype boundary = near + clusters.toPreviousBoundary();
+    return boundary > from ? boundary : to;
+}
+
+// Splits every paragraph longer than kMaxParagraph into consecutive
+// paragraphs that together keep its margins and indent; the text is unchanged.
+void splitLongParagraphs(QTextDocument &document)
+{
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.length() - 1 <= kMaxParagraph)
+            continue;
+        const QString text = block.text();
+        const int start = block.position();
+        QList<qsizetype> cuts;
+        for (qsizetype at = 0; text.size() - at > kMaxParagraph;) {
+            at += paragraphCut(QStringView(text).mid(at), kMaxParagraph / 2, kMaxParagraph);
+            cuts.append(at);
+        }
+        const QTextBlockFormat format = block.blockFormat();
+        QTextBlockFormat inner = format;
+        inner.setTopMargin(0);
+        inner.setBottomMargin(0);
+        inner.setTextIndent(0);
+        if (QTextList *list = block.textList()) {
+            // A continuation is no new list item: no bullet of its own, text aligned.
+            inner.setObjectIndex(-1);
+            inner.setIndent(format.indent() + list->format().indent());
+        }
+        QTextBlockFormat last = inner;
+        last.setBottomMargin(format.bottomMargin());
+        QTextBlockFormat first = format;
+        first.setBottomMargin(0);
+        // From the end, so that the positions before each cut stay valid.
+        for (qsizetype i = cuts.size() - 1; i >= 0; --i) {
+            cursor.setPosition(start + int(cuts.at(i)));
+            cursor.insertBlock(i == cuts.size() - 1 ? last : inner, cursor.charFormat());
+        }
+        cursor.setPosition(start);
+        cursor.setBlockFormat(first);
+        block = document.findBlock(start + int(cuts.constLast()));
+    }
+    cursor.endEditBlock();
 }
 
 } // namespace
@@ -272,6 +345,7 @@ void HtmlView::finishLoad(quint64 generation)
     std::unique_ptr<QTextDocument> shown = blockPerLine(*parsed);
     if (!shown)
         shown = std::move(parsed);
+    splitLongParagraphs(*shown);
     shown->setParent(this);
     QTextDocument *previous = m_document;
     m_document = shown.release();

@@ -388,6 +388,71 @@ private Q_SLOTS:
         else
             QVERIFY(stillLoading);
     }
+
+    void longUnbrokenLine_isShownWholeAndScrolls_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("listItem");
+        const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+        const QString words = QStringLiteral("and here is the news from the studio ");
+        QTest::newRow("1 MB without blanks") << letters << 1000000 << false;
+        QTest::newRow("7.5 MB without blanks") << letters << 7500000 << false;
+        QTest::newRow("1 MB of words") << words << 1000000 << false;
+        QTest::newRow("1 MB in a list item") << letters << 1000000 << true;
+    }
+
+    void longUnbrokenLine_isShownWholeAndScrolls()
+    {
+        QFETCH(QString, unit);
+        QFETCH(int, length);
+        QFETCH(bool, listItem);
+        const QString line = unit.repeated(length / unit.size() + 1).left(length);
+        QStringList lines = page(0);
+        const QString body = listItem ? QStringLiteral("<ul><li>%1</li></ul>").arg(line)
+                                      : QString(line + QStringLiteral("<br>"));
+        lines.insert(lines.size() - 1, body);
+        loadAndWait(lines);
+
+        // Every character is shown, in order: the page holds nothing else but
+        // the blank that ends the body.
+        QString shown = view->toPlainText();
+        shown.remove(QLatin1Char('\n'));
+        QVERIFY(shown.size() >= line.size());
+        QVERIFY(shown.startsWith(line));
+        QVERIFY(shown.mid(line.size()).trimmed().isEmpty());
+        // The engine's line breaking takes time growing with the square of a
+        // paragraph's length, so the line is shown as paragraphs of bounded
+        // length, cut between words where it has any.
+        const bool hasBlanks = line.contains(QLatin1Char(' '));
+        int longest = 0;
+        int listItems = 0;
+        for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+            const QString text = block.text();
+            longest = qMax(longest, int(text.size()));
+            listItems += block.textList() != nullptr;
+            if (hasBlanks && block.next().isValid() && !block.next().text().isEmpty())
+                QVERIFY2(text.endsWith(QLatin1Char(' ')), qPrintable(text.right(20)));
+        }
+        QVERIFY(longest > 0);
+        QVERIFY(longest <= 4000);
+        // A list item's continuation is part of the item, not an item of its own.
+        QCOMPARE(listItems, listItem ? 1 : 0);
+
+        // The whole wrapped line can be scrolled through, end to end.
+        const QFontMetricsF metrics(view->document()->begin().charFormat().font());
+        const qreal width = metrics.horizontalAdvance(unit) * qreal(length) / qreal(unit.size());
+        const int wrappedLines = int(width / view->viewport()->width());
+        const int maximum = view->verticalScrollBar()->maximum();
+        QVERIFY2(maximum >= wrappedLines * (int(metrics.height()) - 1) - view->viewport()->height(),
+                 qPrintable(QStringLiteral("%1 for %2 lines").arg(maximum).arg(wrappedLines)));
+        view->scrollToBottom();
+        QCOMPARE(view->scrollPosition(), maximum);
+        view->scrollTo(0, maximum / 2);
+        QCOMPARE(view->scrollPosition(), maximum / 2);
+        view->scrollToTop();
+        QCOMPARE(view->scrollPosition(), 0);
+    }
 };
 
 QTEST_MAIN(HtmlViewTest)
