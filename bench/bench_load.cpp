@@ -42,3 +42,35 @@ TAVRIX_BENCH_CASE(load)
         report((base + "_to_document_complete").c_str(), total, "ms");
     }
 }
+
+// A script of one very long line, with and without blanks: the engine's line
+// breaking must not make the operator wait for it.
+TAVRIX_BENCH_CASE(load_long_line)
+{
+    HtmlView view;
+    view.resize(1720, 190);
+    view.show();
+    // TAVRIX_BENCH_LONG_LINE=N measures one line of N characters only.
+    const qsizetype only = qEnvironmentVariableIntValue("TAVRIX_BENCH_LONG_LINE");
+    const QList<qsizetype> lengths =
+        only > 0 ? QList<qsizetype>{only} : QList<qsizetype>{1000000, 7500000};
+    for (const qsizetype length : lengths) {
+        for (const bool blanks : {true, false}) {
+            const QString unit = blanks ? QStringLiteral("and here is the news from the studio ")
+                                        : QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+            const QString line = unit.repeated(length / unit.size() + 1).left(length);
+            QElapsedTimer clock;
+            clock.start();
+            const QStringList page = buildScriptPage({line}, QStringLiteral("/scripts/news.txt"),
+                                                     {QStringLiteral("Arial"), 24}, false);
+            view.loadPage(page);
+            view.waitUntilReady();
+            view.scrollToBottom();
+            const double total = double(clock.nsecsElapsed()) / 1e6;
+            const std::string name = "load_1_line_of_" + std::to_string(length) +
+                                     (blanks ? "_characters" : "_characters_without_blanks") +
+                                     "_to_document_complete";
+            report(name.c_str(), total, "ms");
+        }
+    }
+}

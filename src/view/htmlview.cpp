@@ -5,19 +5,21 @@
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
-#include <QThread>
 #include <QtMath>
 
 #include <memory>
@@ -111,6 +113,78 @@ std::unique_ptr<QTextDocument> blockPerLine(const QTextDocument &parsed)
     return copy;
 }
 
+// The engine breaks a paragraph into lines by looking ahead for a break
+// opportunity from every line start, so a paragraph without one costs time
+// growing with the square of its length (a 1 MB unbroken line took many
+// seconds). Longer lines go into consecutive paragraphs of at most this many
+// characters; such a line wraps anyway, so only the line before each cut may
+// end a little early.
+constexpr qsizetype kMaxParagraph = 1000;
+
+// Where to end a paragraph within `text`: the last break opportunity in
+// (from, to], else the last character boundary at or before `to`.
+qsizetype paragraphCut(QStringView text, qsizetype from, qsizetype to)
+{
+    // Whether a break may fall before a character depends on a few around it.
+    constexpr qsizetype context = 16;
+    const qsizetype begin = qMax<qsizetype>(0, from - context);
+    const QStringView window = text.mid(begin, qMin(text.size(), to + context) - begin);
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, window);
+    lines.setPosition(to - begin + 1);
+    const qsizetype opportunity = begin + lines.toPreviousBoundary();
+    if (opportunity > from)
+        return opportunity;
+    const qsizetype near = qMax(begin, to - context);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, window.mid(near - begin));
+    clusters.setPosition(to - near);
+    if (clusters.isAtBoundary())
+        return to;
+    const qsizetype boundary = near + clusters.toPreviousBoundary();
+    return boundary > from ? boundary : to;
+}
+
+// Splits every paragraph longer than kMaxParagraph into consecutive
+// paragraphs that together keep its margins and indent; the text is unchanged.
+void splitLongParagraphs(QTextDocument &document)
+{
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.length() - 1 <= kMaxParagraph)
+            continue;
+        const QString text = block.text();
+        const int start = block.position();
+        QList<qsizetype> cuts;
+        for (qsizetype at = 0; text.size() - at > kMaxParagraph;) {
+            at += paragraphCut(QStringView(text).mid(at), kMaxParagraph / 2, kMaxParagraph);
+            cuts.append(at);
+        }
+        const QTextBlockFormat format = block.blockFormat();
+        QTextBlockFormat inner = format;
+        inner.setTopMargin(0);
+        inner.setBottomMargin(0);
+        inner.setTextIndent(0);
+        if (QTextList *list = block.textList()) {
+            // A continuation is no new list item: no bullet of its own, text aligned.
+            inner.setObjectIndex(-1);
+            inner.setIndent(format.indent() + list->format().indent());
+        }
+        QTextBlockFormat last = inner;
+        last.setBottomMargin(format.bottomMargin());
+        QTextBlockFormat first = format;
+        first.setBottomMargin(0);
+        // From the end, so that the positions before each cut stay valid.
+        for (qsizetype i = cuts.size() - 1; i >= 0; --i) {
+            cursor.setPosition(start + int(cuts.at(i)));
+            cursor.insertBlock(i == cuts.size() - 1 ? last : inner, cursor.charFormat());
+        }
+        cursor.setPosition(start);
+        cursor.setBlockFormat(first);
+        block = document.findBlock(start + int(cuts.constLast()));
+    }
+    cursor.endEditBlock();
+}
+
 } // namespace
 
 HtmlView::HtmlView(QWidget *parent) : QTextBrowser(parent)
@@ -132,9 +206,16 @@ HtmlView::HtmlView(QWidget *parent) : QTextBrowser(parent)
     verticalScrollBar()->setSingleStep(20);
 }
 
+struct HtmlView::Wait
+{
+    QEventLoop loop;
+    bool woken = false; // by the view rather than by the program quitting
+};
+
 HtmlView::~HtmlView()
 {
     m_destroying = true;
+    wakeWaits();
 }
 
 QString HtmlView::unwrapStyleComments(const QString &html)
@@ -264,6 +345,7 @@ void HtmlView::finishLoad(quint64 generation)
     std::unique_ptr<QTextDocument> shown = blockPerLine(*parsed);
     if (!shown)
         shown = std::move(parsed);
+    splitLongParagraphs(*shown);
     shown->setParent(this);
     QTextDocument *previous = m_document;
     m_document = shown.release();
@@ -278,16 +360,50 @@ void HtmlView::finishLoad(quint64 generation)
     verticalScrollBar()->setRange(0, qMax(0, height - viewport()->height()));
     m_hasDocument = true;
     m_loading = false;
+    wakeWaits();
     Q_EMIT documentComplete(m_pendingAddress);
 }
 
 void HtmlView::waitUntilReady()
 {
-    while (m_loading && !m_destroying && !QCoreApplication::closingDown()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (m_loading)
-            QThread::msleep(1);
+    awaitLoad();
+}
+
+bool HtmlView::hasWindow() const
+{
+    const QWidget *top = window();
+    return !m_destroying && top->windowHandle() && top->isVisible();
+}
+
+void HtmlView::wakeWaits()
+{
+    for (Wait *wait : m_waits) {
+        wait->woken = true;
+        wait->loop.exit();
     }
+}
+
+bool HtmlView::awaitLoad()
+{
+    if (!m_loading || !hasWindow())
+        return true;
+    const QPointer<HtmlView> self(this);
+    // Entering an event loop drops a quit that is already posted (closing the
+    // last window posts one); deliver it first, so that the program still ends.
+    QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::Quit);
+    // An event loop, unlike processing events by hand, ends when the program
+    // is asked to quit, and does not start once it has been.
+    while (self && m_loading && hasWindow() && !QCoreApplication::closingDown()) {
+        Wait wait;
+        m_waits.push_back(&wait);
+        wait.loop.exec();
+        if (!self)
+            return false;
+        std::erase(m_waits, &wait);
+        if (!wait.woken)
+            break;
+    }
+    return self;
 }
 
 int HtmlView::scrollPosition() const
@@ -297,8 +413,7 @@ int HtmlView::scrollPosition() const
 
 void HtmlView::scrollTo(int x, int y)
 {
-    waitUntilReady();
-    if (!m_hasDocument)
+    if (!awaitLoad() || !m_hasDocument)
         return;
     horizontalScrollBar()->setValue(x);
     verticalScrollBar()->setValue(y);
@@ -311,8 +426,7 @@ void HtmlView::scrollToTop()
 
 void HtmlView::scrollToBottom()
 {
-    waitUntilReady();
-    if (!m_hasDocument)
+    if (!awaitLoad() || !m_hasDocument)
         return;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
@@ -406,6 +520,13 @@ void HtmlView::mouseDoubleClickEvent(QMouseEvent *event)
 void HtmlView::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
+}
+
+void HtmlView::hideEvent(QHideEvent *event)
+{
+    QTextBrowser::hideEvent(event);
+    // A wait ends when the window closes.
+    wakeWaits();
 }
 
 QVariant HtmlView::loadResource(int, const QUrl &)

@@ -4,6 +4,7 @@
 #include <QTextBrowser>
 
 #include <functional>
+#include <vector>
 
 class QNetworkAccessManager;
 
@@ -23,7 +24,10 @@ public:
     void loadPage(const QStringList &lines);
     // A directory shows a listing, an http(s) address is fetched; blank does nothing.
     void navigate(const QString &address);
-    // Processes events until the pending load has completed.
+    // Processes events until the pending load has completed. Returns at once
+    // when the program was asked to quit (before or during the wait) and when
+    // the view has no window: its top-level window was never shown, is closed
+    // or hidden, or the view is being destroyed.
     void waitUntilReady();
     bool isLoading() const { return m_loading; }
     bool hasDocument() const { return m_hasDocument; }
@@ -60,9 +64,16 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     QVariant loadResource(int type, const QUrl &name) override;
 
 private:
+    struct Wait;
+
+    // Waits as waitUntilReady does; false when the view was destroyed meanwhile.
+    bool awaitLoad();
+    bool hasWindow() const;
+    void wakeWaits();
     void beginLoad(const QString &html, const QString &address);
     void finishLoad(quint64 generation);
     void fetch(const QUrl &url);
@@ -75,6 +86,7 @@ private:
     bool m_loading = false;
     bool m_hasDocument = false;
     bool m_destroying = false;
+    std::vector<Wait *> m_waits; // nested waits, innermost last
     std::function<void(QTextDocument *)> m_printHook;
     QNetworkAccessManager *m_network = nullptr;
     QTextDocument *m_document = nullptr; // owned through the view, replaced on every load

@@ -1,11 +1,16 @@
 #include "htmlview.h"
 
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -26,7 +31,41 @@ QStringList page(int lines, const QString &line = QStringLiteral("Line of the sc
     return result;
 }
 
+// A web server that takes every connection and never answers, so that a
+// fetch stays pending until its time limit.
+class SilentServer
+{
+public:
+    SilentServer()
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection())
+                socket->setParent(&m_server);
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    QString address() const
+    {
+        return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort());
+    }
+
+private:
+    QTcpServer m_server;
+};
+
+enum class Interrupt
+{
+    QuitBefore,
+    QuitDuring,
+    ExitDuring,
+    WindowClosed,
+    NeverShown,
+    ViewDestroyed
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Interrupt)
 
 class HtmlViewTest : public QObject
 {
@@ -45,6 +84,8 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void init()
     {
         view = std::make_unique<HtmlView>();
@@ -281,6 +322,136 @@ private Q_SLOTS:
         view->navigate(QStringLiteral("http://127.0.0.1:1/"));
         QVERIFY(complete.wait(15000));
         QVERIFY(view->toPlainText().contains(QStringLiteral("cannot be shown")));
+    }
+
+    void waitUntilReady_endsOnQuitOrWithoutWindow_data()
+    {
+        QTest::addColumn<Interrupt>("interrupt");
+        QTest::newRow("quit before the wait") << Interrupt::QuitBefore;
+        QTest::newRow("quit during the wait") << Interrupt::QuitDuring;
+        QTest::newRow("exit during the wait") << Interrupt::ExitDuring;
+        QTest::newRow("window closed during the wait") << Interrupt::WindowClosed;
+        QTest::newRow("window never shown") << Interrupt::NeverShown;
+        QTest::newRow("view destroyed during the wait") << Interrupt::ViewDestroyed;
+    }
+
+    // A scroll command waits for the pending page, here a fetch that would
+    // only end at its time limit; it must give up while the page is pending.
+    void waitUntilReady_endsOnQuitOrWithoutWindow()
+    {
+        QFETCH(Interrupt, interrupt);
+        SilentServer server;
+        QWidget window;
+        window.resize(800, 200);
+        QPointer<HtmlView> waiting = new HtmlView(&window);
+        waiting->resize(800, 200);
+        if (interrupt != Interrupt::NeverShown) {
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+        }
+        waiting->navigate(server.address());
+        QVERIFY(waiting->isLoading());
+
+        bool returned = false;
+        bool stillLoading = false;
+        // The program's own event loop, which quit() and exit() end.
+        QTimer::singleShot(0, &window, [&] {
+            const auto soon = [&](auto action) { QTimer::singleShot(50, &window, action); };
+            switch (interrupt) {
+            case Interrupt::QuitBefore:
+                QCoreApplication::quit();
+                break;
+            case Interrupt::QuitDuring:
+                soon([] { QCoreApplication::quit(); });
+                break;
+            case Interrupt::ExitDuring:
+                soon([] { QCoreApplication::exit(3); });
+                break;
+            case Interrupt::WindowClosed:
+                soon([&] { window.close(); });
+                break;
+            case Interrupt::NeverShown:
+                break;
+            case Interrupt::ViewDestroyed:
+                soon([&] { delete waiting.data(); });
+                break;
+            }
+            waiting->scrollToBottom();
+            returned = true;
+            stillLoading = waiting && waiting->isLoading();
+            QCoreApplication::quit();
+        });
+        QCoreApplication::exec();
+        QVERIFY(returned);
+        if (interrupt == Interrupt::ViewDestroyed)
+            QVERIFY(!waiting);
+        else
+            QVERIFY(stillLoading);
+    }
+
+    void longUnbrokenLine_isShownWholeAndScrolls_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("listItem");
+        const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+        const QString words = QStringLiteral("and here is the news from the studio ");
+        QTest::newRow("1 MB without blanks") << letters << 1000000 << false;
+        QTest::newRow("7.5 MB without blanks") << letters << 7500000 << false;
+        QTest::newRow("1 MB of words") << words << 1000000 << false;
+        QTest::newRow("1 MB in a list item") << letters << 1000000 << true;
+    }
+
+    void longUnbrokenLine_isShownWholeAndScrolls()
+    {
+        QFETCH(QString, unit);
+        QFETCH(int, length);
+        QFETCH(bool, listItem);
+        const QString line = unit.repeated(length / unit.size() + 1).left(length);
+        QStringList lines = page(0);
+        const QString body = listItem ? QStringLiteral("<ul><li>%1</li></ul>").arg(line)
+                                      : QString(line + QStringLiteral("<br>"));
+        lines.insert(lines.size() - 1, body);
+        loadAndWait(lines);
+
+        // Every character is shown, in order: the page holds nothing else but
+        // the blank that ends the body.
+        QString shown = view->toPlainText();
+        shown.remove(QLatin1Char('\n'));
+        QVERIFY(shown.size() >= line.size());
+        QVERIFY(shown.startsWith(line));
+        QVERIFY(shown.mid(line.size()).trimmed().isEmpty());
+        // The engine's line breaking takes time growing with the square of a
+        // paragraph's length, so the line is shown as paragraphs of bounded
+        // length, cut between words where it has any.
+        const bool hasBlanks = line.contains(QLatin1Char(' '));
+        int longest = 0;
+        int listItems = 0;
+        for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+            const QString text = block.text();
+            longest = qMax(longest, int(text.size()));
+            listItems += block.textList() != nullptr;
+            if (hasBlanks && block.next().isValid() && !block.next().text().isEmpty())
+                QVERIFY2(text.endsWith(QLatin1Char(' ')), qPrintable(text.right(20)));
+        }
+        QVERIFY(longest > 0);
+        QVERIFY(longest <= 4000);
+        // A list item's continuation is part of the item, not an item of its own.
+        QCOMPARE(listItems, listItem ? 1 : 0);
+
+        // The whole wrapped line can be scrolled through, end to end.
+        const QFontMetricsF metrics(view->document()->begin().charFormat().font());
+        const qreal width = metrics.horizontalAdvance(unit) * qreal(length) / qreal(unit.size());
+        const int wrappedLines = int(width / view->viewport()->width());
+        const int maximum = view->verticalScrollBar()->maximum();
+        QVERIFY2(maximum >= wrappedLines * (int(metrics.height()) - 1) - view->viewport()->height(),
+                 qPrintable(QStringLiteral("%1 for %2 lines").arg(maximum).arg(wrappedLines)));
+        view->scrollToBottom();
+        QCOMPARE(view->scrollPosition(), maximum);
+        view->scrollTo(0, maximum / 2);
+        QCOMPARE(view->scrollPosition(), maximum / 2);
+        view->scrollToTop();
+        QCOMPARE(view->scrollPosition(), 0);
     }
 };
 
