@@ -1,5 +1,7 @@
 #include "htmlview.h"
 
+#include "latinkeys.h"
+
 #include "texts.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -484,7 +486,8 @@ bool HtmlView::handleScrollKey(QKeyEvent *event)
 
 void HtmlView::keyPressEvent(QKeyEvent *event)
 {
-    Q_EMIT keyDown(event->key(), event->modifiers());
+    Q_EMIT keyDown(latinLetterKey(event->key(), event->text(), event->nativeScanCode()),
+                   event->modifiers());
     // The key is not consumed: the page's own scrolling keys still work.
     if (m_destroying)
         return;
@@ -492,6 +495,12 @@ void HtmlView::keyPressEvent(QKeyEvent *event)
     if (!ctrlN)
         handleScrollKey(event);
     event->accept();
+}
+
+bool HtmlView::focusNextPrevChild(bool)
+{
+    // Tab is a key of the page like any other, not a way out of it.
+    return false;
 }
 
 void HtmlView::mousePressEvent(QMouseEvent *event)

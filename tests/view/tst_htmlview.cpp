@@ -1,5 +1,7 @@
 #include "htmlview.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -11,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -249,6 +252,58 @@ private Q_SLOTS:
         QTest::keyClick(view.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(keys.constLast().at(0).toInt(), int(Qt::Key_N));
         QCOMPARE(view->scrollPosition(), beforeCtrlN);
+    }
+
+    void tabAndBacktab_stayOnThePage()
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *shown = new HtmlView(&window);
+        auto *other = new QLineEdit(&window);
+        layout->addWidget(shown);
+        layout->addWidget(other);
+        window.show();
+        shown->setFocus();
+        QSignalSpy keys(shown, &HtmlView::keyDown);
+        QTest::keyClick(shown, Qt::Key_Tab);
+        QTest::keyClick(shown, Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(shown, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(window.focusWidget(), shown);
+        QList<int> codes;
+        for (const auto &k : keys)
+            codes.append(k.at(0).toInt());
+        QCOMPARE(codes.count(int(Qt::Key_Tab)) + codes.count(int(Qt::Key_Backtab)), 3);
+    }
+
+    void nonLatinLayout_lettersArriveAsTheirPhysicalKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<quint32>("scanCode");
+        QTest::addColumn<quint32>("keysym");
+        QTest::addColumn<int>("reported");
+        // What the xcb platform delivers for the W, S and D keys on a Russian layout.
+        QTest::newRow("ru W") << 0x426 << QStringLiteral("ц") << 25u << 0x6c3u << int(Qt::Key_W);
+        QTest::newRow("ru S") << 0x42b << QStringLiteral("ы") << 39u << 0x6d9u << int(Qt::Key_S);
+        QTest::newRow("ru D") << 0x412 << QStringLiteral("в") << 40u << 0x6d7u << int(Qt::Key_D);
+        QTest::newRow("el E") << 0x395 << QStringLiteral("ε") << 26u << 0x7e5u << int(Qt::Key_E);
+        QTest::newRow("azerty A on the Q key")
+            << int(Qt::Key_A) << QStringLiteral("a") << 24u << 0x61u << int(Qt::Key_A);
+    }
+
+    void nonLatinLayout_lettersArriveAsTheirPhysicalKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(quint32, scanCode);
+        QFETCH(quint32, keysym);
+        QFETCH(int, reported);
+        loadAndWait(page(5));
+        QSignalSpy keys(view.get(), &HtmlView::keyDown);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, scanCode, keysym, 0, text);
+        QCoreApplication::sendEvent(view.get(), &press);
+        QCOMPARE(keys.count(), 1);
+        QCOMPARE(keys.constFirst().at(0).toInt(), reported);
     }
 
     void clicks_reportLeftAndRightPressesOnly()
