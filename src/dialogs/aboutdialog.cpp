@@ -4,7 +4,7 @@
 
 AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("aboutform"));
+    setObjectName(QStringLiteral("aboutDialog"));
     setWindowTitle(texts::rsAboutCaption);
     setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint);
     setFixedSize(325, 151);

@@ -4,7 +4,7 @@
 
 QuickEditDialog::QuickEditDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("quickEditDialog"));
     setWindowTitle(texts::rsQuickEditCaption);
     resize(626, 253);
 }
