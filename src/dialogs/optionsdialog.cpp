@@ -262,6 +262,16 @@ bool OptionsDialog::alignBottom() const
     return placementGroup->itemIndex() != 0;
 }
 
+int OptionsDialog::placementIndex() const
+{
+    return placementGroup->itemIndex();
+}
+
+int OptionsDialog::capitalsIndex() const
+{
+    return capitalsGroup->itemIndex();
+}
+
 void OptionsDialog::beginShowing(int placement, int capitals)
 {
     m_shownPlacement = placement;

@@ -35,6 +35,9 @@ public:
     int selectedIndex() const;
     bool capitalize() const;
     bool alignBottom() const;
+    // The chosen radio button of each option, 0 or 1; -1 when none is.
+    int placementIndex() const;
+    int capitalsIndex() const;
 
     // The options as they were when the window opened, put back on Cancel
     // before the window's values are stored.

@@ -416,6 +416,18 @@ int PrompterWindow::pixelsPerInch() const
     return screen ? qRound(screen->logicalDotsPerInch()) : 96;
 }
 
+void PrompterWindow::showEditedScript(const QStringList &lines)
+{
+    m_scriptLines = lines;
+    rebuildPage();
+}
+
+void PrompterWindow::setPromptFont(const FontRecord &font)
+{
+    m_promptFont = font;
+    rebuildPage();
+}
+
 void PrompterWindow::rebuildPage()
 {
     const bool capitalize = m_options && m_options->capitalize();

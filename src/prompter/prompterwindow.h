@@ -38,6 +38,23 @@ public:
     // The dialogs exist only after the main window; program entry hands them over.
     void setDialogs(QuickEditDialog *form2, OptionsDialog *form4, AboutDialog *about);
 
+    // The quick edit window's result: the script's lines change, the title stays.
+    void showEditedScript(const QStringList &lines);
+    // The font dialog's result: the page is built again in it.
+    void setPromptFont(const FontRecord &font);
+
+    int currentSpeed() const { return m_currentSpeed; }
+    bool scrollForward() const { return m_scrollForward; }
+    bool helpShown() const { return m_helpShown; }
+    QString scriptTitle() const { return m_scriptTitle; }
+    int queuePosition() const { return m_queuePosition; }
+    // The page's furthest scroll position, measured when it loaded.
+    int documentLength() const { return m_documentLength; }
+    QStringList scriptLines() const { return m_scriptLines; }
+    // The page as it was last handed to the view.
+    QStringList pageLines() const { return m_pageLines; }
+    FontRecord promptFont() const { return m_promptFont; }
+
     // Prompter operations shared by the handlers.
     void rebuildPage();
     void applySpeed();
