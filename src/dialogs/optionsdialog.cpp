@@ -246,6 +246,11 @@ void OptionsDialog::setQueueItems(const QStringList &items)
     queueList->setCurrentRow(-1);
 }
 
+void OptionsDialog::clearQueue()
+{
+    queueList->clear();
+}
+
 int OptionsDialog::selectedIndex() const
 {
     const auto selected = queueList->selectedItems();
@@ -272,10 +277,10 @@ int OptionsDialog::capitalsIndex() const
     return capitalsGroup->itemIndex();
 }
 
-void OptionsDialog::beginShowing(int placement, int capitals)
+void OptionsDialog::beginShowing()
 {
-    m_shownPlacement = placement;
-    m_shownCapitals = capitals;
+    m_shownPlacement = placementGroup->itemIndex();
+    m_shownCapitals = capitalsGroup->itemIndex();
 }
 
 void OptionsDialog::done(int result)
