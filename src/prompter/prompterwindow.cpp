@@ -124,10 +124,11 @@ PrompterWindow::~PrompterWindow()
         app->setExceptionHook({});
 }
 
-void PrompterWindow::setDialogs(QuickEditDialog *form2, OptionsDialog *form4, AboutDialog *about)
+void PrompterWindow::setDialogs(QuickEditDialog *quickEdit, OptionsDialog *options,
+                                AboutDialog *about)
 {
-    m_quickEdit = form2;
-    m_options = form4;
+    m_quickEdit = quickEdit;
+    m_options = options;
     m_about = about;
 }
 
