@@ -15,10 +15,6 @@ class ScrollingTest : public QObject
     Q_OBJECT
 
 private:
-    static void key(PrompterWindow &f, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
-    {
-        pressKey(f, k, m);
-    }
     static int maximum(PrompterWindow &f) { return page(f)->verticalScrollBar()->maximum(); }
     // The controls these tests watch.
     struct Controls
@@ -76,7 +72,7 @@ private Q_SLOTS:
         const Controls c(f);
         setSpeed(f, start);
         QCOMPARE(f.currentSpeed(), start);
-        ScrollingTest::key(f, Qt::Key(key));
+        pressKey(f, Qt::Key(key));
         QCOMPARE(f.currentSpeed(), speed);
         QCOMPARE(c.speedLabel->text(), label);
         QCOMPARE(c.scrollTimer->enabled(), speed != 0);
@@ -91,9 +87,9 @@ private Q_SLOTS:
         Prompter p;
         PrompterWindow &f = p.form;
         const Controls c(f);
-        key(f, Qt::Key_W);
-        key(f, Qt::Key_W, Qt::ShiftModifier);
-        key(f, Qt::Key_W, Qt::ControlModifier);
+        pressKey(f, Qt::Key_W);
+        pressKey(f, Qt::Key_W, Qt::ShiftModifier);
+        pressKey(f, Qt::Key_W, Qt::ControlModifier);
         QTest::keyClick(c.page, 'w');
         QCOMPARE(f.currentSpeed(), 40);
     }
@@ -106,7 +102,7 @@ private Q_SLOTS:
         setSpeed(f, -10);
         QVERIFY(c.scrollTimer->enabled());
         c.logo->setPixmap(makeImageList2().at(2));
-        key(f, Qt::Key_W);
+        pressKey(f, Qt::Key_W);
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
         QVERIFY(!c.scrollTimer->enabled());
         // The slider's change ran pause, which puts the upright logo back.
@@ -120,7 +116,7 @@ private Q_SLOTS:
         const Controls c(f);
         setSpeed(f, 0); // the slider moves from 10 to 0 here
         c.logo->setPixmap(makeImageList2().at(2));
-        key(f, Qt::Key_X); // applies the speed, 0, to a slider at 0
+        pressKey(f, Qt::Key_X); // applies the speed, 0, to a slider at 0
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
         QCOMPARE(c.logo->pixmap().toImage(), makeImageList2().at(2).toImage());
     }
@@ -131,20 +127,20 @@ private Q_SLOTS:
         PrompterWindow &f = p.form;
         const Controls c(f);
         setSpeed(f, 50);
-        key(f, Qt::Key_Q); // pauses the running prompter
+        pressKey(f, Qt::Key_Q); // pauses the running prompter
         QVERIFY(!c.scrollTimer->enabled());
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
-        key(f, Qt::Key_X); // applies the speed unchanged
+        pressKey(f, Qt::Key_X); // applies the speed unchanged
         QVERIFY(c.scrollTimer->enabled());
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 50"));
-        key(f, Qt::Key_Q);
-        key(f, Qt::Key_W);
+        pressKey(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_W);
         QVERIFY(c.scrollTimer->enabled());
         QCOMPARE(f.currentSpeed(), 60);
         setSpeed(f, 300);
-        key(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_Q);
         QVERIFY(!c.scrollTimer->enabled());
-        key(f, Qt::Key_W);
+        pressKey(f, Qt::Key_W);
         QVERIFY(c.scrollTimer->enabled());
         QCOMPARE(f.currentSpeed(), 300);
     }
@@ -157,10 +153,10 @@ private Q_SLOTS:
         const Controls c(f);
         setSpeed(f, 10);
         QTest::qWait(100);
-        key(f, Qt::Key_X); // applies the speed unchanged
+        pressKey(f, Qt::Key_X); // applies the speed unchanged
         QVERIFY2(c.scrollTimer->remainingTime() < 250,
                  "an unchanged speed restarted the countdown");
-        key(f, Qt::Key_W);
+        pressKey(f, Qt::Key_W);
         QVERIFY2(c.scrollTimer->remainingTime() > 250, "a new speed kept the old countdown");
     }
 
@@ -170,7 +166,7 @@ private Q_SLOTS:
         p.showScript(200);
         PrompterWindow &f = p.form;
         const Controls c(f);
-        key(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_Q);
         QVERIFY(c.scrollTimer->enabled());
         QCOMPARE(c.scrollTimer->interval(), 300u);
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 0"));
@@ -180,12 +176,12 @@ private Q_SLOTS:
         c.page->scrollTo(0, 50);
         tick(f);
         QCOMPARE(c.page->scrollPosition(), 49);
-        key(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_Q);
         QVERIFY(!c.scrollTimer->enabled());
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
         // E at 0 stops a timer that Q started.
-        key(f, Qt::Key_Q);
-        key(f, Qt::Key_E);
+        pressKey(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_E);
         QVERIFY(!c.scrollTimer->enabled());
     }
 
@@ -207,11 +203,11 @@ private Q_SLOTS:
         QTest::mouseClick(page, Qt::RightButton, {}, QPoint(30, 30));
         QVERIFY(!c.scrollTimer->enabled());
         setSpeed(f, 40);
-        key(f, Qt::Key_Q); // pauses
+        pressKey(f, Qt::Key_Q); // pauses
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(30, 30));
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 40"));
         QCOMPARE(c.scrollTimer->interval(), 261u);
-        key(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_Q);
         QTest::mouseClick(page, Qt::RightButton, {}, QPoint(30, 30));
         QCOMPARE(f.currentSpeed(), -40);
         QVERIFY(c.scrollTimer->enabled());
@@ -234,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(c.remainingLabel->text(), QStringLiteral("Remaining: ") + formatDuration(left));
         // Pausing and resetting leave the readouts alone.
         const QString spent = c.elapsedLabel->text();
-        key(f, Qt::Key_F);
+        pressKey(f, Qt::Key_F);
         QCOMPARE(c.page->scrollPosition(), 0);
         QCOMPARE(c.elapsedLabel->text(), spent);
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
@@ -256,7 +252,7 @@ private Q_SLOTS:
             tick(f);
         QCOMPARE(c.page->scrollPosition(), maximum(f));
         QCOMPARE(c.remainingLabel->text(), QStringLiteral("Remaining: 00:00:00:00"));
-        key(f, Qt::Key_E);
+        pressKey(f, Qt::Key_E);
         tick(f);
         QCOMPARE(c.page->scrollPosition(), maximum(f) - 5);
     }
@@ -286,11 +282,11 @@ private Q_SLOTS:
         const Controls c(f);
         setSpeed(f, -60);
         c.page->scrollTo(0, 400);
-        key(f, Qt::Key_F);
+        pressKey(f, Qt::Key_F);
         QCOMPARE(c.page->scrollPosition(), 0);
         QVERIFY(!c.scrollTimer->enabled());
         QCOMPARE(f.currentSpeed(), -60);
-        key(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_Q);
         QVERIFY(c.scrollTimer->enabled());
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed -60"));
         QVERIFY(!f.scrollForward());
@@ -302,11 +298,11 @@ private Q_SLOTS:
         PrompterWindow &f = p.form;
         const Controls c(f);
         setSpeed(f, 30);
-        key(f, Qt::Key_Q); // pauses
-        key(f, Qt::Key_D);
+        pressKey(f, Qt::Key_Q); // pauses
+        pressKey(f, Qt::Key_D);
         QVERIFY(c.scrollTimer->enabled());
-        key(f, Qt::Key_Q);
-        key(f, Qt::Key_A);
+        pressKey(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_A);
         QVERIFY(c.scrollTimer->enabled());
         QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 30"));
     }
@@ -318,8 +314,8 @@ private Q_SLOTS:
         PrompterWindow &f = p.form;
         const Controls c(f);
         setSpeed(f, 50);
-        key(f, Qt::Key_Q); // pauses
-        key(f, Qt::Key_Space);
+        pressKey(f, Qt::Key_Q); // pauses
+        pressKey(f, Qt::Key_Space);
         QVERIFY(c.scrollTimer->enabled());
         QVERIFY(c.page->scrollPosition() > 0);
     }
