@@ -23,6 +23,8 @@ struct Fixture
     BenchDialogs dialogs;
     Windows windows = createWindows(dialogs);
     PrompterWindow &form = *windows.prompter;
+    HtmlView *page = control<HtmlView>(form, "page");
+    PromptTimer *scrollTimer = control<PromptTimer>(form, "scrollTimer");
 
     Fixture()
     {
@@ -31,9 +33,8 @@ struct Fixture
                               : 10000;
         const QStringList script = newsScript(lines);
         form.show();
-        form.m_scriptLines = script;
-        form.rebuildPage();
-        form.page->waitUntilReady();
+        form.showEditedScript(script);
+        page->waitUntilReady();
         QCoreApplication::processEvents();
     }
 };
@@ -44,16 +45,17 @@ TAVRIX_BENCH_CASE(ticks)
 {
     Fixture f;
     PrompterWindow &form = f.form;
+    PromptTimer *scrollTimer = f.scrollTimer;
     const unsigned periods[] = {301, 201, 101, 51, 21, 11, 5, 2, 1};
     for (const unsigned period : periods) {
-        form.page->scrollToTop();
+        f.page->scrollToTop();
         std::vector<double> lateness;
         QElapsedTimer clock;
         qint64 first = -1;
         qint64 last = -1;
         int ticks = 0;
         QMetaObject::Connection c =
-            QObject::connect(form.scrollTimer, &PromptTimer::timeout, &form, [&] {
+            QObject::connect(scrollTimer, &PromptTimer::timeout, &form, [&] {
                 const qint64 now = clock.nsecsElapsed();
                 if (last >= 0)
                     lateness.push_back(double(now - last) / 1e6 - double(period));
@@ -62,13 +64,13 @@ TAVRIX_BENCH_CASE(ticks)
                 last = now;
                 ++ticks;
             });
-        form.scrollTimer->setInterval(period);
+        scrollTimer->setInterval(period);
         const qint64 runFor = period >= 100 ? 6000 : 3000;
         clock.start();
-        form.scrollTimer->setEnabled(true);
+        scrollTimer->setEnabled(true);
         while (clock.elapsed() < runFor)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        form.scrollTimer->setEnabled(false);
+        scrollTimer->setEnabled(false);
         QObject::disconnect(c);
         // From the first tick to the last, so the wait for the first does not count.
         const double seconds = double(last - first) / 1e9;
@@ -85,19 +87,20 @@ TAVRIX_BENCH_CASE(ticks)
 TAVRIX_BENCH_CASE(tick_cost)
 {
     Fixture f;
-    PrompterWindow &form = f.form;
-    form.m_currentSpeed = 300;
-    form.applySpeed();
-    form.scrollTimer->setEnabled(false);
-    form.stepSlider->setValue(1);
+    HtmlView *page = f.page;
+    PromptTimer *scrollTimer = f.scrollTimer;
+    // The top speed, set with the speed slider; then the ticks come from here alone.
+    control<QSlider>(f.form, "speedSlider")->setValue(300);
+    scrollTimer->setEnabled(false);
+    control<QSlider>(f.form, "stepSlider")->setValue(1);
     std::vector<double> cost;
     std::vector<double> withPaint;
     QElapsedTimer clock;
     for (int i = 0; i < 20000; ++i) {
-        if (form.page->scrollPosition() >= form.page->verticalScrollBar()->maximum())
-            form.page->scrollToTop();
+        if (page->scrollPosition() >= page->verticalScrollBar()->maximum())
+            page->scrollToTop();
         clock.start();
-        form.onScrollTick();
+        Q_EMIT scrollTimer->timeout();
         cost.push_back(double(clock.nsecsElapsed()) / 1e3);
         // The repaint the tick causes runs on the same thread before the next tick.
         QCoreApplication::processEvents();

@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 
+#include <QObject>
 #include <QStringList>
 
 #include <cstdio>
@@ -22,6 +23,15 @@ public:
     int execModal(QDialog *) override { return 0; }
     bool openUrl(const QUrl &) override { return false; }
 };
+
+// A control of a window, by its object name; the benchmark stops when it is missing.
+template <typename T> T *control(QObject &window, const char *name)
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no control named %s", name);
+    return found;
+}
 
 // A script of `lines` numbered lines, each holding the sentence `repeat` times.
 inline QStringList newsScript(int lines, int repeat = 1)

@@ -4,6 +4,7 @@
 #include "fontrecord.h"
 
 #include <QDialog>
+#include <QList>
 #include <QStringList>
 #include <QUrl>
 
@@ -19,7 +20,11 @@ public:
     QStringList questions;
     int openCalls = 0;
     int saveCalls = 0;
-    FileDialogState lastSaveState;                  // as the program handed it over
+    // The state each open and save dialog was shown with, oldest first.
+    QList<FileDialogState> openStates;
+    QList<FileDialogState> saveStates;
+    // Runs as an open dialog shows; a test throws from it to make the command fail.
+    std::function<void()> duringOpen;
     std::deque<std::optional<QString>> openAnswers; // nullopt cancels
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<Answer> questionAnswers;
@@ -43,12 +48,15 @@ public:
     bool openFile(QWidget *, FileDialogState &state) override
     {
         ++openCalls;
+        openStates.append(state);
+        if (duringOpen)
+            duringOpen();
         return answer(openAnswers, state);
     }
     bool saveFile(QWidget *, FileDialogState &state) override
     {
         ++saveCalls;
-        lastSaveState = state;
+        saveStates.append(state);
         return answer(saveAnswers, state);
     }
     bool chooseFont(QWidget *, FontRecord &font) override

@@ -3,14 +3,62 @@
 #include "fakedialogs.h"
 #include "htmlview.h"
 #include "prompterwindow.h"
+#include "prompttimer.h"
 #include "startup.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+// The child of `window` with the object name `name`; a test that asks for
+// a control the window lacks, or has twice, stops there.
+template <typename T> T *widget(QObject &window, const char *name)
+{
+    const QList<T *> found = window.findChildren<T *>(QLatin1String(name));
+    if (found.size() != 1)
+        qFatal("%s has %d children of the asked type named \"%s\", not one",
+               qPrintable(window.objectName()), int(found.size()), name);
+    return found.constFirst();
+}
+
+inline QString labelText(QObject &window, const char *name)
+{
+    return widget<QLabel>(window, name)->text();
+}
+
+// The prompter window's page, which takes the operator's keys and presses.
+inline HtmlView *page(PrompterWindow &form)
+{
+    return widget<HtmlView>(form, "page");
+}
+
+// Sets the speed as the operator does, with the speed slider: its change sets
+// and applies the speed. A slider already at `speed` goes one step off and
+// back, so that the change happens all the same.
+inline void setSpeed(PrompterWindow &form, int speed)
+{
+    auto *slider = widget<QSlider>(form, "speedSlider");
+    if (slider->value() == speed)
+        slider->setValue(speed < slider->maximum() ? speed + 1 : speed - 1);
+    slider->setValue(speed);
+}
+
+// One tick of the scroll timer, whether it runs or not.
+inline void tick(PrompterWindow &form)
+{
+    Q_EMIT widget<PromptTimer>(form, "scrollTimer")->timeout();
+}
+
+inline void pressKey(PrompterWindow &form, Qt::Key key,
+                     Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(page(form), key, modifiers);
+}
 
 // The program's windows on the offscreen platform, answered by FakeDialogs.
 // A configuration home of its own, so that no test sees another's settings.
@@ -37,7 +85,7 @@ struct Prompter
     // Lets the pending page load complete.
     void settle()
     {
-        form.page->waitUntilReady();
+        page(form)->waitUntilReady();
         QCoreApplication::processEvents();
     }
 
@@ -47,8 +95,7 @@ struct Prompter
         QStringList script;
         for (int i = 0; i < lines; ++i)
             script.append(QStringLiteral("Line %1 of the evening news").arg(i));
-        form.m_scriptLines = script;
-        form.rebuildPage();
+        form.showEditedScript(script);
         settle();
     }
 };

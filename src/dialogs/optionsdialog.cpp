@@ -24,6 +24,12 @@ using namespace texts;
 
 namespace {
 
+// Names in the settings store, not role names: existing settings files rely on them.
+const QString kStoreRoot = QStringLiteral("Software\\Morvane\\tavrix");
+const QString kStoreSection = QStringLiteral("Form4");
+const QString kCapitalsValue = QStringLiteral("allcaps_ItemIndex");
+const QString kPlacementValue = QStringLiteral("mainformlocation_ItemIndex");
+
 // Captions only: the radio buttons' dots keep the style's own colours.
 void whiteText(QWidget *w)
 {
@@ -37,7 +43,7 @@ void whiteText(QWidget *w)
 OptionsDialog::OptionsDialog(Dialogs &dialogs, QWidget *parent)
     : QDialog(parent), m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("Form4"));
+    setObjectName(QStringLiteral("optionsDialog"));
     setWindowTitle(rsOptionsCaption);
     setModal(true);
     setAutoFillBackground(true);
@@ -49,18 +55,17 @@ OptionsDialog::OptionsDialog(Dialogs &dialogs, QWidget *parent)
     setFont(font);
     resize(498, 237);
     createControls();
-    m_store = std::make_unique<RegistryStore>(QStringLiteral("Software\\Morvane\\tavrix"));
+    m_store = std::make_unique<RegistryStore>(kStoreRoot);
     m_settings = std::make_unique<WindowSettings>(
-        this, QStringLiteral("Form4"), *m_store,
+        this, kStoreSection, *m_store,
         WindowSettings::RememberState | WindowSettings::RememberSize |
             WindowSettings::RememberPosition,
         [this](const std::exception &error) { reportError(m_dialogs, this, error); });
     m_settings->addInteger(
-        QStringLiteral("allcaps_ItemIndex"), [this] { return capitalsGroup->itemIndex(); },
+        kCapitalsValue, [this] { return capitalsGroup->itemIndex(); },
         [this](int index) { capitalsGroup->setItemIndex(index); });
     m_settings->addInteger(
-        QStringLiteral("mainformlocation_ItemIndex"),
-        [this] { return placementGroup->itemIndex(); },
+        kPlacementValue, [this] { return placementGroup->itemIndex(); },
         [this](int index) { placementGroup->setItemIndex(index); });
     initialise();
 }
@@ -74,10 +79,12 @@ void OptionsDialog::createControls()
     root->setSpacing(0);
 
     auto *header = new QFrame(this);
+    header->setObjectName(QStringLiteral("header"));
     header->setFixedHeight(41);
     auto *headerRow = new QHBoxLayout(header);
     headerRow->setContentsMargins(3, 3, 3, 3);
     auto *logo = new QLabel(header);
+    logo->setObjectName(QStringLiteral("logo"));
     logo->setPixmap(makeDialogLogo());
     logo->setFixedSize(153, 35);
     headerRow->addWidget(logo);
@@ -90,11 +97,13 @@ void OptionsDialog::createControls()
     root->addLayout(body, 1);
 
     auto *queueArea = new QFrame(this);
+    queueArea->setObjectName(QStringLiteral("queueArea"));
     queueArea->setFixedWidth(321);
     auto *queueColumn = new QVBoxLayout(queueArea);
     queueColumn->setContentsMargins(0, 0, 0, 0);
     queueColumn->setSpacing(0);
     queueCaptionPanel = new QFrame(queueArea);
+    queueCaptionPanel->setObjectName(QStringLiteral("queueCaptionPanel"));
     queueCaptionPanel->setFixedHeight(16);
     auto *caption = new QLabel(queueCaptionPanel);
     whiteText(caption);
@@ -107,6 +116,7 @@ void OptionsDialog::createControls()
     auto *queueRow = new QHBoxLayout;
     queueRow->setContentsMargins(3, 0, 3, 3);
     queueList = new QListWidget(queueArea);
+    queueList->setObjectName(QStringLiteral("queueList"));
     queueList->setFixedWidth(201);
     queueList->setSelectionMode(QAbstractItemView::SingleSelection);
     queueList->setStyleSheet(QStringLiteral("QListWidget { background: #000000; color: #FFFFFF; }"
@@ -117,20 +127,23 @@ void OptionsDialog::createControls()
     actions->setContentsMargins(6, 0, 0, 0);
     actions->setVerticalSpacing(6);
     const QList<QPixmap> icons = makeDialogIcons();
-    const auto row = [&](int r, PictureButton *&icon, ClickLabel *&text) {
+    const auto row = [&](int r, const char *iconName, PictureButton *&icon, const char *textName,
+                         ClickLabel *&text) {
         icon = new PictureButton(queueArea);
+        icon->setObjectName(QLatin1String(iconName));
         icon->setFixedSize(28, 21);
         icon->setPixmap(icons.value(r));
         text = new ClickLabel(queueArea);
+        text->setObjectName(QLatin1String(textName));
         whiteText(text);
         actions->addWidget(icon, r, 0);
         actions->addWidget(text, r, 1);
         actions->setRowMinimumHeight(r, 27);
     };
-    row(0, addIcon, addLabel);
-    row(1, removeIcon, removeLabel);
-    row(2, loadIcon, loadLabel);
-    row(3, saveIcon, saveLabel);
+    row(0, "addIcon", addIcon, "addLabel", addLabel);
+    row(1, "removeIcon", removeIcon, "removeLabel", removeLabel);
+    row(2, "loadIcon", loadIcon, "loadLabel", loadLabel);
+    row(3, "saveIcon", saveIcon, "saveLabel", saveLabel);
     actions->setRowStretch(4, 1);
     queueRow->addLayout(actions, 1);
     queueColumn->addLayout(queueRow, 1);
@@ -139,13 +152,17 @@ void OptionsDialog::createControls()
     auto *options = new QVBoxLayout;
     options->setContentsMargins(6, 0, 6, 6);
     placementCaption = new QLabel(this);
+    placementCaption->setObjectName(QStringLiteral("placementCaption"));
     whiteText(placementCaption);
     placementGroup = new RadioGroup(this);
+    placementGroup->setObjectName(QStringLiteral("placementGroup"));
     placementGroup->setFixedHeight(51);
     whiteText(placementGroup);
     capitalsCaption = new QLabel(this);
+    capitalsCaption->setObjectName(QStringLiteral("capitalsCaption"));
     whiteText(capitalsCaption);
     capitalsGroup = new RadioGroup(this);
+    capitalsGroup->setObjectName(QStringLiteral("capitalsGroup"));
     capitalsGroup->setFixedHeight(51);
     whiteText(capitalsGroup);
     options->addWidget(placementCaption);
@@ -155,7 +172,9 @@ void OptionsDialog::createControls()
     options->addStretch(1);
     auto *buttons = new QHBoxLayout;
     okButton = new QPushButton(this);
+    okButton->setObjectName(QStringLiteral("okButton"));
     cancelButton = new QPushButton(this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     for (QPushButton *b : {okButton, cancelButton}) {
         b->setFixedSize(75, 29);
         buttons->addWidget(b);
@@ -227,6 +246,11 @@ void OptionsDialog::setQueueItems(const QStringList &items)
     queueList->setCurrentRow(-1);
 }
 
+void OptionsDialog::clearQueue()
+{
+    queueList->clear();
+}
+
 int OptionsDialog::selectedIndex() const
 {
     const auto selected = queueList->selectedItems();
@@ -243,10 +267,20 @@ bool OptionsDialog::alignBottom() const
     return placementGroup->itemIndex() != 0;
 }
 
-void OptionsDialog::beginShowing(int placement, int capitals)
+int OptionsDialog::placementIndex() const
 {
-    m_shownPlacement = placement;
-    m_shownCapitals = capitals;
+    return placementGroup->itemIndex();
+}
+
+int OptionsDialog::capitalsIndex() const
+{
+    return capitalsGroup->itemIndex();
+}
+
+void OptionsDialog::beginShowing()
+{
+    m_shownPlacement = placementGroup->itemIndex();
+    m_shownCapitals = capitalsGroup->itemIndex();
 }
 
 void OptionsDialog::done(int result)

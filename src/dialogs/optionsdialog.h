@@ -31,20 +31,36 @@ public:
     QStringList queueItems() const;
     // Replaces the queue; afterwards no item is selected.
     void setQueueItems(const QStringList &items);
+    // Empties the queue, as the program's end does.
+    void clearQueue();
     // The selected item's index, or -1.
     int selectedIndex() const;
     bool capitalize() const;
     bool alignBottom() const;
+    // The chosen radio button of each option, 0 or 1; -1 when none is.
+    int placementIndex() const;
+    int capitalsIndex() const;
 
-    // The options as they were when the window opened, put back on Cancel
+    // Remembers both options as they are now, to put them back on Cancel
     // before the window's values are stored.
-    void beginShowing(int placement, int capitals);
+    void beginShowing();
 
+    void done(int result) override;
+
+private:
+    void createControls();
+    void initialise();
+    void onClosing();
+    // Runs a handler; an error that escapes it reaches the operator.
+    void guarded(const std::function<void()> &handler);
+
+    // The queue's commands, run by a release on their icons and labels.
     void addScript();
     void removeScript();
     void loadQueue();
     void saveQueue();
 
+    // Controls; each carries its member name as its object name.
     QFrame *queueCaptionPanel = nullptr;
     QListWidget *queueList = nullptr;
     PictureButton *addIcon = nullptr;
@@ -63,15 +79,6 @@ public:
     QPushButton *cancelButton = nullptr;
     FileDialogState m_openState;
     FileDialogState m_saveState;
-
-    void done(int result) override;
-    // Runs a handler; an error that escapes it reaches the operator.
-    void guarded(const std::function<void()> &handler);
-
-private:
-    void createControls();
-    void initialise();
-    void onClosing();
 
     Dialogs &m_dialogs;
     int m_shownPlacement = 0;

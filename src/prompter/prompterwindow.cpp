@@ -29,6 +29,13 @@ using namespace texts;
 
 namespace {
 
+// Names in the settings store, not role names: existing settings files rely on them.
+const QString kStoreRoot = QStringLiteral("software\\morvane\\tavrix");
+const QString kStoreSection = QStringLiteral("Form1");
+const QString kFontValue = QStringLiteral("FontDialog1_Font");
+const QString kStepValue = QStringLiteral("speedmod_Value");
+const QString kPeriodValue = QStringLiteral("Timer1_Interval");
+
 QFont tahoma()
 {
     QFont font(QStringLiteral("Tahoma"));
@@ -36,9 +43,10 @@ QFont tahoma()
     return font;
 }
 
-QFrame *panel(QWidget *parent, const QColor &colour = QColor())
+QFrame *panel(QWidget *parent, const char *name, const QColor &colour = QColor())
 {
     auto *frame = new QFrame(parent);
+    frame->setObjectName(QLatin1String(name));
     frame->setFrameShape(QFrame::NoFrame);
     if (colour.isValid()) {
         frame->setAutoFillBackground(true);
@@ -49,9 +57,10 @@ QFrame *panel(QWidget *parent, const QColor &colour = QColor())
     return frame;
 }
 
-QLabel *label(QWidget *parent, const QColor &colour)
+QLabel *label(QWidget *parent, const char *name, const QColor &colour)
 {
     auto *l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, colour);
     l->setPalette(pal);
@@ -63,7 +72,7 @@ QLabel *label(QWidget *parent, const QColor &colour)
 PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("prompterWindow"));
     setWindowTitle(rsAppTitle);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -74,7 +83,9 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
         app->setExceptionHook([this](const std::exception &e) { showError(e); });
     scrollTimer = new PromptTimer(300, this);
+    scrollTimer->setObjectName(QStringLiteral("scrollTimer"));
     repeatTimer = new PromptTimer(500, this);
+    repeatTimer->setObjectName(QStringLiteral("repeatTimer"));
     m_buttonPictures = makeImageList1();
     m_logoPictures = makeImageList2();
     createControls();
@@ -86,13 +97,13 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
 
 void PrompterWindow::createSettings()
 {
-    m_store = std::make_unique<RegistryStore>(QStringLiteral("software\\morvane\\tavrix"));
+    m_store = std::make_unique<RegistryStore>(kStoreRoot);
     m_settings = std::make_unique<WindowSettings>(
-        this, QStringLiteral("Form1"), *m_store,
+        this, kStoreSection, *m_store,
         WindowSettings::RememberSize | WindowSettings::RememberPosition,
         [this](const std::exception &error) { showError(error); });
     m_settings->addFont(
-        QStringLiteral("FontDialog1_Font"), [this] { return m_promptFont; },
+        kFontValue, [this] { return m_promptFont; },
         [this](const FontRecord &font) {
             const QString name = m_promptFont.Name;
             m_promptFont = font;
@@ -100,10 +111,10 @@ void PrompterWindow::createSettings()
                 m_promptFont.Name = name;
         });
     m_settings->addInteger(
-        QStringLiteral("speedmod_Value"), [this] { return stepSlider->value(); },
+        kStepValue, [this] { return stepSlider->value(); },
         [this](int value) { stepSlider->setValue(std::clamp(value, 1, 10)); });
     m_settings->addInteger(
-        QStringLiteral("Timer1_Interval"), [this] { return int(scrollTimer->interval()); },
+        kPeriodValue, [this] { return int(scrollTimer->interval()); },
         [this](int value) { scrollTimer->setInterval(unsigned(value)); });
 }
 
@@ -113,10 +124,11 @@ PrompterWindow::~PrompterWindow()
         app->setExceptionHook({});
 }
 
-void PrompterWindow::setDialogs(QuickEditDialog *form2, OptionsDialog *form4, AboutDialog *about)
+void PrompterWindow::setDialogs(QuickEditDialog *quickEdit, OptionsDialog *options,
+                                AboutDialog *about)
 {
-    m_quickEdit = form2;
-    m_options = form4;
+    m_quickEdit = quickEdit;
+    m_options = options;
     m_about = about;
 }
 
@@ -128,56 +140,60 @@ void PrompterWindow::createControls()
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
-    bandArea = panel(this);
+    bandArea = panel(this, "bandArea");
     auto *middle = new QHBoxLayout(bandArea);
     middle->setContentsMargins(0, 0, 0, 0);
     middle->setSpacing(0);
 
-    logoPanel = panel(bandArea);
+    logoPanel = panel(bandArea, "logoPanel");
     logoPanel->setFixedWidth(100);
     auto *logoColumn = new QVBoxLayout(logoPanel);
     logoColumn->setContentsMargins(0, 0, 0, 0);
     logoColumn->setSpacing(0);
     logo = new QLabel(logoPanel);
+    logo->setObjectName(QStringLiteral("logo"));
     logo->setFixedSize(100, 70);
     logo->setAlignment(Qt::AlignCenter);
     logo->setPixmap(makeLogo());
     logoColumn->addWidget(logo, 0, Qt::AlignLeft | Qt::AlignTop);
     logoColumn->addStretch(1);
-    menuHint = label(logoPanel, Qt::white);
+    menuHint = label(logoPanel, "menuHint", Qt::white);
     menuHint->setContentsMargins(3, 3, 3, 3);
     menuHint->setWordWrap(true);
     logoColumn->addWidget(menuHint);
     middle->addWidget(logoPanel);
 
-    viewArea = panel(bandArea);
+    viewArea = panel(bandArea, "viewArea");
     auto *viewRow = new QHBoxLayout(viewArea);
     viewRow->setContentsMargins(0, 0, 0, 0);
     viewRow->setSpacing(0);
-    pageFrame = panel(viewArea);
+    pageFrame = panel(viewArea, "pageFrame");
     auto *viewBox = new QVBoxLayout(pageFrame);
     viewBox->setContentsMargins(0, 0, 0, 0);
     page = new HtmlView(pageFrame);
+    page->setObjectName(QStringLiteral("page"));
     page->setPrintHook([this](QTextDocument *document) { m_dialogs.printPreview(this, document); });
     viewBox->addWidget(page);
     viewRow->addWidget(pageFrame, 1);
 
-    sliderColumn = panel(viewArea, QColor(0x80, 0x80, 0x80));
+    sliderColumn = panel(viewArea, "sliderColumn", QColor(0x80, 0x80, 0x80));
     sliderColumn->setFixedWidth(40);
     auto *sliders = new QVBoxLayout(sliderColumn);
     sliders->setContentsMargins(3, 3, 3, 3);
     sliders->setSpacing(6);
-    speedCaption = label(sliderColumn, Qt::black);
+    speedCaption = label(sliderColumn, "speedCaption", Qt::black);
     speedCaption->setFixedHeight(13);
     speedSlider = new QSlider(Qt::Vertical, sliderColumn);
+    speedSlider->setObjectName(QStringLiteral("speedSlider"));
     speedSlider->setRange(-300, 300);
     speedSlider->setSingleStep(10);
     speedSlider->setPageStep(10);
     speedSlider->setValue(10);
     speedSlider->setFixedHeight(61);
-    stepCaption = label(sliderColumn, Qt::black);
+    stepCaption = label(sliderColumn, "stepCaption", Qt::black);
     stepCaption->setFixedHeight(13);
     stepSlider = new QSlider(Qt::Vertical, sliderColumn);
+    stepSlider->setObjectName(QStringLiteral("stepSlider"));
     stepSlider->setRange(1, 10);
     stepSlider->setSingleStep(3);
     stepSlider->setPageStep(3);
@@ -191,29 +207,29 @@ void PrompterWindow::createControls()
     middle->addWidget(viewArea, 1);
     root->addWidget(bandArea, 1);
 
-    statusStrip = panel(this);
+    statusStrip = panel(this, "statusStrip");
     statusStrip->setFixedHeight(52);
     auto *strip = new QVBoxLayout(statusStrip);
     strip->setContentsMargins(0, 0, 0, 0);
-    stripRows = panel(statusStrip);
+    stripRows = panel(statusStrip, "stripRows");
     strip->addWidget(stripRows);
     auto *rows = new QVBoxLayout(stripRows);
     rows->setContentsMargins(3, 3, 3, 3);
     rows->setSpacing(6);
 
-    statusRow = panel(stripRows);
+    statusRow = panel(stripRows, "statusRow");
     statusRow->setFrameStyle(QFrame::Panel | QFrame::Raised);
     statusRow->setLineWidth(1);
     statusRow->setFixedHeight(25);
     auto *upper = new QHBoxLayout(statusRow);
     upper->setContentsMargins(4, 1, 4, 1);
     upper->setSpacing(12);
-    speedLabel = label(statusRow, Qt::white);
-    stepLabel = label(statusRow, Qt::white);
-    scriptLabel = label(statusRow, Qt::white);
-    versionLabel = label(statusRow, Qt::white);
-    elapsedLabel = label(statusRow, Qt::white);
-    remainingLabel = label(statusRow, Qt::white);
+    speedLabel = label(statusRow, "speedLabel", Qt::white);
+    stepLabel = label(statusRow, "stepLabel", Qt::white);
+    scriptLabel = label(statusRow, "scriptLabel", Qt::white);
+    versionLabel = label(statusRow, "versionLabel", Qt::white);
+    elapsedLabel = label(statusRow, "elapsedLabel", Qt::white);
+    remainingLabel = label(statusRow, "remainingLabel", Qt::white);
     for (QLabel *l : {elapsedLabel, remainingLabel}) {
         l->setAutoFillBackground(true);
         QPalette p = l->palette();
@@ -232,27 +248,28 @@ void PrompterWindow::createControls()
     auto *lower = new QHBoxLayout;
     lower->setContentsMargins(0, 0, 0, 0);
     lower->setSpacing(6);
-    const auto button = [this, lower](int width, int startPicture) {
+    const auto button = [this, lower](const char *name, int width, int startPicture) {
         auto *b = new PictureButton(stripRows);
+        b->setObjectName(QLatin1String(name));
         b->setFixedSize(width, 15);
         b->setPixmap(m_buttonPictures.value(startPicture));
         lower->addWidget(b);
         return b;
     };
-    fasterButton = button(20, 0);
-    slowerButton = button(21, 2);
-    coarseFasterButton = button(21, 6);
-    coarseSlowerButton = button(21, 4);
-    pauseButton = button(21, 8);
-    reverseButton = button(21, 10);
-    resetButton = button(20, 12);
-    previousButton = button(20, 14);
-    nextButton = button(21, 16);
-    separatorLabel = label(stripRows, Qt::white);
+    fasterButton = button("fasterButton", 20, 0);
+    slowerButton = button("slowerButton", 21, 2);
+    coarseFasterButton = button("coarseFasterButton", 21, 6);
+    coarseSlowerButton = button("coarseSlowerButton", 21, 4);
+    pauseButton = button("pauseButton", 21, 8);
+    reverseButton = button("reverseButton", 21, 10);
+    resetButton = button("resetButton", 20, 12);
+    previousButton = button("previousButton", 20, 14);
+    nextButton = button("nextButton", 21, 16);
+    separatorLabel = label(stripRows, "separatorLabel", Qt::white);
     separatorLabel->setFixedHeight(15);
     lower->addWidget(separatorLabel);
-    helpButton = button(21, 20);
-    helpLine = label(stripRows, QColor(0xC0, 0xC0, 0xC0));
+    helpButton = button("helpButton", 21, 20);
+    helpLine = label(stripRows, "helpLine", QColor(0xC0, 0xC0, 0xC0));
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(11);
     helpLine->setFont(arial);
@@ -268,26 +285,28 @@ void PrompterWindow::createMenu()
 {
     m_menuStyle = std::make_unique<FlatMenuStyle>();
     logoMenu = new QMenu(this);
+    logoMenu->setObjectName(QStringLiteral("logoMenu"));
     logoMenu->setStyle(m_menuStyle.get());
-    const auto item = [this](int picture) {
+    const auto item = [this](const char *name, int picture) {
         auto *action = logoMenu->addAction(QString());
+        action->setObjectName(QLatin1String(name));
         if (picture >= 0)
             action->setIcon(QIcon(m_buttonPictures.value(picture)));
         return action;
     };
-    openAction = item(22);
-    fontAction = item(23);
+    openAction = item("openAction", 22);
+    fontAction = item("fontAction", 23);
     logoMenu->addSeparator();
-    optionsAction = item(26);
+    optionsAction = item("optionsAction", 26);
     logoMenu->addSeparator();
-    quickEditAction = item(25);
-    printAction = item(24);
+    quickEditAction = item("quickEditAction", 25);
+    printAction = item("printAction", 24);
     logoMenu->addSeparator();
-    statusStripAction = item(-1);
+    statusStripAction = item("statusStripAction", -1);
     statusStripAction->setCheckable(true);
     statusStripAction->setChecked(true);
     logoMenu->addSeparator();
-    aboutAction = item(27);
+    aboutAction = item("aboutAction", 27);
     for (QWidget *w : {static_cast<QWidget *>(logoPanel), static_cast<QWidget *>(logo),
                        static_cast<QWidget *>(menuHint)}) {
         w->setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -396,6 +415,18 @@ int PrompterWindow::pixelsPerInch() const
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+void PrompterWindow::showEditedScript(const QStringList &lines)
+{
+    m_scriptLines = lines;
+    rebuildPage();
+}
+
+void PrompterWindow::setPromptFont(const FontRecord &font)
+{
+    m_promptFont = font;
+    rebuildPage();
 }
 
 void PrompterWindow::rebuildPage()

@@ -36,7 +36,44 @@ public:
     ~PrompterWindow() override;
 
     // The dialogs exist only after the main window; program entry hands them over.
-    void setDialogs(QuickEditDialog *form2, OptionsDialog *form4, AboutDialog *about);
+    void setDialogs(QuickEditDialog *quickEdit, OptionsDialog *options, AboutDialog *about);
+
+    // The menu's commands.
+    void openSingleScript();
+    void showOptions();
+    // Steps through the options window's queue; does nothing at either end.
+    void previousQueueScript();
+    void nextQueueScript();
+
+    // The quick edit window's result: the script's lines change, the title stays.
+    void showEditedScript(const QStringList &lines);
+    // The font dialog's result: the page is built again in it.
+    void setPromptFont(const FontRecord &font);
+
+    int currentSpeed() const { return m_currentSpeed; }
+    bool scrollForward() const { return m_scrollForward; }
+    bool helpShown() const { return m_helpShown; }
+    QString scriptTitle() const { return m_scriptTitle; }
+    int queuePosition() const { return m_queuePosition; }
+    // The page's furthest scroll position, measured when it loaded.
+    int documentLength() const { return m_documentLength; }
+    QStringList scriptLines() const { return m_scriptLines; }
+    // The page as it was last handed to the view.
+    QStringList pageLines() const { return m_pageLines; }
+    FontRecord promptFont() const { return m_promptFont; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void createSettings();
+    void assignTexts();
+    void connectHandlers();
+    void initialise();
 
     // Prompter operations shared by the handlers.
     void rebuildPage();
@@ -45,10 +82,13 @@ public:
     void rewindAndPause();
     void updateElapsed();
     void updateRemaining();
-    void previousQueueScript();
-    void nextQueueScript();
     void dockToScreenEdge();
     void showButtonPicture(int index, PictureButton *image);
+    // Reads a script by the read rule and shows it; throws before changing anything.
+    void loadScript(const QString &path);
+    // Shows the queue item at m_queuePosition, paused, with the focus on the page.
+    void showQueueItem(const QStringList &items);
+    int pixelsPerInch() const;
 
     // Event handlers.
     void onScrollTick();
@@ -57,11 +97,13 @@ public:
     void onPageLoaded();
     void onPageKey(int key, Qt::KeyboardModifiers shift);
     void onPagePress(Qt::MouseButton button);
-    void openSingleScript();
-    void showOptions();
+    void onShown();
+    void onClosing();
+
+    // Runs a handler; an error that escapes it reaches the operator.
+    void guarded(const std::function<void()> &handler);
     void showError(const std::exception &error);
 
-    // Shared prompter state.
     int m_currentSpeed = 0;
     bool m_scrollForward = false;
     bool m_helpShown = false;
@@ -72,7 +114,7 @@ public:
     QStringList m_scriptLines;
     QStringList m_pageLines;
 
-    // Controls, named as the rest of the program refers to them.
+    // Controls; each carries its member name as its object name.
     QFrame *statusStrip = nullptr;
     QFrame *stripRows = nullptr;
     QFrame *statusRow = nullptr;
@@ -124,29 +166,6 @@ public:
     QuickEditDialog *m_quickEdit = nullptr;
     OptionsDialog *m_options = nullptr;
     AboutDialog *m_about = nullptr;
-
-    // Runs a handler; an error that escapes it reaches the operator.
-    void guarded(const std::function<void()> &handler);
-    int pixelsPerInch() const;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    void createControls();
-    void createMenu();
-    void createSettings();
-    void assignTexts();
-    void connectHandlers();
-    // Reads a script by the read rule and shows it; throws before changing anything.
-    void loadScript(const QString &path);
-    // Shows the queue item at m_queuePosition, paused, with the focus on the page.
-    void showQueueItem(const QStringList &items);
-    void initialise();
-    void onShown();
-    void onClosing();
 
     Dialogs &m_dialogs;
     std::unique_ptr<RegistryStore> m_store;

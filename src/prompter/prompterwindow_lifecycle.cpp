@@ -6,7 +6,6 @@
 #include "htmlview.h"
 #include "optionsdialog.h"
 #include "pagebuilder.h"
-#include "prompterwindow.h"
 #include "quickeditdialog.h"
 #include "tavrixerror.h"
 #include "texts.h"
@@ -16,7 +15,6 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QScreen>
 #include <QSlider>
 
@@ -80,6 +78,6 @@ void PrompterWindow::closeEvent(QCloseEvent *event)
 void PrompterWindow::onClosing()
 {
     if (m_options)
-        m_options->queueList->clear();
+        m_options->clearQueue();
     m_settings->save();
 }

@@ -3,7 +3,6 @@
 
 #include "htmlview.h"
 #include "optionsdialog.h"
-#include "radiogroup.h"
 #include "scriptreader.h"
 #include "texts.h"
 
@@ -34,10 +33,10 @@ void PrompterWindow::showOptions()
 {
     if (!m_options)
         return;
-    const int placement = m_options->placementGroup->itemIndex();
+    const int placement = m_options->placementIndex();
     const QStringList queue = m_options->queueItems();
-    const int capitals = m_options->capitalsGroup->itemIndex();
-    m_options->beginShowing(placement, capitals);
+    const int capitals = m_options->capitalsIndex();
+    m_options->beginShowing();
     if (m_dialogs.execModal(m_options) == QDialog::Accepted) {
         const QStringList items = m_options->queueItems();
         if (!items.isEmpty()) {
@@ -47,9 +46,9 @@ void PrompterWindow::showOptions()
             loadScript(items.at(i));
         }
         pause();
-        if (m_options->placementGroup->itemIndex() != placement)
+        if (m_options->placementIndex() != placement)
             dockToScreenEdge();
-        if (m_options->capitalsGroup->itemIndex() != capitals)
+        if (m_options->capitalsIndex() != capitals)
             rebuildPage();
         page->focus();
     } else {

@@ -45,14 +45,31 @@ private:
                 drive(*static_cast<OptionsDialog *>(dialog));
             return result;
         };
-        p.form.guarded([&] { p.form.showOptions(); });
+        widget<QAction>(p.form, "optionsAction")->trigger();
         p.settle();
     }
 
     static void select(OptionsDialog &f4, int row)
     {
-        f4.queueList->setCurrentRow(row);
-        f4.queueList->item(row)->setSelected(true);
+        auto *queueList = widget<QListWidget>(f4, "queueList");
+        queueList->setCurrentRow(row);
+        queueList->item(row)->setSelected(true);
+    }
+
+    // Clicks one of the queue's icons or labels, as the operator does.
+    static void click(OptionsDialog &f4, const char *name)
+    {
+        QTest::mouseClick(widget<QWidget>(f4, name), Qt::LeftButton);
+    }
+
+    static void choose(OptionsDialog &f4, const char *group, int index)
+    {
+        widget<RadioGroup>(f4, group)->setItemIndex(index);
+    }
+
+    static bool running(PrompterWindow &f)
+    {
+        return widget<PromptTimer>(f, "scrollTimer")->enabled();
     }
 
 private Q_SLOTS:
@@ -68,21 +85,26 @@ private Q_SLOTS:
     void okWithEmptyQueue_loadsNothingButPausesAndAppliesOptions()
     {
         Prompter p;
-        p.form.m_currentSpeed = 30;
-        p.form.applySpeed();
-        p.form.m_queuePosition = 5;
-        p.form.m_scriptLines = {QStringLiteral("kept line")};
-        options(p, QDialog::Accepted, [](OptionsDialog &f4) {
-            f4.capitalsGroup->setItemIndex(1);
-            f4.placementGroup->setItemIndex(1);
+        // At the sixth item of a queue, with the script edited since.
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
+            f4.setQueueItems(scripts + scripts.mid(0, 2));
+            select(f4, 5);
         });
-        QCOMPARE(p.form.m_queuePosition, 5);
-        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("kept line")});
-        QVERIFY(!p.form.scrollTimer->enabled());
-        QCOMPARE(p.form.m_pageLines.at(29), QStringLiteral("KEPT LINE<br>"));
+        QCOMPARE(p.form.queuePosition(), 5);
+        p.form.showEditedScript({QStringLiteral("kept line")});
+        setSpeed(p.form, 30);
+        options(p, QDialog::Accepted, [](OptionsDialog &f4) {
+            f4.setQueueItems({});
+            choose(f4, "capitalsGroup", 1);
+            choose(f4, "placementGroup", 1);
+        });
+        QCOMPARE(p.form.queuePosition(), 5);
+        QCOMPARE(p.form.scriptLines(), QStringList{QStringLiteral("kept line")});
+        QVERIFY(!running(p.form));
+        QCOMPARE(p.form.pageLines().at(29), QStringLiteral("KEPT LINE<br>"));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(p.form.frameGeometry().bottom(), screen.bottom());
-        QCOMPARE(QApplication::focusWidget(), p.form.page);
+        QCOMPARE(QApplication::focusWidget(), page(p.form));
     }
 
     void ok_loadsTheSelectedOrFirstItem_data()
@@ -104,14 +126,14 @@ private Q_SLOTS:
             if (selected >= 0)
                 select(f4, selected);
         });
-        QCOMPARE(p.form.m_queuePosition, loaded);
-        QCOMPARE(p.form.m_scriptTitle, scripts.at(loaded));
-        QCOMPARE(p.form.scriptLabel->text(), scripts.at(loaded));
+        QCOMPARE(p.form.queuePosition(), loaded);
+        QCOMPARE(p.form.scriptTitle(), scripts.at(loaded));
+        QCOMPARE(labelText(p.form, "scriptLabel"), scripts.at(loaded));
         const QStringList expected =
             loaded == 3 ? QStringList{QStringLiteral("Rich"), QStringLiteral("text")}
                         : QStringList{QStringLiteral("Script %1").arg(loaded)};
-        QCOMPARE(p.form.m_scriptLines, expected);
-        QVERIFY(!p.form.scrollTimer->enabled());
+        QCOMPARE(p.form.scriptLines(), expected);
+        QVERIFY(!running(p.form));
     }
 
     void cancel_restoresTheExactQueueAndTouchesNothingElse()
@@ -121,28 +143,28 @@ private Q_SLOTS:
             f4.setQueueItems(scripts);
             select(f4, 1);
         });
-        p.form.m_currentSpeed = 40;
-        p.form.applySpeed();
-        const QStringList lines = p.form.m_scriptLines;
+        setSpeed(p.form, 40);
+        const QStringList lines = p.form.scriptLines();
         const QString queueFile = write(QStringLiteral("other.tvx"), "/a\r\n/b\r\n");
         p.dialogs.openAnswers = {scripts.at(0), queueFile};
         options(p, QDialog::Rejected, [&](OptionsDialog &f4) {
-            f4.addScript(); // add
+            click(f4, "addIcon");
             select(f4, 0);
-            f4.removeScript(); // remove
-            f4.loadQueue();    // load another queue
+            click(f4, "removeIcon");
+            click(f4, "loadIcon"); // another queue
             QCOMPARE(f4.queueItems(), QStringList({QStringLiteral("/a"), QStringLiteral("/b")}));
-            f4.capitalsGroup->setItemIndex(1);
-            f4.placementGroup->setItemIndex(1);
+            choose(f4, "capitalsGroup", 1);
+            choose(f4, "placementGroup", 1);
         });
+        QVERIFY(p.dialogs.messages.isEmpty());
         OptionsDialog &f4 = *p.windows.options;
         QCOMPARE(f4.queueItems(), scripts);
         QCOMPARE(f4.selectedIndex(), -1);
-        QCOMPARE(f4.capitalsGroup->itemIndex(), 0);
-        QCOMPARE(f4.placementGroup->itemIndex(), 0);
-        QCOMPARE(p.form.m_queuePosition, 1);
-        QCOMPARE(p.form.m_scriptLines, lines);
-        QVERIFY(p.form.scrollTimer->enabled());
+        QCOMPARE(f4.capitalsIndex(), 0);
+        QCOMPARE(f4.placementIndex(), 0);
+        QCOMPARE(p.form.queuePosition(), 1);
+        QCOMPARE(p.form.scriptLines(), lines);
+        QVERIFY(running(p.form));
         // The store keeps the options the operator had, not the cancelled ones.
         RegistryStore store(QStringLiteral("Software\\Morvane\\tavrix"));
         QCOMPARE(store.readInteger(QStringLiteral("Form4\\allcaps_ItemIndex"), -7), 0);
@@ -157,9 +179,9 @@ private Q_SLOTS:
                                  dir.filePath(QStringLiteral("no.txt")), std::nullopt};
         options(p, QDialog::Rejected, [&](OptionsDialog &form) {
             for (int i = 0; i < 4; ++i)
-                form.guarded([&] { form.addScript(); });
+                click(form, i % 2 ? "addLabel" : "addIcon");
             QCOMPARE(form.queueItems(), QStringList({scripts.at(0), scripts.at(0)}));
-            QCOMPARE(form.m_openState.filter,
+            QCOMPARE(p.dialogs.openStates.constLast().filter,
                      QStringLiteral("Tavrix Readable|*.txt;*.rtf|All Files|*.*"));
         });
         QCOMPARE(p.dialogs.messages.size(), 1);
@@ -170,7 +192,7 @@ private Q_SLOTS:
     void saveQueue_emptyQueueSaysNothingToSave()
     {
         Prompter p;
-        options(p, QDialog::Rejected, [](OptionsDialog &f4) { f4.saveQueue(); });
+        options(p, QDialog::Rejected, [](OptionsDialog &f4) { click(f4, "saveIcon"); });
         QCOMPARE(p.dialogs.messages, QStringList{QStringLiteral("Nothing to save.")});
         QCOMPARE(p.dialogs.saveCalls, 0);
     }
@@ -185,13 +207,15 @@ private Q_SLOTS:
         p.dialogs.openAnswers = {file + QStringLiteral(".tvx")};
         options(p, QDialog::Rejected, [&](OptionsDialog &f4) {
             f4.setQueueItems(items);
-            f4.saveQueue();
-            QCOMPARE(f4.m_saveState.defaultExt, QStringLiteral(".tvx"));
-            QCOMPARE(f4.m_saveState.filter, QStringLiteral("Tavrix Scripts|*.tvx"));
+            click(f4, "saveLabel");
+            QCOMPARE(p.dialogs.saveStates.constLast().defaultExt, QStringLiteral(".tvx"));
+            QCOMPARE(p.dialogs.saveStates.constLast().filter,
+                     QStringLiteral("Tavrix Scripts|*.tvx"));
             f4.setQueueItems({});
-            f4.loadQueue();
+            click(f4, "loadLabel");
             QCOMPARE(f4.queueItems(), items);
-            QCOMPARE(f4.m_openState.filter, QStringLiteral("Tavrix Scripts|*.tvx"));
+            QCOMPARE(p.dialogs.openStates.constLast().filter,
+                     QStringLiteral("Tavrix Scripts|*.tvx"));
         });
         QCOMPARE(read(file + QStringLiteral(".tvx")),
                  items.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
@@ -218,22 +242,23 @@ private Q_SLOTS:
         Prompter p;
         p.dialogs.openAnswers = {write(QStringLiteral("hand.tvx"), bytes)};
         options(p, QDialog::Rejected, [&](OptionsDialog &f4) {
-            f4.loadQueue();
+            click(f4, "loadIcon");
             QCOMPARE(f4.queueItems(), items);
             QCOMPARE(f4.selectedIndex(), -1);
         });
+        QVERIFY(p.dialogs.messages.isEmpty());
     }
 
     void blankQueueItem_failsWithTheCannotOpenMessage()
     {
         Prompter p;
-        p.form.m_scriptLines = {QStringLiteral("before")};
+        p.form.showEditedScript({QStringLiteral("before")});
         options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
             f4.setQueueItems({scripts.at(0), QString()});
             select(f4, 1);
         });
-        QCOMPARE(p.form.m_queuePosition, 1);
-        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("before")});
+        QCOMPARE(p.form.queuePosition(), 1);
+        QCOMPARE(p.form.scriptLines(), QStringList{QStringLiteral("before")});
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY(
             p.dialogs.messages.constFirst().startsWith(QStringLiteral("Cannot open file \"\". ")));
@@ -245,24 +270,23 @@ private Q_SLOTS:
         options(p, QDialog::Accepted,
                 [&](OptionsDialog &f4) { f4.setQueueItems(scripts.mid(0, 3)); });
         PrompterWindow &f = p.form;
-        QCOMPARE(f.m_queuePosition, 0);
+        QCOMPARE(f.queuePosition(), 0);
         f.nextQueueScript();
         f.nextQueueScript();
-        QCOMPARE(f.m_queuePosition, 2);
-        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 2")});
-        QCOMPARE(f.scriptLabel->text(), scripts.at(2));
-        QCOMPARE(f.m_pageLines.at(13),
+        QCOMPARE(f.queuePosition(), 2);
+        QCOMPARE(f.scriptLines(), QStringList{QStringLiteral("Script 2")});
+        QCOMPARE(labelText(f, "scriptLabel"), scripts.at(2));
+        QCOMPARE(f.pageLines().at(13),
                  QStringLiteral("<title>") + scripts.at(2) + QStringLiteral("</title>"));
-        f.m_currentSpeed = 10;
-        f.applySpeed();
+        setSpeed(f, 10);
         f.nextQueueScript();
-        QCOMPARE(f.m_queuePosition, 2);
-        QVERIFY(f.scrollTimer->enabled()); // nothing happened
+        QCOMPARE(f.queuePosition(), 2);
+        QVERIFY(running(f)); // nothing happened
         for (int i = 0; i < 3; ++i)
             f.previousQueueScript();
-        QCOMPARE(f.m_queuePosition, 0);
-        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 0")});
-        QVERIFY(!f.scrollTimer->enabled());
+        QCOMPARE(f.queuePosition(), 0);
+        QCOMPARE(f.scriptLines(), QStringList{QStringLiteral("Script 0")});
+        QVERIFY(!running(f));
         QCOMPARE(p.windows.options->selectedIndex(), -1);
     }
 
@@ -274,20 +298,19 @@ private Q_SLOTS:
             f4.setQueueItems({scripts.at(0), missing, scripts.at(2)});
         });
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 20;
-        f.applySpeed();
-        f.guarded([&] { f.nextQueueScript(); });
-        QCOMPARE(f.m_queuePosition, 1);
-        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 0")});
-        QCOMPARE(f.scriptLabel->text(), scripts.at(0));
-        QVERIFY(f.scrollTimer->enabled());
+        setSpeed(f, 20);
+        pressKey(f, Qt::Key_D); // the next script, as the operator steps
+        QCOMPARE(f.queuePosition(), 1);
+        QCOMPARE(f.scriptLines(), QStringList{QStringLiteral("Script 0")});
+        QCOMPARE(labelText(f, "scriptLabel"), scripts.at(0));
+        QVERIFY(running(f));
         QCOMPARE(
             p.dialogs.messages,
             QStringList{
                 QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(missing)});
         f.nextQueueScript();
-        QCOMPARE(f.m_queuePosition, 2);
-        QCOMPARE(f.m_scriptLines, QStringList{QStringLiteral("Script 2")});
+        QCOMPARE(f.queuePosition(), 2);
+        QCOMPARE(f.scriptLines(), QStringList{QStringLiteral("Script 2")});
     }
 
     void steppingOntoADirectoryOrFifo_neverHangs()
@@ -301,11 +324,11 @@ private Q_SLOTS:
         options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
             f4.setQueueItems({scripts.at(0), folder, fifo});
         });
-        p.form.guarded([&] { p.form.nextQueueScript(); });
-        p.form.guarded([&] { p.form.nextQueueScript(); });
-        QCOMPARE(p.form.m_queuePosition, 2);
+        pressKey(p.form, Qt::Key_D);
+        pressKey(p.form, Qt::Key_D);
+        QCOMPARE(p.form.queuePosition(), 2);
         QCOMPARE(p.dialogs.messages.size(), 2);
-        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("Script 0")});
+        QCOMPARE(p.form.scriptLines(), QStringList{QStringLiteral("Script 0")});
     }
 
     void closingTheMainWindow_emptiesTheQueue()

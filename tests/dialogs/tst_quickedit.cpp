@@ -224,9 +224,9 @@ private Q_SLOTS:
         };
         d.edit({QStringLiteral("a")}, proposed);
         QCOMPARE(dialogs.saveCalls, 1);
-        QCOMPARE(dialogs.lastSaveState.fileName, proposed);
-        QCOMPARE(dialogs.lastSaveState.filter, QStringLiteral("*.txt"));
-        QCOMPARE(dialogs.lastSaveState.defaultExt, QStringLiteral(".txt"));
+        QCOMPARE(dialogs.saveStates.constLast().fileName, proposed);
+        QCOMPARE(dialogs.saveStates.constLast().filter, QStringLiteral("*.txt"));
+        QCOMPARE(dialogs.saveStates.constLast().defaultExt, QStringLiteral(".txt"));
     }
 
     void failedSave_reportsAndKeepsTheEditorOpen_data()

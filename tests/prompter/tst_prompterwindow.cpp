@@ -1,6 +1,7 @@
 #include "prompterfixture.h"
 
 #include "aboutdialog.h"
+#include "artwork.h"
 #include "docking.h"
 #include "optionsdialog.h"
 #include "pagebuilder.h"
@@ -29,35 +30,36 @@ private Q_SLOTS:
         Prompter p;
         PrompterWindow &f = p.form;
         QCOMPARE(f.windowTitle(), QStringLiteral("Tavrix2 Home"));
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
-        QCOMPARE(f.scriptLabel->text(), QStringLiteral("No Script."));
-        QCOMPARE(f.stepLabel->text(), QStringLiteral("Coarse: 1"));
-        QCOMPARE(f.versionLabel->text(), QStringLiteral("Tavrix version 2.0.0   "));
-        QCOMPARE(f.separatorLabel->text(), QStringLiteral("  |  "));
-        QCOMPARE(f.speedCaption->text(), QStringLiteral("Speed "));
-        QCOMPARE(f.stepCaption->text(), QStringLiteral("Coarse: "));
-        QCOMPARE(f.menuHint->text(), QStringLiteral("Right click for menu."));
-        QVERIFY(
-            f.helpLine->text().startsWith(QStringLiteral("W-Increase Speed | S-Decrease Speed")));
-        QVERIFY(f.elapsedLabel->text().isEmpty());
-        QVERIFY(f.remainingLabel->text().isEmpty());
-        QCOMPARE(f.speedSlider->value(), 10);
-        QCOMPARE(f.m_currentSpeed, 0);
-        QCOMPARE(f.stepSlider->value(), 1);
-        QVERIFY(!f.scrollTimer->enabled());
-        QCOMPARE(f.scrollTimer->interval(), 300u);
-        QVERIFY(f.m_scriptLines.isEmpty());
-        QVERIFY(f.m_scriptTitle.isEmpty());
-        QVERIFY(!f.m_scrollForward);
-        QVERIFY(!f.m_helpShown);
+        QCOMPARE(labelText(f, "speedLabel"), QStringLiteral("Paused..."));
+        QCOMPARE(labelText(f, "scriptLabel"), QStringLiteral("No Script."));
+        QCOMPARE(labelText(f, "stepLabel"), QStringLiteral("Coarse: 1"));
+        QCOMPARE(labelText(f, "versionLabel"), QStringLiteral("Tavrix version 2.0.0   "));
+        QCOMPARE(labelText(f, "separatorLabel"), QStringLiteral("  |  "));
+        QCOMPARE(labelText(f, "speedCaption"), QStringLiteral("Speed "));
+        QCOMPARE(labelText(f, "stepCaption"), QStringLiteral("Coarse: "));
+        QCOMPARE(labelText(f, "menuHint"), QStringLiteral("Right click for menu."));
+        QVERIFY(labelText(f, "helpLine")
+                    .startsWith(QStringLiteral("W-Increase Speed | S-Decrease Speed")));
+        QVERIFY(labelText(f, "elapsedLabel").isEmpty());
+        QVERIFY(labelText(f, "remainingLabel").isEmpty());
+        QCOMPARE(widget<QSlider>(f, "speedSlider")->value(), 10);
+        QCOMPARE(f.currentSpeed(), 0);
+        QCOMPARE(widget<QSlider>(f, "stepSlider")->value(), 1);
+        const auto *timer = widget<PromptTimer>(f, "scrollTimer");
+        QVERIFY(!timer->enabled());
+        QCOMPARE(timer->interval(), 300u);
+        QVERIFY(f.scriptLines().isEmpty());
+        QVERIFY(f.scriptTitle().isEmpty());
+        QVERIFY(!f.scrollForward());
+        QVERIFY(!f.helpShown());
     }
 
     void startUp_showsTheStartupPage()
     {
         Prompter p;
-        QCOMPARE(p.form.m_pageLines, buildStartupPage({QStringLiteral("Arial"), 24}));
-        QVERIFY(p.form.page->hasDocument());
-        QCOMPARE(p.form.m_documentLength, p.form.page->scrollPosition());
+        QCOMPARE(p.form.pageLines(), buildStartupPage({QStringLiteral("Arial"), 24}));
+        QVERIFY(page(p.form)->hasDocument());
+        QCOMPARE(p.form.documentLength(), page(p.form)->scrollPosition());
     }
 
     void windows_areCreatedHiddenWithTheirCaptions()
@@ -70,33 +72,50 @@ private Q_SLOTS:
         QVERIFY(!p.windows.quickEdit->isVisible());
         QVERIFY(!p.windows.options->isVisible());
         QVERIFY(!p.windows.about->isVisible());
-        QCOMPARE(p.form.m_options, p.windows.options.get());
+        // The prompter was handed the options window: its Options command shows that one.
+        QDialog *shown = nullptr;
+        p.dialogs.modal = [&shown](QDialog *dialog) {
+            shown = dialog;
+            return int(QDialog::Rejected);
+        };
+        widget<QAction>(p.form, "optionsAction")->trigger();
+        QCOMPARE(shown, p.windows.options.get());
     }
 
     void composition_sizesAndColours()
     {
         Prompter p;
         PrompterWindow &f = p.form;
-        QCOMPARE(f.statusStrip->height(), 52);
-        QCOMPARE(f.logoPanel->width(), 100);
-        QCOMPARE(f.logo->size(), QSize(100, 70));
-        QCOMPARE(f.sliderColumn->width(), 40);
-        QCOMPARE(f.sliderColumn->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
+        auto *statusStrip = widget<QFrame>(f, "statusStrip");
+        auto *sliderColumn = widget<QFrame>(f, "sliderColumn");
+        auto *speedSlider = widget<QSlider>(f, "speedSlider");
+        auto *stepSlider = widget<QSlider>(f, "stepSlider");
+        QCOMPARE(statusStrip->height(), 52);
+        QCOMPARE(widget<QFrame>(f, "logoPanel")->width(), 100);
+        QCOMPARE(widget<QLabel>(f, "logo")->size(), QSize(100, 70));
+        QCOMPARE(sliderColumn->width(), 40);
+        QCOMPARE(sliderColumn->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
         QCOMPARE(f.palette().color(QPalette::Window), QColor(Qt::black));
-        QCOMPARE(f.speedSlider->minimum(), -300);
-        QCOMPARE(f.speedSlider->maximum(), 300);
-        QCOMPARE(f.speedSlider->orientation(), Qt::Vertical);
-        QCOMPARE(f.stepSlider->minimum(), 1);
-        QCOMPARE(f.stepSlider->maximum(), 10);
+        QCOMPARE(speedSlider->minimum(), -300);
+        QCOMPARE(speedSlider->maximum(), 300);
+        QCOMPARE(speedSlider->orientation(), Qt::Vertical);
+        QCOMPARE(stepSlider->minimum(), 1);
+        QCOMPARE(stepSlider->maximum(), 10);
         // The page sits between the logo panel and the slider column, above the strip.
-        const QPoint view = f.page->mapTo(&f, QPoint(0, 0));
+        const QPoint view = page(f)->mapTo(&f, QPoint(0, 0));
         QCOMPARE(view.x(), 100);
-        QCOMPARE(f.sliderColumn->mapTo(&f, QPoint(0, 0)).x(), f.width() - 40);
-        QCOMPARE(f.statusStrip->mapTo(&f, QPoint(0, 0)).y(), f.height() - 52);
-        const QList<PictureButton *> buttons = {
-            f.fasterButton, f.slowerButton,  f.coarseFasterButton, f.coarseSlowerButton,
-            f.pauseButton,  f.reverseButton, f.resetButton,        f.previousButton,
-            f.nextButton,   f.helpButton};
+        QCOMPARE(sliderColumn->mapTo(&f, QPoint(0, 0)).x(), f.width() - 40);
+        QCOMPARE(statusStrip->mapTo(&f, QPoint(0, 0)).y(), f.height() - 52);
+        const char *const names[] = {"fasterButton",       "slowerButton",   "coarseFasterButton",
+                                     "coarseSlowerButton", "pauseButton",    "reverseButton",
+                                     "resetButton",        "previousButton", "nextButton",
+                                     "helpButton"};
+        QList<PictureButton *> buttons;
+        for (const char *name : names)
+            buttons.append(widget<PictureButton>(f, name));
+        // The first picture of each button, in the window's strip of 28.
+        const QList<int> pictures = {0, 2, 6, 4, 8, 10, 12, 14, 16, 20};
+        const QList<QPixmap> strip = makeImageList1();
         const QStringList hints = {
             rsIncreaseSpeed,  rsDecreaseSpeed,    rsCoarseFaster, rsCoarseSlower,
             rsPause,          rsReverseDirection, rsReset,        rsLoadPreviousScript,
@@ -106,40 +125,44 @@ private Q_SLOTS:
             QCOMPARE(buttons[i]->height(), 15);
             QVERIFY(buttons[i]->width() == 20 || buttons[i]->width() == 21);
             QCOMPARE(buttons[i]->toolTip(), hints[i]);
+            QCOMPARE(buttons[i]->pixmap().toImage(), strip.at(pictures[i]).toImage());
             const int bx = buttons[i]->mapTo(&f, QPoint(0, 0)).x();
             QVERIFY(bx > x);
             x = bx;
         }
-        QVERIFY(f.separatorLabel->mapTo(&f, QPoint(0, 0)).x() <
-                f.helpButton->mapTo(&f, QPoint(0, 0)).x());
-        QCOMPARE(f.m_buttonPictures.size(), 28);
-        QCOMPARE(f.m_logoPictures.size(), 4);
+        QVERIFY(widget<QLabel>(f, "separatorLabel")->mapTo(&f, QPoint(0, 0)).x() <
+                widget<PictureButton>(f, "helpButton")->mapTo(&f, QPoint(0, 0)).x());
+        QCOMPARE(strip.size(), 28);
+        QCOMPARE(makeImageList2().size(), 4);
+        // The last of the 28 is the About command's.
+        QCOMPARE(widget<QAction>(f, "aboutAction")->icon().pixmap(strip.at(27).size()).toImage(),
+                 strip.at(27).toImage());
     }
 
     void menu_itemsInOrder()
     {
         Prompter p;
         QStringList captions;
-        for (QAction *a : p.form.logoMenu->actions())
+        for (QAction *a : widget<QMenu>(p.form, "logoMenu")->actions())
             captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(captions,
                  QStringList({rsOpenSingleScript, rsFont, QStringLiteral("-"), rsOptions,
                               QStringLiteral("-"), rsQuickEdit, rsPrintScript, QStringLiteral("-"),
                               rsShowStatusBar, QStringLiteral("-"), rsAbout}));
-        QVERIFY(p.form.statusStripAction->isChecked());
-        QVERIFY(p.form.statusStripAction->icon().isNull());
-        QVERIFY(!p.form.openAction->icon().isNull());
+        QVERIFY(widget<QAction>(p.form, "statusStripAction")->isChecked());
+        QVERIFY(widget<QAction>(p.form, "statusStripAction")->icon().isNull());
+        QVERIFY(!widget<QAction>(p.form, "openAction")->icon().isNull());
     }
 
     void rightClick_opensTheMenuOnTheLogoPanelOnly_data()
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("page") << QStringLiteral("wb1") << false;
+        QTest::newRow("page") << QStringLiteral("page") << false;
         QTest::newRow("page viewport") << QStringLiteral("viewport") << false;
-        QTest::newRow("logo panel") << QStringLiteral("Panel2") << true;
-        QTest::newRow("logo") << QStringLiteral("Image1") << true;
-        QTest::newRow("label") << QStringLiteral("Label2") << true;
+        QTest::newRow("logo panel") << QStringLiteral("logoPanel") << true;
+        QTest::newRow("logo") << QStringLiteral("logo") << true;
+        QTest::newRow("label") << QStringLiteral("menuHint") << true;
     }
 
     void rightClick_opensTheMenuOnTheLogoPanelOnly()
@@ -148,16 +171,15 @@ private Q_SLOTS:
         QFETCH(bool, opens);
         Prompter p;
         PrompterWindow &f = p.form;
-        QWidget *w = target == QLatin1String("wb1")        ? static_cast<QWidget *>(f.page)
-                     : target == QLatin1String("viewport") ? f.page->viewport()
-                     : target == QLatin1String("Panel2")   ? static_cast<QWidget *>(f.logoPanel)
-                     : target == QLatin1String("Image1")   ? static_cast<QWidget *>(f.logo)
-                                                           : static_cast<QWidget *>(f.menuHint);
+        QWidget *w = target == QLatin1String("viewport")
+                         ? page(f)->viewport()
+                         : widget<QWidget>(f, target.toLatin1().constData());
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 w->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(w, &event);
-        QCOMPARE(f.logoMenu->isVisible(), opens);
-        f.logoMenu->hide();
+        auto *menu = widget<QMenu>(f, "logoMenu");
+        QCOMPARE(menu->isVisible(), opens);
+        menu->hide();
     }
 
     void setform_docksAcrossThePrimaryScreen()
@@ -173,16 +195,18 @@ private Q_SLOTS:
     void hoverPictures_followThePointer()
     {
         Prompter p;
-        PrompterWindow &f = p.form;
+        const QList<QPixmap> pictures = makeImageList1();
         const auto shows = [&](PictureButton *b, int index) {
-            return b->pixmap().toImage() == f.m_buttonPictures.at(index).toImage();
+            return b->pixmap().toImage() == pictures.at(index).toImage();
         };
-        QVERIFY(shows(f.pauseButton, 8));
-        f.showButtonPicture(9, f.pauseButton);
-        QVERIFY(shows(f.pauseButton, 9));
+        auto *pauseButton = widget<PictureButton>(p.form, "pauseButton");
+        QVERIFY(shows(pauseButton, 8));
+        QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), pauseButton->mapToGlobal(QPointF(3, 3)));
+        QApplication::sendEvent(pauseButton, &enter);
+        QVERIFY(shows(pauseButton, 9));
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(f.pauseButton, &leave);
-        QVERIFY(shows(f.pauseButton, 8));
+        QApplication::sendEvent(pauseButton, &leave);
+        QVERIFY(shows(pauseButton, 8));
     }
 };
 

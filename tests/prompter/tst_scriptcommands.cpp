@@ -35,21 +35,29 @@ private:
         QWidget *focus;
     };
 
+    static bool running(PrompterWindow &f)
+    {
+        return widget<PromptTimer>(f, "scrollTimer")->enabled();
+    }
+
     static Snapshot snapshot(PrompterWindow &f)
     {
-        return {f.m_scriptLines, f.m_scriptTitle,          f.scriptLabel->text(),
-                f.m_pageLines,   f.scrollTimer->enabled(), QApplication::focusWidget()};
+        return {f.scriptLines(), f.scriptTitle(), labelText(f, "scriptLabel"),
+                f.pageLines(),   running(f),      QApplication::focusWidget()};
     }
 
     static void unchanged(PrompterWindow &f, const Snapshot &s)
     {
-        QCOMPARE(f.m_scriptLines, s.lines);
-        QCOMPARE(f.m_scriptTitle, s.title);
-        QCOMPARE(f.scriptLabel->text(), s.label);
-        QCOMPARE(f.m_pageLines, s.page);
-        QCOMPARE(f.scrollTimer->enabled(), s.running);
+        QCOMPARE(f.scriptLines(), s.lines);
+        QCOMPARE(f.scriptTitle(), s.title);
+        QCOMPARE(labelText(f, "scriptLabel"), s.label);
+        QCOMPARE(f.pageLines(), s.page);
+        QCOMPARE(running(f), s.running);
         QCOMPARE(QApplication::focusWidget(), s.focus);
     }
+
+    // The Open command as the operator gives it from the menu.
+    static void open(Prompter &p) { widget<QAction>(p.form, "openAction")->trigger(); }
 
     // A prompter running a first script, with the focus away from the page.
     void prepare(Prompter &p)
@@ -58,10 +66,10 @@ private:
         p.dialogs.openAnswers.push_back(first);
         p.form.openSingleScript();
         p.settle();
-        p.form.m_currentSpeed = 20;
-        p.form.applySpeed();
-        p.form.speedSlider->setFocus();
-        QCOMPARE(QApplication::focusWidget(), p.form.speedSlider);
+        setSpeed(p.form, 20);
+        auto *slider = widget<QSlider>(p.form, "speedSlider");
+        slider->setFocus();
+        QCOMPARE(QApplication::focusWidget(), slider);
     }
 
 private Q_SLOTS:
@@ -75,7 +83,7 @@ private Q_SLOTS:
         p.dialogs.openAnswers.push_back(std::nullopt);
         p.form.openSingleScript();
         unchanged(p.form, before);
-        QCOMPARE(p.form.m_openState.filter,
+        QCOMPARE(p.dialogs.openStates.constLast().filter,
                  QStringLiteral("Tavrix Readable|*.txt;*.rtf|All Files|*.*"));
     }
 
@@ -105,23 +113,26 @@ private Q_SLOTS:
         Prompter p;
         prepare(p);
         const QString path = write(name, bytes);
-        p.form.page->scrollTo(0, 5);
+        page(p.form)->scrollTo(0, 5);
         p.dialogs.openAnswers.push_back(path);
         p.form.openSingleScript();
-        QCOMPARE(p.form.m_scriptLines, lines);
-        QCOMPARE(p.form.m_scriptTitle, path);
-        QCOMPARE(p.form.scriptLabel->text(), path);
-        QCOMPARE(p.form.m_pageLines.at(13),
+        QCOMPARE(p.form.scriptLines(), lines);
+        QCOMPARE(p.form.scriptTitle(), path);
+        QCOMPARE(labelText(p.form, "scriptLabel"), path);
+        QCOMPARE(p.form.pageLines().at(13),
                  QStringLiteral("<title>") + path + QStringLiteral("</title>"));
-        QCOMPARE(p.form.m_pageLines.size(), 41 + lines.size());
-        QVERIFY(!p.form.scrollTimer->enabled());
-        QCOMPARE(p.form.speedLabel->text(), QStringLiteral("Paused..."));
-        QCOMPARE(QApplication::focusWidget(), p.form.page);
+        QCOMPARE(p.form.pageLines().size(), 41 + lines.size());
+        QVERIFY(!running(p.form));
+        QCOMPARE(labelText(p.form, "speedLabel"), QStringLiteral("Paused..."));
+        QCOMPARE(QApplication::focusWidget(), page(p.form));
         p.settle();
-        QCOMPARE(p.form.page->scrollPosition(), 0);
-        QCOMPARE(p.form.m_currentSpeed, 20);
-        QCOMPARE(p.form.m_openState.fileName, path);
+        QCOMPARE(page(p.form)->scrollPosition(), 0);
+        QCOMPARE(p.form.currentSpeed(), 20);
         QVERIFY(p.dialogs.messages.isEmpty());
+        // The window keeps the chosen file: the next open dialog starts there.
+        p.dialogs.openAnswers.push_back(std::nullopt);
+        p.form.openSingleScript();
+        QCOMPARE(p.dialogs.openStates.constLast().fileName, path);
     }
 
     void openingTheSamePathAgain_readsTheFileAgain()
@@ -133,7 +144,7 @@ private Q_SLOTS:
         write(QStringLiteral("again.txt"), "new\n");
         p.dialogs.openAnswers.push_back(path);
         p.form.openSingleScript();
-        QCOMPARE(p.form.m_scriptLines, QStringList{QStringLiteral("new")});
+        QCOMPARE(p.form.scriptLines(), QStringList{QStringLiteral("new")});
     }
 
     void failures_reportAndKeepTheEarlierScript_data()
@@ -173,7 +184,7 @@ private Q_SLOTS:
         }
         const Snapshot before = snapshot(p.form);
         p.dialogs.openAnswers.push_back(path);
-        p.form.guarded([&] { p.form.openSingleScript(); });
+        open(p);
         unchanged(p.form, before);
         QCOMPARE(p.dialogs.messages.size(), 1);
         const QString prefix = QStringLiteral("Cannot open file \"%1\". ").arg(path);
@@ -215,7 +226,7 @@ private Q_SLOTS:
         file.close();
         const Snapshot before = snapshot(p.form);
         p.dialogs.openAnswers.push_back(path);
-        p.form.guarded([&] { p.form.openSingleScript(); });
+        open(p);
         unchanged(p.form, before);
         QCOMPARE(p.dialogs.messages.size(), 1);
         QVERIFY(p.dialogs.messages.constFirst().startsWith(

@@ -1,5 +1,6 @@
 #include "prompterfixture.h"
 
+#include "artwork.h"
 #include "prompttimer.h"
 #include "timeformat.h"
 
@@ -14,11 +15,29 @@ class ScrollingTest : public QObject
     Q_OBJECT
 
 private:
-    static void key(PrompterWindow &f, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
+    static int maximum(PrompterWindow &f) { return page(f)->verticalScrollBar()->maximum(); }
+    // The controls these tests watch.
+    struct Controls
     {
-        QTest::keyClick(f.page, k, m);
-    }
-    static int maximum(PrompterWindow &f) { return f.page->verticalScrollBar()->maximum(); }
+        explicit Controls(PrompterWindow &f)
+            : speedLabel(widget<QLabel>(f, "speedLabel")),
+              stepLabel(widget<QLabel>(f, "stepLabel")),
+              elapsedLabel(widget<QLabel>(f, "elapsedLabel")),
+              remainingLabel(widget<QLabel>(f, "remainingLabel")), logo(widget<QLabel>(f, "logo")),
+              speedSlider(widget<QSlider>(f, "speedSlider")),
+              stepSlider(widget<QSlider>(f, "stepSlider")), page(::page(f)),
+              scrollTimer(widget<PromptTimer>(f, "scrollTimer"))
+        {}
+        QLabel *speedLabel;
+        QLabel *stepLabel;
+        QLabel *elapsedLabel;
+        QLabel *remainingLabel;
+        QLabel *logo;
+        QSlider *speedSlider;
+        QSlider *stepSlider;
+        HtmlView *page;
+        PromptTimer *scrollTimer;
+    };
 
 private Q_SLOTS:
     void speedKeys_clampAndLabel_data()
@@ -50,76 +69,80 @@ private Q_SLOTS:
         QFETCH(uint, period);
         Prompter p;
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = start;
-        ScrollingTest::key(f, Qt::Key(key));
-        QCOMPARE(f.m_currentSpeed, speed);
-        QCOMPARE(f.speedLabel->text(), label);
-        QCOMPARE(f.scrollTimer->enabled(), speed != 0);
-        QCOMPARE(f.scrollTimer->interval(), period);
-        QCOMPARE(f.speedSlider->value(), speed);
-        QCOMPARE(f.m_scrollForward, speed > 0);
-        QCOMPARE(f.stepLabel->text(), QStringLiteral("Coarse: 1"));
+        const Controls c(f);
+        setSpeed(f, start);
+        QCOMPARE(f.currentSpeed(), start);
+        pressKey(f, Qt::Key(key));
+        QCOMPARE(f.currentSpeed(), speed);
+        QCOMPARE(c.speedLabel->text(), label);
+        QCOMPARE(c.scrollTimer->enabled(), speed != 0);
+        QCOMPARE(c.scrollTimer->interval(), period);
+        QCOMPARE(c.speedSlider->value(), speed);
+        QCOMPARE(f.scrollForward(), speed > 0);
+        QCOMPARE(c.stepLabel->text(), QStringLiteral("Coarse: 1"));
     }
 
     void modifiersAreIgnored()
     {
         Prompter p;
         PrompterWindow &f = p.form;
-        key(f, Qt::Key_W);
-        key(f, Qt::Key_W, Qt::ShiftModifier);
-        key(f, Qt::Key_W, Qt::ControlModifier);
-        QTest::keyClick(f.page, 'w');
-        QCOMPARE(f.m_currentSpeed, 40);
+        const Controls c(f);
+        pressKey(f, Qt::Key_W);
+        pressKey(f, Qt::Key_W, Qt::ShiftModifier);
+        pressKey(f, Qt::Key_W, Qt::ControlModifier);
+        QTest::keyClick(c.page, 'w');
+        QCOMPARE(f.currentSpeed(), 40);
     }
 
     void reachingZero_pausesAndRestoresTheLogo()
     {
         Prompter p;
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = -10;
-        f.applySpeed();
-        QVERIFY(f.scrollTimer->enabled());
-        f.logo->setPixmap(f.m_logoPictures.at(2));
-        key(f, Qt::Key_W);
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
-        QVERIFY(!f.scrollTimer->enabled());
+        const Controls c(f);
+        setSpeed(f, -10);
+        QVERIFY(c.scrollTimer->enabled());
+        c.logo->setPixmap(makeImageList2().at(2));
+        pressKey(f, Qt::Key_W);
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
+        QVERIFY(!c.scrollTimer->enabled());
         // The slider's change ran pause, which puts the upright logo back.
-        QCOMPARE(f.logo->pixmap().toImage(), f.m_logoPictures.at(0).toImage());
+        QCOMPARE(c.logo->pixmap().toImage(), makeImageList2().at(0).toImage());
     }
 
     void zeroOnAZeroSlider_pausesWithoutDopause()
     {
         Prompter p;
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 0;
-        f.applySpeed(); // the slider moves from 10 to 0 here
-        f.logo->setPixmap(f.m_logoPictures.at(2));
-        f.applySpeed();
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
-        QCOMPARE(f.logo->pixmap().toImage(), f.m_logoPictures.at(2).toImage());
+        const Controls c(f);
+        setSpeed(f, 0); // the slider moves from 10 to 0 here
+        c.logo->setPixmap(makeImageList2().at(2));
+        pressKey(f, Qt::Key_X); // applies the speed, 0, to a slider at 0
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
+        QCOMPARE(c.logo->pixmap().toImage(), makeImageList2().at(2).toImage());
     }
 
     void pausedPrompter_resumesOnAnyNonZeroSpeed()
     {
         Prompter p;
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 50;
-        f.applySpeed();
-        f.pause();
-        QVERIFY(!f.scrollTimer->enabled());
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
-        f.applySpeed();
-        QVERIFY(f.scrollTimer->enabled());
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Speed 50"));
-        f.pause();
-        key(f, Qt::Key_W);
-        QVERIFY(f.scrollTimer->enabled());
-        QCOMPARE(f.m_currentSpeed, 60);
-        f.pause();
-        f.m_currentSpeed = 300;
-        key(f, Qt::Key_W);
-        QVERIFY(f.scrollTimer->enabled());
-        QCOMPARE(f.m_currentSpeed, 300);
+        const Controls c(f);
+        setSpeed(f, 50);
+        pressKey(f, Qt::Key_Q); // pauses the running prompter
+        QVERIFY(!c.scrollTimer->enabled());
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
+        pressKey(f, Qt::Key_X); // applies the speed unchanged
+        QVERIFY(c.scrollTimer->enabled());
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 50"));
+        pressKey(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_W);
+        QVERIFY(c.scrollTimer->enabled());
+        QCOMPARE(f.currentSpeed(), 60);
+        setSpeed(f, 300);
+        pressKey(f, Qt::Key_Q);
+        QVERIFY(!c.scrollTimer->enabled());
+        pressKey(f, Qt::Key_W);
+        QVERIFY(c.scrollTimer->enabled());
+        QCOMPARE(f.currentSpeed(), 300);
     }
 
     void sameSpeed_keepsTheCountdown_changedSpeedRestartsIt()
@@ -127,14 +150,14 @@ private Q_SLOTS:
         // Wide margins: this checks whether the countdown restarted, not punctuality.
         Prompter p;
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 10;
-        f.applySpeed();
+        const Controls c(f);
+        setSpeed(f, 10);
         QTest::qWait(100);
-        f.applySpeed();
-        QVERIFY2(f.scrollTimer->remainingTime() < 250,
+        pressKey(f, Qt::Key_X); // applies the speed unchanged
+        QVERIFY2(c.scrollTimer->remainingTime() < 250,
                  "an unchanged speed restarted the countdown");
-        key(f, Qt::Key_W);
-        QVERIFY2(f.scrollTimer->remainingTime() > 250, "a new speed kept the old countdown");
+        pressKey(f, Qt::Key_W);
+        QVERIFY2(c.scrollTimer->remainingTime() > 250, "a new speed kept the old countdown");
     }
 
     void q_afterStartUp_runsAtRestTowardsTheTop()
@@ -142,23 +165,24 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(200);
         PrompterWindow &f = p.form;
-        key(f, Qt::Key_Q);
-        QVERIFY(f.scrollTimer->enabled());
-        QCOMPARE(f.scrollTimer->interval(), 300u);
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Speed 0"));
-        QCOMPARE(f.m_currentSpeed, 0);
-        f.onScrollTick();
-        QCOMPARE(f.page->scrollPosition(), 0);
-        f.page->scrollTo(0, 50);
-        f.onScrollTick();
-        QCOMPARE(f.page->scrollPosition(), 49);
-        key(f, Qt::Key_Q);
-        QVERIFY(!f.scrollTimer->enabled());
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
+        const Controls c(f);
+        pressKey(f, Qt::Key_Q);
+        QVERIFY(c.scrollTimer->enabled());
+        QCOMPARE(c.scrollTimer->interval(), 300u);
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 0"));
+        QCOMPARE(f.currentSpeed(), 0);
+        tick(f);
+        QCOMPARE(c.page->scrollPosition(), 0);
+        c.page->scrollTo(0, 50);
+        tick(f);
+        QCOMPARE(c.page->scrollPosition(), 49);
+        pressKey(f, Qt::Key_Q);
+        QVERIFY(!c.scrollTimer->enabled());
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
         // E at 0 stops a timer that Q started.
-        key(f, Qt::Key_Q);
-        key(f, Qt::Key_E);
-        QVERIFY(!f.scrollTimer->enabled());
+        pressKey(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_E);
+        QVERIFY(!c.scrollTimer->enabled());
     }
 
     void presses_toggleAndReverse()
@@ -166,28 +190,28 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(50);
         PrompterWindow &f = p.form;
-        QWidget *page = f.page->viewport();
+        const Controls c(f);
+        QWidget *page = c.page->viewport();
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(30, 30));
-        QVERIFY(f.scrollTimer->enabled());
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Speed 0"));
+        QVERIFY(c.scrollTimer->enabled());
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 0"));
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(30, 30));
-        QVERIFY(!f.scrollTimer->enabled());
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
+        QVERIFY(!c.scrollTimer->enabled());
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
         // A right press at 0 applies 0: the timer ends up off.
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(30, 30));
         QTest::mouseClick(page, Qt::RightButton, {}, QPoint(30, 30));
-        QVERIFY(!f.scrollTimer->enabled());
-        f.m_currentSpeed = 40;
-        f.applySpeed();
-        f.pause();
+        QVERIFY(!c.scrollTimer->enabled());
+        setSpeed(f, 40);
+        pressKey(f, Qt::Key_Q); // pauses
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(30, 30));
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Speed 40"));
-        QCOMPARE(f.scrollTimer->interval(), 261u);
-        f.pause();
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 40"));
+        QCOMPARE(c.scrollTimer->interval(), 261u);
+        pressKey(f, Qt::Key_Q);
         QTest::mouseClick(page, Qt::RightButton, {}, QPoint(30, 30));
-        QCOMPARE(f.m_currentSpeed, -40);
-        QVERIFY(f.scrollTimer->enabled());
-        QVERIFY(!f.m_scrollForward);
+        QCOMPARE(f.currentSpeed(), -40);
+        QVERIFY(c.scrollTimer->enabled());
+        QVERIFY(!f.scrollForward());
     }
 
     void tick_movesByTheStepAndRefreshesReadouts()
@@ -195,22 +219,22 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(300);
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 10;
-        f.applySpeed();
-        f.stepSlider->setValue(3);
-        f.onScrollTick();
-        QCOMPARE(f.page->scrollPosition(), 3);
-        QCOMPARE(f.elapsedLabel->text(), QStringLiteral("Elapsed: 00:00:00:29"));
-        const int left = 291 * ((f.m_documentLength - 3) / 3);
-        QVERIFY(f.remainingLabel->text().startsWith(QStringLiteral("Remaining: ")));
-        QCOMPARE(f.remainingLabel->text(), QStringLiteral("Remaining: ") + formatDuration(left));
+        const Controls c(f);
+        setSpeed(f, 10);
+        c.stepSlider->setValue(3);
+        tick(f);
+        QCOMPARE(c.page->scrollPosition(), 3);
+        QCOMPARE(c.elapsedLabel->text(), QStringLiteral("Elapsed: 00:00:00:29"));
+        const int left = 291 * ((f.documentLength() - 3) / 3);
+        QVERIFY(c.remainingLabel->text().startsWith(QStringLiteral("Remaining: ")));
+        QCOMPARE(c.remainingLabel->text(), QStringLiteral("Remaining: ") + formatDuration(left));
         // Pausing and resetting leave the readouts alone.
-        const QString spent = f.elapsedLabel->text();
-        f.rewindAndPause();
-        QCOMPARE(f.page->scrollPosition(), 0);
-        QCOMPARE(f.elapsedLabel->text(), spent);
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Paused..."));
-        QCOMPARE(f.m_currentSpeed, 10);
+        const QString spent = c.elapsedLabel->text();
+        pressKey(f, Qt::Key_F);
+        QCOMPARE(c.page->scrollPosition(), 0);
+        QCOMPARE(c.elapsedLabel->text(), spent);
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Paused..."));
+        QCOMPARE(f.currentSpeed(), 10);
     }
 
     void bottom_holdsWhileTicking_andReversingMovesUpAtOnce()
@@ -218,37 +242,36 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(300);
         PrompterWindow &f = p.form;
-        QCOMPARE(f.m_documentLength, maximum(f));
-        QVERIFY(f.m_documentLength > 0);
-        f.m_currentSpeed = 100;
-        f.applySpeed();
-        f.stepSlider->setValue(5);
-        f.page->scrollTo(0, maximum(f) - 2);
+        const Controls c(f);
+        QCOMPARE(f.documentLength(), maximum(f));
+        QVERIFY(f.documentLength() > 0);
+        setSpeed(f, 100);
+        c.stepSlider->setValue(5);
+        c.page->scrollTo(0, maximum(f) - 2);
         for (int i = 0; i < 5; ++i)
-            f.onScrollTick();
-        QCOMPARE(f.page->scrollPosition(), maximum(f));
-        QCOMPARE(f.remainingLabel->text(), QStringLiteral("Remaining: 00:00:00:00"));
-        key(f, Qt::Key_E);
-        f.onScrollTick();
-        QCOMPARE(f.page->scrollPosition(), maximum(f) - 5);
+            tick(f);
+        QCOMPARE(c.page->scrollPosition(), maximum(f));
+        QCOMPARE(c.remainingLabel->text(), QStringLiteral("Remaining: 00:00:00:00"));
+        pressKey(f, Qt::Key_E);
+        tick(f);
+        QCOMPARE(c.page->scrollPosition(), maximum(f) - 5);
     }
 
     void pageComplete_measuresLengthAndShowsRemainingFromTheBottom()
     {
         Prompter p;
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 10;
-        f.applySpeed();
+        const Controls c(f);
+        setSpeed(f, 10);
         p.showScript(300);
-        QCOMPARE(f.m_documentLength, maximum(f));
-        QCOMPARE(f.remainingLabel->text(), QStringLiteral("Remaining: 00:00:00:00"));
-        QCOMPARE(f.page->scrollPosition(), 0);
-        QVERIFY(f.scrollTimer->enabled()); // completion neither pauses nor resumes
-        f.remainingLabel->clear();
-        f.m_currentSpeed = 0;
-        f.applySpeed();
+        QCOMPARE(f.documentLength(), maximum(f));
+        QCOMPARE(c.remainingLabel->text(), QStringLiteral("Remaining: 00:00:00:00"));
+        QCOMPARE(c.page->scrollPosition(), 0);
+        QVERIFY(c.scrollTimer->enabled()); // completion neither pauses nor resumes
+        c.remainingLabel->clear();
+        setSpeed(f, 0);
         p.showScript(10);
-        QVERIFY(f.remainingLabel->text().isEmpty());
+        QVERIFY(c.remainingLabel->text().isEmpty());
     }
 
     void f_resetsAndPauses_andResumeKeepsSpeedAndDirection()
@@ -256,32 +279,32 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(200);
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = -60;
-        f.applySpeed();
-        f.page->scrollTo(0, 400);
-        key(f, Qt::Key_F);
-        QCOMPARE(f.page->scrollPosition(), 0);
-        QVERIFY(!f.scrollTimer->enabled());
-        QCOMPARE(f.m_currentSpeed, -60);
-        key(f, Qt::Key_Q);
-        QVERIFY(f.scrollTimer->enabled());
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Speed -60"));
-        QVERIFY(!f.m_scrollForward);
+        const Controls c(f);
+        setSpeed(f, -60);
+        c.page->scrollTo(0, 400);
+        pressKey(f, Qt::Key_F);
+        QCOMPARE(c.page->scrollPosition(), 0);
+        QVERIFY(!c.scrollTimer->enabled());
+        QCOMPARE(f.currentSpeed(), -60);
+        pressKey(f, Qt::Key_Q);
+        QVERIFY(c.scrollTimer->enabled());
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed -60"));
+        QVERIFY(!f.scrollForward());
     }
 
     void queueKeysWithEmptyQueue_leaveAPausedSpeedRunning()
     {
         Prompter p;
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 30;
-        f.applySpeed();
-        f.pause();
-        key(f, Qt::Key_D);
-        QVERIFY(f.scrollTimer->enabled());
-        f.pause();
-        key(f, Qt::Key_A);
-        QVERIFY(f.scrollTimer->enabled());
-        QCOMPARE(f.speedLabel->text(), QStringLiteral("Speed 30"));
+        const Controls c(f);
+        setSpeed(f, 30);
+        pressKey(f, Qt::Key_Q); // pauses
+        pressKey(f, Qt::Key_D);
+        QVERIFY(c.scrollTimer->enabled());
+        pressKey(f, Qt::Key_Q);
+        pressKey(f, Qt::Key_A);
+        QVERIFY(c.scrollTimer->enabled());
+        QCOMPARE(c.speedLabel->text(), QStringLiteral("Speed 30"));
     }
 
     void spaceWhilePaused_resumesAndStillScrollsThePage()
@@ -289,12 +312,12 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(300);
         PrompterWindow &f = p.form;
-        f.m_currentSpeed = 50;
-        f.applySpeed();
-        f.pause();
-        key(f, Qt::Key_Space);
-        QVERIFY(f.scrollTimer->enabled());
-        QVERIFY(f.page->scrollPosition() > 0);
+        const Controls c(f);
+        setSpeed(f, 50);
+        pressKey(f, Qt::Key_Q); // pauses
+        pressKey(f, Qt::Key_Space);
+        QVERIFY(c.scrollTimer->enabled());
+        QVERIFY(c.page->scrollPosition() > 0);
     }
 
     void keyStormsAndPressesWhileLoading_stayInRange()
@@ -302,6 +325,7 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(500);
         PrompterWindow &f = p.form;
+        const Controls c(f);
         QRandomGenerator random(20261209);
         const QList<int> keys = {
             Qt::Key_Q,  Qt::Key_W,       Qt::Key_S,  Qt::Key_E,        Qt::Key_A,
@@ -309,25 +333,25 @@ private Q_SLOTS:
             0x01000100, Qt::Key_unknown, 0};
         for (int i = 0; i < 300; ++i) {
             if (i % 50 == 0)
-                f.rebuildPage(); // presses and keys land while the page loads
+                f.showEditedScript(f.scriptLines()); // presses and keys land while it loads
             const int k = keys.at(random.bounded(int(keys.size())));
             QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, QString(), true);
-            QApplication::sendEvent(f.page, &press);
+            QApplication::sendEvent(c.page, &press);
             if (i % 7 == 0)
-                QTest::mouseClick(f.page->viewport(),
+                QTest::mouseClick(c.page->viewport(),
                                   random.bounded(2) ? Qt::LeftButton : Qt::RightButton);
             if (i % 11 == 0)
-                f.stepSlider->setValue(random.bounded(-5, 20));
-            QVERIFY(f.m_currentSpeed >= -300 && f.m_currentSpeed <= 300);
-            QVERIFY(f.stepSlider->value() >= 1 && f.stepSlider->value() <= 10);
+                c.stepSlider->setValue(random.bounded(-5, 20));
+            QVERIFY(f.currentSpeed() >= -300 && f.currentSpeed() <= 300);
+            QVERIFY(c.stepSlider->value() >= 1 && c.stepSlider->value() <= 10);
         }
         // Held W: auto-repeat to the top speed and no further.
         for (int i = 0; i < 300; ++i) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_W, Qt::NoModifier, QStringLiteral("w"), true);
-            QApplication::sendEvent(f.page, &press);
+            QApplication::sendEvent(c.page, &press);
         }
-        QCOMPARE(f.m_currentSpeed, 300);
-        QCOMPARE(f.scrollTimer->interval(), 1u);
+        QCOMPARE(f.currentSpeed(), 300);
+        QCOMPARE(c.scrollTimer->interval(), 1u);
     }
 };
 

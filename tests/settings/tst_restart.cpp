@@ -24,12 +24,12 @@ private Q_SLOTS:
         ConfigHome home;
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
-        QCOMPARE(windows.prompter->m_promptFont.Name, QStringLiteral("Arial"));
-        QCOMPARE(windows.prompter->m_promptFont.Height, -32);
-        QCOMPARE(windows.prompter->stepSlider->value(), 1);
-        QCOMPARE(windows.prompter->scrollTimer->interval(), 300u);
-        QCOMPARE(windows.options->capitalsGroup->itemIndex(), 0);
-        QCOMPARE(windows.options->placementGroup->itemIndex(), 0);
+        QCOMPARE(windows.prompter->promptFont().Name, QStringLiteral("Arial"));
+        QCOMPARE(windows.prompter->promptFont().Height, -32);
+        QCOMPARE(widget<QSlider>(*windows.prompter, "stepSlider")->value(), 1);
+        QCOMPARE(widget<PromptTimer>(*windows.prompter, "scrollTimer")->interval(), 300u);
+        QCOMPARE(windows.options->capitalsIndex(), 0);
+        QCOMPARE(windows.options->placementIndex(), 0);
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(windows.options->frameGeometry().center(), screen.center());
         QVERIFY(dialogs.messages.isEmpty());
@@ -43,16 +43,16 @@ private Q_SLOTS:
             Windows windows = createWindows(dialogs);
             PrompterWindow &f = *windows.prompter;
             f.show();
-            f.stepSlider->setValue(7);
-            f.m_currentSpeed = 120;
-            f.applySpeed();
-            f.m_promptFont.Name = QStringLiteral("DejaVu Serif");
-            f.m_promptFont.setSize(30);
-            f.m_promptFont.Bold = true;
+            widget<QSlider>(f, "stepSlider")->setValue(7);
+            setSpeed(f, 120);
+            FontRecord font = f.promptFont();
+            font.Name = QStringLiteral("DejaVu Serif");
+            font.setSize(30);
+            font.Bold = true;
+            f.setPromptFont(font);
             dialogs.modal = [](QDialog *dialog) {
-                auto *f4 = static_cast<OptionsDialog *>(dialog);
-                f4->capitalsGroup->setItemIndex(1);
-                f4->placementGroup->setItemIndex(1);
+                widget<RadioGroup>(*dialog, "capitalsGroup")->setItemIndex(1);
+                widget<RadioGroup>(*dialog, "placementGroup")->setItemIndex(1);
                 return int(QDialog::Accepted);
             };
             f.showOptions();
@@ -62,19 +62,20 @@ private Q_SLOTS:
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
         PrompterWindow &f = *windows.prompter;
-        QCOMPARE(f.stepSlider->value(), 7);
-        QCOMPARE(f.stepLabel->text(), QStringLiteral("Coarse: 7"));
-        QCOMPARE(f.scrollTimer->interval(), 181u);
-        QVERIFY(!f.scrollTimer->enabled());
-        QCOMPARE(f.m_currentSpeed, 0);
-        QCOMPARE(f.m_promptFont.Name, QStringLiteral("DejaVu Serif"));
-        QCOMPARE(f.m_promptFont.size(), 30);
-        QVERIFY(f.m_promptFont.Bold);
+        const auto *timer = widget<PromptTimer>(f, "scrollTimer");
+        QCOMPARE(widget<QSlider>(f, "stepSlider")->value(), 7);
+        QCOMPARE(labelText(f, "stepLabel"), QStringLiteral("Coarse: 7"));
+        QCOMPARE(timer->interval(), 181u);
+        QVERIFY(!timer->enabled());
+        QCOMPARE(f.currentSpeed(), 0);
+        QCOMPARE(f.promptFont().Name, QStringLiteral("DejaVu Serif"));
+        QCOMPARE(f.promptFont().size(), 30);
+        QVERIFY(f.promptFont().Bold);
         // The first page is built with the restored font.
-        QVERIFY(f.m_pageLines.contains(QStringLiteral("font-size: 30px;")));
-        QVERIFY(f.m_pageLines.contains(QStringLiteral("font-family: DejaVu Serif;")));
-        QCOMPARE(windows.options->capitalsGroup->itemIndex(), 1);
-        QCOMPARE(windows.options->placementGroup->itemIndex(), 1);
+        QVERIFY(f.pageLines().contains(QStringLiteral("font-size: 30px;")));
+        QVERIFY(f.pageLines().contains(QStringLiteral("font-family: DejaVu Serif;")));
+        QCOMPARE(windows.options->capitalsIndex(), 1);
+        QCOMPARE(windows.options->placementIndex(), 1);
         // The window is created at the top and moves to the stored edge when shown.
         QCOMPARE(f.frameGeometry().top(), 0);
         f.show();
@@ -96,8 +97,8 @@ private Q_SLOTS:
         {
             FakeDialogs dialogs;
             Windows windows = createWindows(dialogs);
-            QCOMPARE(windows.prompter->stepSlider->value(), 5);
-            QCOMPARE(windows.prompter->scrollTimer->interval(), 300u);
+            QCOMPARE(widget<QSlider>(*windows.prompter, "stepSlider")->value(), 5);
+            QCOMPARE(widget<PromptTimer>(*windows.prompter, "scrollTimer")->interval(), 300u);
             windows.prompter->close();
             QVERIFY(dialogs.messages.isEmpty());
         }

@@ -1,11 +1,10 @@
 #include "application.h"
-#include "fakedialogs.h"
-#include "prompterwindow.h"
-#include "startup.h"
+#include "prompterfixture.h"
 #include "tavrixerror.h"
 #include "texts.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -94,10 +93,15 @@ private Q_SLOTS:
     {
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
-        windows.prompter->guarded([] { throw SilentAbort(); });
+        // A command whose dialog throws: the prompter's handler guard takes the error.
+        auto *open = widget<QAction>(*windows.prompter, "openAction");
+        dialogs.duringOpen = [] { throw SilentAbort(); };
+        open->trigger();
         QVERIFY(dialogs.messages.isEmpty());
-        windows.prompter->guarded([] { throw TavrixError(QStringLiteral("shown")); });
+        dialogs.duringOpen = [] { throw TavrixError(QStringLiteral("shown")); };
+        open->trigger();
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("shown")});
+        QCOMPARE(dialogs.openCalls, 2);
     }
 
     void realMessageBox_hasTheApplicationCaptionAndOneOkButton()
