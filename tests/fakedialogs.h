@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QList>
 #include <QStringList>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <deque>
@@ -30,6 +31,7 @@ public:
     std::deque<Answer> questionAnswers;
     std::optional<FontRecord> fontAnswer;
     int printPreviews = 0;
+    QString printedText; // of the last document handed to the print preview
     QList<QUrl> openedUrls;
     bool desktopOpensUrls = true;
     // Drives a modal window: gets the window, returns its result.
@@ -66,7 +68,11 @@ public:
         font = *fontAnswer;
         return true;
     }
-    void printPreview(QWidget *, QTextDocument *) override { ++printPreviews; }
+    void printPreview(QWidget *, QTextDocument *document) override
+    {
+        ++printPreviews;
+        printedText = document ? document->toPlainText() : QString();
+    }
     int execModal(QDialog *dialog) override
     {
         const int result = modal(dialog);

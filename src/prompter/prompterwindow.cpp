@@ -61,6 +61,8 @@ QLabel *label(QWidget *parent, const char *name, const QColor &colour)
 {
     auto *l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
+    // Paths and texts are shown as they are, never read as markup.
+    l->setTextFormat(Qt::PlainText);
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, colour);
     l->setPalette(pal);
@@ -377,6 +379,11 @@ void PrompterWindow::connectHandlers()
             [this] { guarded([this] { openSingleScript(); }); });
     connect(optionsAction, &QAction::triggered, this,
             [this] { guarded([this] { showOptions(); }); });
+    connect(fontAction, &QAction::triggered, this, [this] { guarded([this] { chooseFont(); }); });
+    connect(quickEditAction, &QAction::triggered, this,
+            [this] { guarded([this] { quickEditScript(); }); });
+    connect(printAction, &QAction::triggered, this, [this] { guarded([this] { printScript(); }); });
+    connect(aboutAction, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
 
     const auto hover = [this](PictureButton *b, int enter, int leave) {
         connect(b, &PictureButton::mouseEnter, this,

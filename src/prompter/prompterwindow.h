@@ -41,6 +41,10 @@ public:
     // The menu's commands.
     void openSingleScript();
     void showOptions();
+    void quickEditScript();
+    void printScript();
+    void chooseFont();
+    void showAbout();
     // Steps through the options window's queue; does nothing at either end.
     void previousQueueScript();
     void nextQueueScript();
