@@ -303,7 +303,8 @@ void OptionsDialog::addScript()
     m_openState.filter = rsScriptFilter;
     if (!m_dialogs.openFile(this, m_openState))
         return;
-    readPlainTextFile(m_openState.fileName);
+    // Only whether it opens: the script is read when its turn comes.
+    checkScriptOpens(m_openState.fileName);
     queueList->addItem(m_openState.fileName);
 }
 
@@ -313,6 +314,9 @@ void OptionsDialog::removeScript()
     if (index < 0)
         return;
     delete queueList->takeItem(index);
+    // The list would select the next item, and the next click would remove it too.
+    queueList->clearSelection();
+    queueList->setCurrentRow(-1);
 }
 
 void OptionsDialog::loadQueue()

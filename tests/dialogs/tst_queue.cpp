@@ -290,6 +290,38 @@ private Q_SLOTS:
         QCOMPARE(p.windows.options->selectedIndex(), -1);
     }
 
+    void removeScript_removesOnlyTheSelectedItem()
+    {
+        Prompter p;
+        options(p, QDialog::Rejected, [&](OptionsDialog &f4) {
+            f4.setQueueItems(scripts);
+            select(f4, 1);
+            for (int i = 0; i < 3; ++i)
+                click(f4, "removeIcon");
+            QTest::mouseDClick(widget<QWidget>(f4, "removeLabel"), Qt::LeftButton);
+            QCOMPARE(f4.queueItems(), QStringList({scripts.at(0), scripts.at(2), scripts.at(3)}));
+            QCOMPARE(f4.selectedIndex(), -1);
+        });
+    }
+
+    void positionBeyondAReplacedQueue_stepsFromItsEnd()
+    {
+        Prompter p;
+        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
+            f4.setQueueItems(scripts);
+            select(f4, 3);
+        });
+        QCOMPARE(p.form.queuePosition(), 3);
+        // The queue replaced behind the prompter's back, shorter than its position.
+        p.windows.options->setQueueItems({scripts.at(0), scripts.at(1)});
+        QCOMPARE(p.form.queuePosition(), 3);
+        p.form.nextQueueScript();
+        QCOMPARE(p.form.queuePosition(), 3);
+        p.form.previousQueueScript();
+        QCOMPARE(p.form.queuePosition(), 1);
+        QCOMPARE(p.form.scriptTitle(), scripts.at(1));
+    }
+
     void steppingOntoAMissingFile_keepsTheOldScriptWithThePositionMoved()
     {
         Prompter p;
