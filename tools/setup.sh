@@ -5,7 +5,7 @@ TAVRIX_PACKAGES=(
     cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
     fonts-liberation fonts-dejavu-core
-    xvfb xauth xdotool x11-utils python3 poppler-utils
+    xvfb xauth xdotool x11-utils python3 poppler-utils openbox
     appstream desktop-file-utils librsvg2-bin dpkg-dev file qt6-wayland weston
 )
 

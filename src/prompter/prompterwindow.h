@@ -3,12 +3,14 @@
 #include "dialogs.h"
 #include "fontrecord.h"
 
+#include <QMargins>
 #include <QStringList>
 #include <QWidget>
 
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HtmlView;
 class PictureButton;
@@ -70,6 +72,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void createControls();
@@ -87,6 +90,7 @@ private:
     void updateElapsed();
     void updateRemaining();
     void dockToScreenEdge();
+    void dockWithOuterHeight(int outerHeight);
     void showButtonPicture(int index, PictureButton *image);
     // Reads a script by the read rule and shows it; throws before changing anything.
     void loadScript(const QString &path);
@@ -166,6 +170,9 @@ private:
     QList<QPixmap> m_logoPictures;
     FontRecord m_promptFont;
     FileDialogState m_openState;
+    // The frame margins the window was last docked with.
+    std::optional<QMargins> m_dockedMargins;
+    int m_dockedOuterHeight = 0;
 
     QuickEditDialog *m_quickEdit = nullptr;
     OptionsDialog *m_options = nullptr;

@@ -51,6 +51,11 @@ void PrompterWindow::showEvent(QShowEvent *event)
 
 void PrompterWindow::dockToScreenEdge()
 {
+    dockWithOuterHeight(frameGeometry().height());
+}
+
+void PrompterWindow::dockWithOuterHeight(int outerHeight)
+{
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         throw TavrixError(rsNoPrimaryScreen);
@@ -63,10 +68,31 @@ void PrompterWindow::dockToScreenEdge()
     const QRect frame = frameGeometry();
     const QRect client = this->geometry();
     const QRect outer =
-        dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom, frame.height());
+        dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom, outerHeight);
     const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
                            frame.right() - client.right(), frame.bottom() - client.bottom());
+    m_dockedMargins = margins;
+    m_dockedOuterHeight = outer.height();
     setGeometry(outer.translated(origin).marginsRemoved(margins));
+}
+
+bool PrompterWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // A window manager frames the window only once it is shown: dock again as
+    // soon as the frame is known, so the band's outer bounds are right from the
+    // first frame on.
+    const QEvent::Type type = event->type();
+    if (isVisible() && m_dockedMargins &&
+        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate)) {
+        const QRect frame = frameGeometry();
+        const QRect client = geometry();
+        const QMargins now(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+        if (now != *m_dockedMargins)
+            guarded([this] { dockWithOuterHeight(m_dockedOuterHeight); });
+    }
+    return handled;
 }
 
 void PrompterWindow::closeEvent(QCloseEvent *event)
