@@ -1,5 +1,7 @@
 #include "prompterfixture.h"
 
+#include <QScrollBar>
+
 #include "aboutdialog.h"
 #include "artwork.h"
 #include "docking.h"
@@ -59,7 +61,18 @@ private Q_SLOTS:
         Prompter p;
         QCOMPARE(p.form.pageLines(), buildStartupPage({QStringLiteral("Arial"), 24}));
         QVERIFY(page(p.form)->hasDocument());
-        QCOMPARE(p.form.documentLength(), page(p.form)->scrollPosition());
+    }
+
+    void loadedPage_recordsItsLengthAndReturnsToTheTop()
+    {
+        Prompter p;
+        p.showScript(300);
+        auto *bar = page(p.form)->verticalScrollBar();
+        QVERIFY(bar->maximum() > 1000);
+        QCOMPARE(p.form.documentLength(), bar->maximum());
+        QCOMPARE(page(p.form)->scrollPosition(), 0);
+        p.showScript(3);
+        QCOMPARE(p.form.documentLength(), bar->maximum());
     }
 
     void windows_areCreatedHiddenWithTheirCaptions()

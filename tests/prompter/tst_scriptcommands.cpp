@@ -1,3 +1,4 @@
+#include "childprocess.h"
 #include "prompterfixture.h"
 
 #include "prompttimer.h"
@@ -177,10 +178,29 @@ private Q_SLOTS:
             path = dir.filePath(QStringLiteral("pipe.txt"));
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         } else {
-            if (::geteuid() == 0)
-                QSKIP("permissions do not apply to root");
-            path = write(QStringLiteral("locked.txt"), "secret\n");
+            // Root reads any file: the command runs in a child that gave up root.
+            const auto shared = makeSharedTemporaryDir();
+            path = writeTestFile(*shared, QStringLiteral("locked.txt"), "secret\n");
             QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+            const Snapshot before = snapshot(p.form);
+            const ChildOutcome outcome = runInChild(ChildUser::Unprivileged, [&] {
+                p.dialogs.openAnswers.push_back(path);
+                open(p);
+                const Snapshot after = snapshot(p.form);
+                const bool same = after.lines == before.lines && after.title == before.title &&
+                                  after.label == before.label && after.page == before.page &&
+                                  after.running == before.running;
+                return (QString::fromLatin1(same ? "unchanged" : "changed") + u'\n' +
+                        p.dialogs.messages.join(u'\n'))
+                    .toUtf8();
+            });
+            QVERIFY_CHILD(outcome);
+            const QStringList result = QString::fromUtf8(outcome.result).split(u'\n');
+            QCOMPARE(result.value(0), QStringLiteral("unchanged"));
+            QCOMPARE(result.size(), 2);
+            QCOMPARE(result.value(1),
+                     QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+            return;
         }
         const Snapshot before = snapshot(p.form);
         p.dialogs.openAnswers.push_back(path);

@@ -35,6 +35,41 @@ private Q_SLOTS:
         QVERIFY(dialogs.messages.isEmpty());
     }
 
+    void storeWrittenByTheEarlierRelease_readsAndSavesUnchanged()
+    {
+        ConfigHome home;
+        QVERIFY(QDir().mkpath(QFileInfo(home.storeFile()).path()));
+        const QString earlier = QStringLiteral(TAVRIX_TEST_DATA "/settings/user-2.0.reg");
+        QVERIFY(QFile::copy(earlier, home.storeFile()));
+        QFile::setPermissions(home.storeFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        {
+            FakeDialogs dialogs;
+            Windows windows = createWindows(dialogs);
+            PrompterWindow &f = *windows.prompter;
+            f.show();
+            QCOMPARE(widget<PromptTimer>(f, "scrollTimer")->interval(), 271u);
+            QCOMPARE(widget<QSlider>(f, "stepSlider")->value(), 1);
+            QCOMPARE(f.promptFont().Name, QStringLiteral("Arial"));
+            QCOMPARE(f.promptFont().size(96), 24);
+            QCOMPARE(windows.options->placementIndex(), 0);
+            QCOMPARE(windows.options->capitalsIndex(), 0);
+            f.close();
+            QVERIFY(dialogs.messages.isEmpty());
+        }
+        // Saved back under the same names; only the window's place on this
+        // test screen, which is not the earlier 1920 x 1080 one, is new.
+        const auto lines = [](const QString &path) {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            QStringList kept;
+            for (const QByteArray &line : file.readAll().split('\n'))
+                if (!line.startsWith("\"NormPos") && !line.startsWith("\"MinMaxPos"))
+                    kept.append(QString::fromUtf8(line));
+            return kept;
+        };
+        QCOMPARE(lines(home.storeFile()), lines(earlier));
+    }
+
     void stepFontPeriodAndOptions_comeBack()
     {
         ConfigHome home;

@@ -75,6 +75,7 @@ private Q_SLOTS:
 
     void escapingError_isShownInThePlainBox_andTheLoopGoesOn()
     {
+        ConfigHome home;
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
         Thrower thrower;
@@ -91,6 +92,7 @@ private Q_SLOTS:
 
     void silentAbort_showsNothing()
     {
+        ConfigHome home;
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
         // A command whose dialog throws: the prompter's handler guard takes the error.
@@ -107,22 +109,35 @@ private Q_SLOTS:
     void realMessageBox_hasTheApplicationCaptionAndOneOkButton()
     {
         QtDialogs dialogs;
-        bool found = false;
-        QTimer::singleShot(50, [&found] {
+        // What the box showed, read while it is up; checked once it is closed,
+        // so that a failing check can never leave the modal box open.
+        struct Seen
+        {
+            bool found = false;
+            QString caption;
+            QMessageBox::Icon icon = QMessageBox::Warning;
+            QStringList buttons;
+            QString text;
+        } seen;
+        QTimer::singleShot(50, [&seen] {
             for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (auto *box = qobject_cast<QMessageBox *>(w)) {
-                    found = true;
-                    QCOMPARE(box->windowTitle(), texts::rsAppTitle);
-                    QCOMPARE(box->icon(), QMessageBox::NoIcon);
-                    QCOMPARE(box->buttons().size(), 1);
-                    QCOMPARE(box->buttons().constFirst()->text(), QStringLiteral("OK"));
-                    QCOMPARE(box->text(), QStringLiteral("line 1\r\nline 2"));
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
+                    seen.found = true;
+                    seen.caption = box->windowTitle();
+                    seen.icon = box->icon();
+                    for (QAbstractButton *b : box->buttons())
+                        seen.buttons.append(b->text());
+                    seen.text = box->text();
                     box->accept();
                 }
             }
         });
         dialogs.message(nullptr, QStringLiteral("line 1\r\nline 2"));
-        QVERIFY(found);
+        QVERIFY(seen.found);
+        QCOMPARE(seen.caption, texts::rsAppTitle);
+        QCOMPARE(seen.icon, QMessageBox::NoIcon);
+        QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(seen.text, QStringLiteral("line 1\r\nline 2"));
     }
 };
 
