@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace texts;
 
@@ -75,10 +76,16 @@ QuickEditDialog::QuickEditDialog(Dialogs &dialogs, QWidget *parent)
 std::optional<QStringList> QuickEditDialog::edit(const QStringList &lines,
                                                  const QString &proposedFile)
 {
-    m_editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QString text;
-    for (const QString &line : lines)
+    qsizetype longest = 0;
+    for (const QString &line : lines) {
         text += line + QLatin1Char('\n');
+        longest = std::max(longest, line.size());
+    }
+    // Wrapping one huge line costs the square of its length (minutes at a
+    // million characters); such a script opens unwrapped instead.
+    m_editor->setLineWrapMode(longest > kMaxWrappedLine ? QPlainTextEdit::NoWrap
+                                                        : QPlainTextEdit::WidgetWidth);
     m_editor->setPlainText(text);
     m_saveState.fileName = proposedFile;
     m_edited = false;

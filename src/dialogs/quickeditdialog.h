@@ -21,6 +21,8 @@ class QuickEditDialog final : public QDialog
 public:
     // Longer lines come back cut; the file keeps them whole.
     static constexpr qsizetype kMaxLineLength = 4096;
+    // Longer lines are edited unwrapped.
+    static constexpr qsizetype kMaxWrappedLine = 10000;
 
     explicit QuickEditDialog(Dialogs &dialogs, QWidget *parent = nullptr);
 

@@ -152,6 +152,21 @@ private Q_SLOTS:
         QCOMPARE(readAll(saved), QByteArray("news\r\n"));
     }
 
+    void wrapping_onWhileEditingExceptForHugeLines()
+    {
+        FakeDialogs dialogs;
+        QuickEditDialog d(dialogs);
+        QPlainTextEdit::LineWrapMode mode = QPlainTextEdit::NoWrap;
+        dialogs.modal = [&](QDialog *dialog) {
+            mode = child<QPlainTextEdit>(dialog, "editor")->lineWrapMode();
+            return int(QDialog::Rejected);
+        };
+        d.edit({QStringLiteral("short"), QString(10000, QLatin1Char('x'))}, QString());
+        QCOMPARE(mode, QPlainTextEdit::WidgetWidth);
+        d.edit({QStringLiteral("short"), QString(10001, QLatin1Char('x'))}, QString());
+        QCOMPARE(mode, QPlainTextEdit::NoWrap);
+    }
+
     void saveCancelled_keepsEditorOpenAndAsksNothing()
     {
         FakeDialogs dialogs;
