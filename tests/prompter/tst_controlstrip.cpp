@@ -149,6 +149,7 @@ private Q_SLOTS:
     void speedButtons_realHoldAndClick();
     void hover_swapsPictures_data();
     void hover_swapsPictures();
+    void helpLineAndSliders_lookAsSet();
     void statusStrip_hidesAndRestoresHeight();
     void stepped_landsOnMultiples_data();
     void stepped_landsOnMultiples();
@@ -413,8 +414,11 @@ void ControlStripTest::hover_swapsPictures()
 
     Prompter p;
     auto *b = ::button(p.form, button);
-    const QPixmap startUp = b->pixmap();
-    QVERIFY(!samePicture(startUp, pictures.at(enter)));
+    const QList<PictureButton *> all = p.form.findChildren<PictureButton *>();
+    QList<QImage> startUp;
+    for (PictureButton *each : all)
+        startUp.append(each->pixmap().toImage());
+    QVERIFY(!samePicture(b->pixmap(), pictures.at(enter)));
 
     QEnterEvent in(QPointF(2, 2), QPointF(2, 2), b->mapToGlobal(QPointF(2, 2)));
     QCoreApplication::sendEvent(b, &in);
@@ -423,10 +427,37 @@ void ControlStripTest::hover_swapsPictures()
     QCoreApplication::sendEvent(b, &out);
     QVERIFY(samePicture(b->pixmap(), pictures.at(leave)));
 
-    // The other buttons, never touched, keep their start-up pictures.
-    for (PictureButton *other : p.form.findChildren<PictureButton *>()) {
-        if (other != b)
-            QVERIFY(!samePicture(other->pixmap(), pictures.at(enter)));
+    // The buttons the pointer never touched keep their start-up pictures.
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all.at(i) != b)
+            QCOMPARE(all.at(i)->pixmap().toImage(), startUp.at(i));
+    }
+}
+
+void ControlStripTest::helpLineAndSliders_lookAsSet()
+{
+    Prompter p;
+    auto *line = widget<QLabel>(p.form, "helpLine");
+    QCOMPARE(line->text(), QStringLiteral("W-Increase Speed | S-Decrease Speed | Q-Pause | "
+                                          "E-Reverse Direction | F-Reset | A-Load Prev. Script | "
+                                          "D-Load Next Script"));
+    QCOMPARE(line->alignment(), Qt::AlignCenter);
+    QCOMPARE(line->palette().color(QPalette::WindowText), QColor(0xC0, 0xC0, 0xC0));
+    QCOMPARE(line->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(line->font().pixelSize(), 11);
+
+    struct Expected
+    {
+        IncrementSlider *slider;
+        int minimum, maximum, increment;
+    };
+    for (const Expected &e :
+         {Expected{speedSlider(p.form), -300, 300, 10}, Expected{stepSlider(p.form), 1, 10, 3}}) {
+        QCOMPARE(e.slider->orientation(), Qt::Vertical);
+        QVERIFY(!e.slider->invertedAppearance());
+        QCOMPARE(e.slider->minimum(), e.minimum);
+        QCOMPARE(e.slider->maximum(), e.maximum);
+        QCOMPARE(e.slider->increment(), e.increment);
     }
 }
 
