@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "artwork.h"
+#include "connectionprobe.h"
 #include "flatmenustyle.h"
 #include "htmlview.h"
 #include "optionsdialog.h"
@@ -88,6 +89,8 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     scrollTimer->setObjectName(QStringLiteral("scrollTimer"));
     repeatTimer = new PromptTimer(500, this);
     repeatTimer->setObjectName(QStringLiteral("repeatTimer"));
+    connectionProbe = new ConnectionProbe(this);
+    connectionProbe->setObjectName(QStringLiteral("connectionProbe"));
     m_buttonPictures = makeImageList1();
     m_logoPictures = makeImageList2();
     createControls();
@@ -185,20 +188,16 @@ void PrompterWindow::createControls()
     sliders->setSpacing(6);
     speedCaption = label(sliderColumn, "speedCaption", Qt::black);
     speedCaption->setFixedHeight(13);
-    speedSlider = new QSlider(Qt::Vertical, sliderColumn);
+    speedSlider = new IncrementSlider(Qt::Vertical, 10, sliderColumn);
     speedSlider->setObjectName(QStringLiteral("speedSlider"));
     speedSlider->setRange(-300, 300);
-    speedSlider->setSingleStep(10);
-    speedSlider->setPageStep(10);
     speedSlider->setValue(10);
     speedSlider->setFixedHeight(61);
     stepCaption = label(sliderColumn, "stepCaption", Qt::black);
     stepCaption->setFixedHeight(13);
-    stepSlider = new QSlider(Qt::Vertical, sliderColumn);
+    stepSlider = new IncrementSlider(Qt::Vertical, 3, sliderColumn);
     stepSlider->setObjectName(QStringLiteral("stepSlider"));
     stepSlider->setRange(1, 10);
-    stepSlider->setSingleStep(3);
-    stepSlider->setPageStep(3);
     stepSlider->setValue(1);
     stepSlider->setFixedHeight(48);
     for (QWidget *w : {static_cast<QWidget *>(speedCaption), static_cast<QWidget *>(speedSlider),
@@ -359,15 +358,10 @@ void PrompterWindow::connectHandlers()
     connect(speedSlider, &QSlider::valueChanged, this,
             [this] { guarded([this] { onSpeedSliderChanged(); }); });
     // The step slider reports only the end of an interaction, not code's own changes.
-    connect(stepSlider, &QSlider::sliderReleased, this,
+    connect(stepSlider, &IncrementSlider::interactionFinished, this,
             [this] { guarded([this] { onStepSliderChanged(); }); });
-    connect(stepSlider, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove && !stepSlider->isSliderDown())
-            QMetaObject::invokeMethod(
-                this, [this] { guarded([this] { onStepSliderChanged(); }); }, Qt::QueuedConnection);
-    });
-    for (QSlider *s : {speedSlider, stepSlider})
-        connect(s, &QSlider::sliderReleased, this, [this] { page->focus(); });
+    for (IncrementSlider *s : {speedSlider, stepSlider})
+        connect(s, &IncrementSlider::released, this, [this] { page->focus(); });
     connect(page, &HtmlView::documentComplete, this,
             [this] { guarded([this] { onPageLoaded(); }); });
     connect(page, &HtmlView::keyDown, this, [this](int key, Qt::KeyboardModifiers shift) {
@@ -401,6 +395,8 @@ void PrompterWindow::connectHandlers()
     hover(previousButton, 15, 14);
     hover(nextButton, 17, 16);
     hover(helpButton, 21, 20);
+
+    connectControlStrip();
 }
 
 void PrompterWindow::guarded(const std::function<void()> &handler)

@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 #include "fontrecord.h"
+#include "incrementslider.h"
 
 #include <QMargins>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+class ConnectionProbe;
 class HtmlView;
 class PictureButton;
 class PromptTimer;
@@ -80,6 +82,7 @@ private:
     void createSettings();
     void assignTexts();
     void connectHandlers();
+    void connectControlStrip();
     void initialise();
 
     // Prompter operations shared by the handlers.
@@ -107,6 +110,21 @@ private:
     void onPagePress(Qt::MouseButton button);
     void onShown();
     void onClosing();
+
+    // The status strip's buttons and the menu's Show Status Bar.
+    void startRepeat(int direction);
+    void onRepeatTick();
+    void onFasterReleased();
+    void onSlowerReleased();
+    void onCoarseFaster();
+    void onCoarseSlower();
+    void togglePause();
+    void onReverse();
+    void onReset();
+    void toggleStatusStrip();
+    // Switches the view between the script page and the online help page.
+    void toggleHelp();
+    void onProbeFinished(bool connected);
 
     // Runs a handler; an error that escapes it reaches the operator.
     void guarded(const std::function<void()> &handler);
@@ -151,13 +169,14 @@ private:
     QFrame *viewArea = nullptr;
     QFrame *sliderColumn = nullptr;
     QLabel *speedCaption = nullptr;
-    QSlider *speedSlider = nullptr;
+    IncrementSlider *speedSlider = nullptr;
     QLabel *stepCaption = nullptr;
-    QSlider *stepSlider = nullptr;
+    IncrementSlider *stepSlider = nullptr;
     QFrame *pageFrame = nullptr;
     HtmlView *page = nullptr;
     PromptTimer *scrollTimer = nullptr;
     PromptTimer *repeatTimer = nullptr;
+    ConnectionProbe *connectionProbe = nullptr;
     QMenu *logoMenu = nullptr;
     QAction *openAction = nullptr;
     QAction *fontAction = nullptr;

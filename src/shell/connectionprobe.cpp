@@ -77,6 +77,7 @@ void ConnectionProbe::start()
     if (m_running)
         return;
     m_running = true;
+    m_probing = m_target;
     m_head.clear();
     m_scanFrom = 0;
     // Connecting may fail at once (a refused local port); that result must
@@ -87,8 +88,8 @@ void ConnectionProbe::start()
 
 void ConnectionProbe::connectToTarget()
 {
-    if (!m_target.isValid() || m_target.scheme() != QLatin1String("http") ||
-        m_target.host().isEmpty()) {
+    if (!m_probing.isValid() || m_probing.scheme() != QLatin1String("http") ||
+        m_probing.host().isEmpty()) {
         finish(false);
         return;
     }
@@ -101,26 +102,26 @@ void ConnectionProbe::connectToTarget()
     connect(socket, &QTcpSocket::readyRead, this, &ConnectionProbe::readHead);
     connect(socket, &QTcpSocket::errorOccurred, this, &ConnectionProbe::onConnectionEnded);
     connect(socket, &QTcpSocket::disconnected, this, &ConnectionProbe::onConnectionEnded);
-    socket->connectToHost(m_target.host(), quint16(m_target.port(80)));
+    socket->connectToHost(m_probing.host(), quint16(m_probing.port(80)));
 }
 
 void ConnectionProbe::sendRequest()
 {
-    QByteArray path = m_target.path(QUrl::FullyEncoded).toLatin1();
+    QByteArray path = m_probing.path(QUrl::FullyEncoded).toLatin1();
     if (path.isEmpty())
         path = "/";
-    if (m_target.hasQuery())
-        path += '?' + m_target.query(QUrl::FullyEncoded).toLatin1();
-    QByteArray host = m_target.host(QUrl::FullyEncoded).toLatin1();
+    if (m_probing.hasQuery())
+        path += '?' + m_probing.query(QUrl::FullyEncoded).toLatin1();
+    QByteArray host = m_probing.host(QUrl::FullyEncoded).toLatin1();
     if (host.contains(':'))
         host = '[' + host + ']';
-    if (m_target.port(80) != 80)
-        host += ':' + QByteArray::number(m_target.port());
+    if (m_probing.port(80) != 80)
+        host += ':' + QByteArray::number(m_probing.port());
 
     QByteArray request = "GET " + path + " HTTP/1.1\r\n" + "Host: " + host + "\r\n" +
                          "Accept: text/html, */*\r\n" +
                          "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n";
-    const QList<QNetworkCookie> cookies = m_cookies.cookiesForUrl(m_target);
+    const QList<QNetworkCookie> cookies = m_cookies.cookiesForUrl(m_probing);
     if (!cookies.isEmpty()) {
         QByteArrayList pairs;
         for (const QNetworkCookie &cookie : cookies)
@@ -153,7 +154,7 @@ bool ConnectionProbe::readHead()
         const qsizetype colon = line.indexOf(':');
         if (colon > 0 && line.left(colon).trimmed().compare("Set-Cookie", Qt::CaseInsensitive) == 0)
             m_cookies.setCookiesFromUrl(QNetworkCookie::parseCookies(line.mid(colon + 1).trimmed()),
-                                        m_target);
+                                        m_probing);
     }
     finish(status >= 200 && status <= 299);
     return true;

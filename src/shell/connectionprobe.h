@@ -38,6 +38,8 @@ public:
     ~ConnectionProbe() override;
 
     QUrl target() const { return m_target; }
+    // Used from the next start() on; a running probe keeps the target it began with.
+    void setTarget(const QUrl &target) { m_target = target; }
     std::chrono::milliseconds bound() const { return m_bound; }
     bool isRunning() const { return m_running; }
 
@@ -58,6 +60,7 @@ private:
     void finish(bool connected);
 
     QUrl m_target;
+    QUrl m_probing; // the target of the running probe
     std::chrono::milliseconds m_bound;
     QNetworkCookieJar m_cookies;
     QTimer m_launch;

@@ -84,7 +84,7 @@ inline const QString rsAboutNotice =
     QStringLiteral("Tavrix is free software. Read your lines, not your notes.");
 
 // Online help
-inline const QString rsHelpAddress = QStringLiteral("tavrix.example.org/help/");
+inline const QString rsHelpAddress = QStringLiteral("http://tavrix.example.org/help/");
 inline const QString rsProbeAddress = QStringLiteral("http://example.com");
 inline const QString rsNoInternet =
     QStringLiteral("Tavrix Help files are Internet based.\n\rNo Internet connection was detected.");

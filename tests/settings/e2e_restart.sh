@@ -26,7 +26,7 @@ run() { # run ACTION: starts the program, does ACTION to its window, closes it
 }
 
 # The step slider sits in the grey column at the right; a press on its track
-# above the thumb moves the step up by one increment of 3.
+# above the thumb moves the step up to the next multiple of 3: from 1 to 3.
 raise_step() {
     xdotool mousemove 1899 114 click 1
     sleep 0.3
@@ -34,7 +34,7 @@ raise_step() {
 nothing() { :; }
 
 run raise_step
-grep -qi '"speedmod_Value"=dword:00000004' "$store" || { echo "step 4 not saved"; cat "$store"; exit 1; }
+grep -qi '"speedmod_Value"=dword:00000003' "$store" || { echo "step 3 not saved"; cat "$store"; exit 1; }
 
 # A font as the operator's font dialog would have left it.
 sed -i -e 's/"Name"="Arial"/"Name"="Liberation Serif"/' \
@@ -42,7 +42,7 @@ sed -i -e 's/"Name"="Arial"/"Name"="Liberation Serif"/' \
        -e 's/"Height"=dword:ffffffe0/"Height"=dword:ffffffd8/' "$store"
 
 run nothing
-grep -qi '"speedmod_Value"=dword:00000004' "$store" || { echo "step lost on restart"; cat "$store"; exit 1; }
+grep -qi '"speedmod_Value"=dword:00000003' "$store" || { echo "step lost on restart"; cat "$store"; exit 1; }
 grep -q '"Name"="Liberation Serif"' "$store" || { echo "font lost on restart"; cat "$store"; exit 1; }
 grep -qi '"Size"=dword:0000001e' "$store" || { echo "font size lost on restart"; cat "$store"; exit 1; }
 echo "step size and font survived the restart"

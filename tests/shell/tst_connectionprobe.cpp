@@ -229,6 +229,7 @@ private Q_SLOTS:
     void request_hasExactRequestLineAndHeaders();
     void cookies_goBackWithTheNextProbe();
     void startWhileRunning_doesNothing();
+    void setTarget_appliesFromTheNextProbe();
     void largeBody_isNotDownloaded();
     void proxySettings_areBypassed();
     void destroyedWhileRunning_endsQuietly();
@@ -426,6 +427,33 @@ void TestConnectionProbe::startWhileRunning_doesNothing()
     QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 2, finishedWaitMs);
     QCOMPARE(spy.at(1).at(0).toBool(), true);
     QCOMPARE(server.requests().size(), 2);
+}
+
+void TestConnectionProbe::setTarget_appliesFromTheNextProbe()
+{
+    TestServer first(TestServer::Behaviour::Hold);
+    TestServer second(TestServer::Behaviour::Answer,
+                      {"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"});
+    QVERIFY(first.isListening());
+    QVERIFY(second.isListening());
+    ConnectionProbe probe(first.url(), answeredBound);
+    QSignalSpy spy(&probe, &ConnectionProbe::finished);
+
+    probe.start();
+    QTRY_COMPARE_WITH_TIMEOUT(first.requests().size(), 1, finishedWaitMs);
+    probe.setTarget(second.url());
+    QCOMPARE(probe.target(), second.url());
+    // The running probe keeps its target, Host field included.
+    first.answerHeld(ok);
+    QVERIFY(spy.wait(finishedWaitMs));
+    QCOMPARE(spy.at(0).at(0).toBool(), true);
+    QCOMPARE(headerValues(first.requests().at(0), "Host"),
+             QByteArrayList{first.url().authority().toLatin1()});
+    QVERIFY(second.requests().isEmpty());
+
+    QCOMPARE(probeOnce(probe), std::optional<bool>(false));
+    QCOMPARE(second.requests().size(), 1);
+    QCOMPARE(first.requests().size(), 1);
 }
 
 void TestConnectionProbe::largeBody_isNotDownloaded()

@@ -1,0 +1,166 @@
+// The status strip's picture buttons, the press-and-hold repeat of the speed
+// buttons, Show Status Bar and the online help toggle.
+#include "prompterwindow.h"
+
+#include "connectionprobe.h"
+#include "htmlview.h"
+#include "picturebutton.h"
+#include "prompttimer.h"
+#include "speedmodel.h"
+#include "texts.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+
+using namespace texts;
+
+namespace {
+
+// Values of m_repeatDirection.
+constexpr int kRepeatFaster = 1;
+constexpr int kRepeatSlower = 2;
+// The first repeat comes after the press's period, the others after this one.
+constexpr unsigned kFirstRepeatMs = 500;
+constexpr unsigned kRepeatMs = 50;
+
+} // namespace
+
+void PrompterWindow::connectControlStrip()
+{
+    const auto onRelease = [this](PictureButton *b, void (PrompterWindow::*handler)()) {
+        connect(b, &PictureButton::mouseUp, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    connect(fasterButton, &PictureButton::mouseDown, this,
+            [this] { guarded([this] { startRepeat(kRepeatFaster); }); });
+    connect(slowerButton, &PictureButton::mouseDown, this,
+            [this] { guarded([this] { startRepeat(kRepeatSlower); }); });
+    connect(repeatTimer, &PromptTimer::timeout, this,
+            [this] { guarded([this] { onRepeatTick(); }); });
+    onRelease(fasterButton, &PrompterWindow::onFasterReleased);
+    onRelease(slowerButton, &PrompterWindow::onSlowerReleased);
+    onRelease(coarseFasterButton, &PrompterWindow::onCoarseFaster);
+    onRelease(coarseSlowerButton, &PrompterWindow::onCoarseSlower);
+    onRelease(pauseButton, &PrompterWindow::togglePause);
+    onRelease(reverseButton, &PrompterWindow::onReverse);
+    onRelease(resetButton, &PrompterWindow::onReset);
+    onRelease(previousButton, &PrompterWindow::previousQueueScript);
+    onRelease(nextButton, &PrompterWindow::nextQueueScript);
+    onRelease(helpButton, &PrompterWindow::toggleHelp);
+    connect(connectionProbe, &ConnectionProbe::finished, this,
+            [this](bool connected) { guarded([this, connected] { onProbeFinished(connected); }); });
+    connect(statusStripAction, &QAction::triggered, this,
+            [this] { guarded([this] { toggleStatusStrip(); }); });
+}
+
+void PrompterWindow::startRepeat(int direction)
+{
+    repeatTimer->setInterval(kFirstRepeatMs);
+    m_repeatDirection = direction;
+    repeatTimer->setEnabled(true);
+}
+
+void PrompterWindow::onRepeatTick()
+{
+    if (m_repeatDirection == kRepeatFaster) {
+        if (m_currentSpeed < kMaxSpeed)
+            m_currentSpeed += kSpeedStep;
+    } else if (m_currentSpeed > -kMaxSpeed) {
+        m_currentSpeed -= kSpeedStep;
+    }
+    applySpeed();
+    // A release handled inside applySpeed has switched the timer off; it stays off.
+    repeatTimer->setInterval(kRepeatMs);
+}
+
+void PrompterWindow::onFasterReleased()
+{
+    repeatTimer->setEnabled(false);
+    if (m_currentSpeed < kMaxSpeed)
+        m_currentSpeed += kSpeedStep;
+    applySpeed();
+}
+
+void PrompterWindow::onSlowerReleased()
+{
+    repeatTimer->setEnabled(false);
+    if (m_currentSpeed > -kMaxSpeed)
+        m_currentSpeed -= kSpeedStep;
+    applySpeed();
+}
+
+// Code's own change of the step slider is not reported; applySpeed refreshes the label.
+void PrompterWindow::onCoarseFaster()
+{
+    if (stepSlider->value() < stepSlider->maximum())
+        stepSlider->setValue(stepSlider->value() + 1);
+    applySpeed();
+    page->focus();
+}
+
+void PrompterWindow::onCoarseSlower()
+{
+    if (stepSlider->value() > stepSlider->minimum())
+        stepSlider->setValue(stepSlider->value() - 1);
+    applySpeed();
+    page->focus();
+}
+
+void PrompterWindow::togglePause()
+{
+    scrollTimer->setEnabled(!scrollTimer->enabled());
+    if (scrollTimer->enabled())
+        speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
+    else
+        pause();
+    page->focus();
+}
+
+void PrompterWindow::onReverse()
+{
+    m_currentSpeed = -m_currentSpeed;
+    applySpeed();
+    page->focus();
+}
+
+void PrompterWindow::onReset()
+{
+    rewindAndPause();
+    page->focus();
+}
+
+void PrompterWindow::toggleStatusStrip()
+{
+    // The strip's visibility decides: the action has flipped its own mark already.
+    const bool show = statusStrip->isHidden();
+    const int height = statusStrip->height();
+    statusStripAction->setChecked(show);
+    statusStrip->setVisible(show);
+    // resize() keeps the top edge where it is, so the view keeps its height.
+    resize(width(), show ? this->height() + height : this->height() - height);
+    page->focus();
+}
+
+void PrompterWindow::toggleHelp()
+{
+    // The probe runs in the background; a press while it runs has nothing to add.
+    if (connectionProbe->isRunning())
+        return;
+    if (m_helpShown) {
+        rebuildPage();
+        m_helpShown = false;
+        return;
+    }
+    connectionProbe->start();
+}
+
+void PrompterWindow::onProbeFinished(bool connected)
+{
+    if (connected) {
+        page->navigate(rsHelpAddress);
+        m_helpShown = true;
+    } else {
+        m_dialogs.message(this, rsNoInternet);
+    }
+}
