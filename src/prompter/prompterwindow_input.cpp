@@ -14,12 +14,7 @@ void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
 {
     switch (key) {
     case Qt::Key_Q:
-        if (scrollTimer->enabled()) {
-            pause();
-        } else {
-            scrollTimer->setEnabled(true);
-            speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
-        }
+        togglePause();
         return;
     case Qt::Key_W:
         if (m_currentSpeed < kMaxSpeed)
