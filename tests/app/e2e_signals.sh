@@ -31,7 +31,13 @@ for signal in TERM INT HUP; do
             xdotool mousemove 50 40 click 3
             sleep 0.3
             xdotool key Up Return
-            sleep 0.5
+            about=""
+            for _ in $(seq 1 50); do
+                about=$(xdotool search --onlyvisible --name '^About Tavrix2$' 2>/dev/null || true)
+                [ -n "$about" ] && break
+                sleep 0.1
+            done
+            [ -n "$about" ] || { echo "the about box did not open"; kill -9 $pid; exit 1; }
         fi
         kill -s "$signal" $pid
         status=0
