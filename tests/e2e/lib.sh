@@ -281,3 +281,18 @@ opt_add_path() {
     wait_gone "$dialog"
     changed_from "$before" "$OX" "$OY" 498 195 5 > /dev/null || fail "Add Script did not add $1"
 }
+
+# file_holds PATH EXPECTED-FILE [SECONDS]: waits until PATH holds exactly the bytes of EXPECTED-FILE
+# (the program writes after its dialog has gone).
+file_holds() {
+    local limit=${3:-5}
+    for _ in $(seq 1 $((limit * 10))); do
+        cmp -s "$2" "$1" 2> /dev/null && return 0
+        sleep 0.1
+    done
+    echo "expected:" >&2
+    od -c "$2" | head -n 20 >&2 || true
+    echo "found:" >&2
+    od -c "$1" 2>&1 | head -n 20 >&2 || true
+    return 1
+}
