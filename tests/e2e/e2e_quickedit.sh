@@ -33,9 +33,8 @@ type_path "$dialog" "$saved"
 wait_gone "$dialog"
 wait_no_window 'Tavrix Quick Edit'
 
-[ -f "$saved" ] || fail "nothing was written to $saved"
-printf 'Edited by hand\r\nand a second edited line' | cmp -s - "$saved" \
-    || { od -c "$saved" | head; fail "the saved file does not hold the edited text"; }
+printf 'Edited by hand\r\nand a second edited line' > "$WORK/expected.txt"
+file_holds "$saved" "$WORK/expected.txt" || fail "the saved file does not hold the edited text"
 grep -q 'The text before the edit' "$script" || fail "the original script was touched"
 edited=$(page_changed_from "$before") || fail "the edited text is not shown"
 edited=$(page_settle)
