@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The font chosen in the font dialog, the step size and the scroll timer's
+# period are in the settings file after closing, and a second start brings
+# them back: the same script looks the same and the step label reads the same.
+program=$1
+source "$(dirname "$0")/lib.sh"
+
+script="$WORK/font.txt"
+write_script "$script" "Font test line one" "Font test line two"
+
+start_program
+empty=$(page_shot)
+open_script "$script"
+page_changed_from "$empty" > /dev/null || fail "the script is not shown"
+designed=$(page_settle)
+
+menu Down Down Return
+fonts=$(wait_window 'Select Font')
+geometry "$fonts"
+sleep 0.5
+xdotool windowfocus --sync "$fonts" 2> /dev/null || true
+# The family list takes the typed name as a search; the size field takes the digits.
+xdotool type --delay 30 "Liberation Serif"
+sleep 0.5
+xdotool mousemove $((GX + 452)) $((GY + 35)) click --repeat 3 1
+xdotool type --delay 30 "40"
+sleep 0.3
+xdotool key Return
+wait_gone "$fonts"
+page_changed_from "$designed" > /dev/null || fail "the new font does not show"
+chosen=$(page_settle)
+
+# The step slider's track above the thumb raises the step by 3: Coarse: 4.
+steps=$(speed_shot)
+xdotool mousemove 1899 114 click 1
+changed_from "$steps" 0 198 120 31 5 > /dev/null || fail "the step label did not change"
+# Speed 50: the scroll timer's period becomes 251 ms; Q stops it without touching the period.
+keys w w w w w
+keys q
+step4=$(speed_shot)
+stop_program
+
+grep -q '"Name"="Liberation Serif"' "$STORE" || { cat "$STORE"; fail "font name not stored"; }
+grep -qi '"Size"=dword:00000028' "$STORE" || { cat "$STORE"; fail "font size 40 not stored"; }
+grep -qi '"speedmod_Value"=dword:00000004' "$STORE" || { cat "$STORE"; fail "step size 4 not stored"; }
+grep -qi '"Timer1_Interval"=dword:000000fb' "$STORE" || { cat "$STORE"; fail "timer period 251 not stored"; }
+
+start_program
+speed_becomes "$step4" 5 || fail "the step size did not come back"
+open_script "$script"
+page_becomes "$chosen" 10 || fail "the font did not come back"
+stop_program
+grep -qi '"Timer1_Interval"=dword:000000fb' "$STORE" || { cat "$STORE"; fail "the timer period did not come back"; }
+grep -q '"Name"="Liberation Serif"' "$STORE" || { cat "$STORE"; fail "font lost on the second run"; }
+echo "font, step size and timer period survived the restart"
