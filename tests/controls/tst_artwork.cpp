@@ -2,8 +2,8 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QSet>
+#include <QSvgRenderer>
 #include <QtTest>
 
 namespace {
