@@ -38,3 +38,7 @@ qint64 sinceProcessStart();
 
 // `tavrix-bench --child KIND ARG`: work that must run in a process of its own.
 int runChild(const char *kind, const char *argument);
+
+// Runs the event loop for `milliseconds`, sleeping while there is nothing to do (a loop
+// of processEvents with a time limit never sleeps, and its spinning would be measured).
+void runEventLoop(int milliseconds);

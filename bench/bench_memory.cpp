@@ -14,8 +14,13 @@
 #include <QFile>
 #include <QProcess>
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextDocument>
+
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -34,6 +39,15 @@ double procField(const char *path, const char *key)
     return 0;
 }
 
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+void loadBreakdown(int lines, const std::string &base);
+
 // The prompter as the operator has it: windows created and shown, then (lines > 0)
 // a script of that many lines shown; both waits end at the complete page.
 int childMemory(int lines)
@@ -50,23 +64,64 @@ int childMemory(int lines)
     const std::string base = "prompter_" + std::to_string(lines) + "_lines";
     if (lines > 0) {
         const QStringList script = newsScript(lines);
+        const double residentBefore = procField("/proc/self/status", "VmRSS");
         QElapsedTimer clock;
         clock.start();
+        const double cpuBefore = cpuSeconds();
         form.showEditedScript(script);
         page->waitUntilReady();
         QCoreApplication::processEvents();
         report((base + "_open_to_document_complete").c_str(), double(clock.nsecsElapsed()) / 1e6,
                "ms");
+        // Processor time: less disturbed than the wall clock by other work on the machine.
+        report((base + "_open_processor_time").c_str(), (cpuSeconds() - cpuBefore) * 1e3, "ms");
+        report((base + "_resident_growth_by_open").c_str(),
+               (procField("/proc/self/status", "VmRSS") - residentBefore) / 1024, "MB");
+        // Where the page goes: text blocks (each <br> is a line break inside a block).
+        report((base + "_document_blocks").c_str(), page->document()->blockCount(), "blocks");
+        report((base + "_document_characters").c_str(), page->document()->characterCount(),
+               "characters");
     }
     // The first frame of the page is painted before the memory is read.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    runEventLoop(300);
     report((base + "_resident").c_str(), procField("/proc/self/status", "VmRSS") / 1024, "MB");
+    const struct mallinfo2 heap = mallinfo2();
+    report((base + "_heap_in_use").c_str(), double(heap.uordblks) / (1024 * 1024), "MB");
     report((base + "_proportional").c_str(), procField("/proc/self/smaps_rollup", "Pss") / 1024,
            "MB");
+    // What stays resident once the allocator hands its free pages back: the rest of the
+    // resident figure is memory the load used for a while and freed.
+    malloc_trim(0);
+    report((base + "_resident_after_trim").c_str(), procField("/proc/self/status", "VmRSS") / 1024,
+           "MB");
+    if (lines > 0)
+        loadBreakdown(lines, base);
     return 0;
+}
+
+// The stages of showing a page, timed apart on a document of their own: building
+// the page's lines, the HTML import into a text document, and laying it all out.
+void loadBreakdown(int lines, const std::string &base)
+{
+    const QStringList script = newsScript(lines);
+    QElapsedTimer clock;
+    clock.start();
+    const QStringList pageLines =
+        buildScriptPage(script, QStringLiteral("news.txt"), {QStringLiteral("Arial"), 24}, false);
+    const QString html = pageLines.join(QLatin1Char('\n'));
+    const double build = double(clock.nsecsElapsed()) / 1e6;
+    QTextDocument document;
+    document.setTextWidth(1720);
+    clock.restart();
+    document.setHtml(html);
+    const double import = double(clock.nsecsElapsed()) / 1e6;
+    clock.restart();
+    const double height = document.documentLayout()->documentSize().height();
+    const double layout = double(clock.nsecsElapsed()) / 1e6;
+    report((base + "_stage_page_build").c_str(), build, "ms");
+    report((base + "_stage_html_import").c_str(), import, "ms");
+    report((base + "_stage_layout").c_str(), layout, "ms");
+    report((base + "_stage_layout_height").c_str(), height, "px");
 }
 
 // The page the prompter builds for a script of `lines` lines, on standard output,

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -59,6 +61,13 @@ std::vector<BenchCase> &cases()
 RepaintTally repaintTally()
 {
     return g_repaints;
+}
+
+void runEventLoop(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 qint64 sinceProcessStart()
