@@ -15,6 +15,8 @@
 #include <QProcess>
 
 #include <QAbstractTextDocumentLayout>
+#include <QFont>
+#include <QPlainTextDocumentLayout>
 #include <QTextDocument>
 
 #include <cstdio>
@@ -122,6 +124,18 @@ void loadBreakdown(int lines, const std::string &base)
     report((base + "_stage_html_import").c_str(), import, "ms");
     report((base + "_stage_layout").c_str(), layout, "ms");
     report((base + "_stage_layout_height").c_str(), height, "px");
+    // For comparison, the same lines as plain text with the lazy plain-text layout, which
+    // sizes the document from block and line counts instead of laying every line out.
+    QTextDocument plain;
+    plain.setDefaultFont(QFont(QStringLiteral("Arial"), 24));
+    plain.setDocumentLayout(new QPlainTextDocumentLayout(&plain));
+    plain.setTextWidth(1720);
+    clock.restart();
+    plain.setPlainText(script.join(QLatin1Char('\n')));
+    const double plainBlocks = plain.documentLayout()->documentSize().height();
+    report((base + "_alternative_plain_text_load_and_size").c_str(),
+           double(clock.nsecsElapsed()) / 1e6, "ms");
+    report((base + "_alternative_plain_text_blocks").c_str(), plainBlocks, "lines");
 }
 
 // The page the prompter builds for a script of `lines` lines, on standard output,

@@ -178,6 +178,7 @@ for n in [0, 10000, 100000]:
             "stage_page_build",
             "stage_html_import",
             "stage_layout",
+            "alternative_plain_text_load_and_size",
         ]
         if n
         else []
@@ -196,7 +197,8 @@ if value(b + "stage_html_import_x11") is not None and value(b + "resident_x11") 
         f"import {shown(b + 'stage_html_import_x11')} and the full layout {shown(b + 'stage_layout_x11')}. "
         f"Of the {shown(b + 'resident_x11')} resident, the heap holds {shown(b + 'heap_in_use_x11')} in use; "
         f"handing the allocator's free pages back (`malloc_trim`) leaves {shown(b + 'resident_after_trim_x11')}: "
-        "the rest is memory the load used for a while and freed."
+        "the rest is memory the load used for a while and freed. The same lines as plain text with Qt's lazy "
+        f"plain-text layout load and size in {shown(b + 'alternative_plain_text_load_and_size_x11')}."
     )
     add("")
 add("## Against Chromium, the same 10,000-line page")
