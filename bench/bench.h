@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <functional>
 #include <vector>
 
@@ -21,3 +23,22 @@ int registerBench(const char *name, std::function<void()> run);
     static void ident();                                                                           \
     [[maybe_unused]] static const int ident##_registered = registerBench(#ident, ident);           \
     static void ident()
+
+// Every repaint pass of a top-level window (its update request: paint and flush to the
+// display server), counted, with the processor time spent in it, since the start.
+struct RepaintTally
+{
+    qint64 passes = 0;
+    qint64 nanoseconds = 0;
+};
+RepaintTally repaintTally();
+
+// Nanoseconds since main() was entered, before the application object existed.
+qint64 sinceProcessStart();
+
+// `tavrix-bench --child KIND ARG`: work that must run in a process of its own.
+int runChild(const char *kind, const char *argument);
+
+// Runs the event loop for `milliseconds`, sleeping while there is nothing to do (a loop
+// of processEvents with a time limit never sleeps, and its spinning would be measured).
+void runEventLoop(int milliseconds);

@@ -14,7 +14,12 @@
 #include <QScrollBar>
 #include <QSlider>
 
+#include <QDir>
+#include <QFile>
+
+#include <ctime>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +44,49 @@ struct Fixture
     }
 };
 
+// Processor time of this process, in seconds.
+double ownCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// The X server started next to this process by tests/with-xserver.sh (a child of the
+// same parent, named Xvfb); 0 when there is none, as offscreen.
+qint64 siblingXServer()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return 0;
+    const QString parent = QString::number(getppid());
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (line.contains("(Xvfb)") && fields.size() > 1 && fields.at(1) == parent.toLatin1())
+            return entry.toLongLong();
+    }
+    return 0;
+}
+
+// Processor time (user and system) of another process, in seconds.
+double cpuSecondsOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    // Fields 14 and 15 of the file; the list starts at field 3.
+    return fields.size() > 13 ? (fields.at(11).toDouble() + fields.at(12).toDouble()) /
+                                    double(sysconf(_SC_CLK_TCK))
+                              : 0;
+}
+
 } // namespace
 
 TAVRIX_BENCH_CASE(ticks)
@@ -46,8 +94,13 @@ TAVRIX_BENCH_CASE(ticks)
     Fixture f;
     PrompterWindow &form = f.form;
     PromptTimer *scrollTimer = f.scrollTimer;
-    const unsigned periods[] = {301, 201, 101, 51, 21, 11, 5, 2, 1};
+    // Step 1 towards the end of the page, so that every tick moves it and repaints.
+    control<QSlider>(form, "stepSlider")->setValue(1);
+    QSlider *speed = control<QSlider>(form, "speedSlider");
+    const qint64 server = siblingXServer();
+    const unsigned periods[] = {291, 201, 101, 51, 21, 11, 5, 2, 1};
     for (const unsigned period : periods) {
+        speed->setValue(0);
         f.page->scrollToTop();
         std::vector<double> lateness;
         QElapsedTimer clock;
@@ -64,13 +117,17 @@ TAVRIX_BENCH_CASE(ticks)
                 last = now;
                 ++ticks;
             });
-        scrollTimer->setInterval(period);
+        const RepaintTally before = repaintTally();
+        const double ownBefore = ownCpuSeconds();
+        const double serverBefore = cpuSecondsOf(server);
         const qint64 runFor = period >= 100 ? 6000 : 3000;
         clock.start();
-        scrollTimer->setEnabled(true);
-        while (clock.elapsed() < runFor)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        scrollTimer->setEnabled(false);
+        // The speed whose period this is, applied as the speed slider applies it.
+        speed->setValue(301 - int(period));
+        runEventLoop(runFor);
+        const double cpu = ownCpuSeconds() - ownBefore + cpuSecondsOf(server) - serverBefore;
+        speed->setValue(0);
+        const RepaintTally after = repaintTally();
         QObject::disconnect(c);
         // From the first tick to the last, so the wait for the first does not count.
         const double seconds = double(last - first) / 1e9;
@@ -81,6 +138,10 @@ TAVRIX_BENCH_CASE(ticks)
         report((base + "_of_nominal").c_str(), 100.0 * rate / nominal, "%");
         report((base + "_lateness_median").c_str(), percentile(lateness, 0.5), "ms");
         report((base + "_lateness_p99").c_str(), percentile(lateness, 0.99), "ms");
+        report((base + "_repaints").c_str(),
+               double(after.passes - before.passes) / (double(runFor) / 1000), "1/s");
+        report((base + "_program_and_xserver_cpu").c_str(), 100.0 * cpu / (double(runFor) / 1000),
+               "% of a core");
     }
 }
 
@@ -110,4 +171,52 @@ TAVRIX_BENCH_CASE(tick_cost)
     report("tick_cost_p99", percentile(cost, 0.99), "us");
     report("tick_with_repaint_cost_median", percentile(withPaint, 0.5), "us");
     report("tick_with_repaint_cost_p99", percentile(withPaint, 0.99), "us");
+}
+
+// Scrolling at the top speed (1 ms period, step 1) as the operator runs it: the
+// processor time of the program and of the X server, the repaints against the
+// 60 frames a second a display shows, and whether the ticks (and with them the
+// Elapsed readout, which counts the pixels moved) keep up with the clock.
+TAVRIX_BENCH_CASE(scroll_speed300)
+{
+    Fixture f;
+    HtmlView *page = f.page;
+    control<QSlider>(f.form, "stepSlider")->setValue(1);
+    page->scrollToTop();
+    int ticks = 0;
+    QObject::connect(f.scrollTimer, &PromptTimer::timeout, &f.form, [&] { ++ticks; });
+    const qint64 server = siblingXServer();
+    const int startPosition = page->scrollPosition();
+    const RepaintTally before = repaintTally();
+    const double ownBefore = ownCpuSeconds();
+    const double serverBefore = cpuSecondsOf(server);
+    QElapsedTimer clock;
+    clock.start();
+    // Through the slider, as a drag to the top speed applies it.
+    control<QSlider>(f.form, "speedSlider")->setValue(300);
+    constexpr qint64 runFor = 8000;
+    runEventLoop(runFor);
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    f.scrollTimer->setEnabled(false);
+    const double own = ownCpuSeconds() - ownBefore;
+    const double serverCpu = cpuSecondsOf(server) - serverBefore;
+    const RepaintTally after = repaintTally();
+    const double repaints = double(after.passes - before.passes) / wall;
+    const double moved = page->scrollPosition() - startPosition;
+    report("scroll_speed300_ticks_of_nominal", 100.0 * ticks / (wall * 1000), "%");
+    // The readout counts 1 ms per pixel moved at this speed and step.
+    report("scroll_speed300_elapsed_readout_of_clock", 100.0 * moved / (wall * 1000), "%");
+    report("scroll_speed300_program_cpu", 100.0 * own / wall, "% of a core");
+    if (server > 0) {
+        report("scroll_speed300_xserver_cpu", 100.0 * serverCpu / wall, "% of a core");
+        report("scroll_speed300_program_and_xserver_cpu", 100.0 * (own + serverCpu) / wall,
+               "% of a core");
+    }
+    report("scroll_speed300_repaints", repaints, "1/s");
+    report("scroll_speed300_repaints_never_shown_at_60hz",
+           repaints > 60 ? 100.0 * (repaints - 60) / repaints : 0, "%");
+    report("scroll_speed300_repaint_cpu",
+           100.0 * double(after.nanoseconds - before.nanoseconds) / 1e9 / wall, "% of a core");
+    report("scroll_speed300_repaint_share_of_program_cpu",
+           own > 0 ? 100.0 * double(after.nanoseconds - before.nanoseconds) / 1e9 / own : 0, "%");
 }

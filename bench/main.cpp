@@ -1,16 +1,78 @@
 #include "bench.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
-static std::vector<BenchCase> &cases()
+namespace {
+
+QElapsedTimer g_processClock;
+RepaintTally g_repaints;
+
+qint64 threadCpuNanoseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Times the update requests of top-level windows: that is where a window paints
+// its dirty region and hands it to the display server.
+class BenchApplication final : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        // A pass that runs nested inside another is part of the outer one's time.
+        if (m_inRepaint || event->type() != QEvent::UpdateRequest || !receiver->isWidgetType() ||
+            !static_cast<QWidget *>(receiver)->isWindow())
+            return QApplication::notify(receiver, event);
+        m_inRepaint = true;
+        const qint64 start = threadCpuNanoseconds();
+        const bool result = QApplication::notify(receiver, event);
+        g_repaints.nanoseconds += threadCpuNanoseconds() - start;
+        ++g_repaints.passes;
+        m_inRepaint = false;
+        return result;
+    }
+
+private:
+    bool m_inRepaint = false;
+};
+
+std::vector<BenchCase> &cases()
 {
     static std::vector<BenchCase> all;
     return all;
+}
+
+} // namespace
+
+RepaintTally repaintTally()
+{
+    return g_repaints;
+}
+
+void runEventLoop(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+qint64 sinceProcessStart()
+{
+    return g_processClock.nsecsElapsed();
 }
 
 int registerBench(const char *name, std::function<void()> run)
@@ -35,20 +97,26 @@ double percentile(std::vector<double> &sample, double fraction)
     return sample[index];
 }
 
-// tavrix-bench [filter]: runs every case whose name contains the filter.
+// tavrix-bench [filter...]: runs every case whose name contains one of the filters.
+// tavrix-bench --child KIND ARG: one measurement in a fresh process (see runChild).
 int main(int argc, char **argv)
 {
+    g_processClock.start();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    BenchApplication app(argc, argv);
     // The prompter windows store their settings on close; keep them away from the user's.
     QStandardPaths::setTestModeEnabled(true);
-    const char *filter = argc > 1 ? argv[1] : "";
+    if (argc > 3 && std::strcmp(argv[1], "--child") == 0)
+        return runChild(argv[2], argv[3]);
     std::sort(cases().begin(), cases().end(), [](const BenchCase &a, const BenchCase &b) {
         return std::strcmp(a.name, b.name) < 0;
     });
     for (const auto &c : cases()) {
-        if (std::strstr(c.name, filter))
+        const bool chosen = argc < 2 || std::any_of(argv + 1, argv + argc, [&](const char *filter) {
+                                return std::strstr(c.name, filter) != nullptr;
+                            });
+        if (chosen)
             c.run();
     }
     return 0;

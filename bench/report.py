@@ -1,0 +1,229 @@
+#!/usr/bin/env python3
+"""Writes docs/PERFORMANCE.md and the plot's data from the figures bench/run collected.
+
+usage: report.py RESULTS_DIR MARKDOWN_OUT TICKS_DATA_OUT
+"""
+import os
+import sys
+
+results, markdown_out, ticks_out = sys.argv[1:4]
+
+
+def read_figures(name):
+    figures = {}
+    path = os.path.join(results, name)
+    if not os.path.exists(path):
+        return figures
+    with open(path) as f:
+        for line in f:
+            parts = line.split(None, 2)
+            if len(parts) == 3:
+                try:
+                    figures[parts[0]] = (float(parts[1]), parts[2].strip())
+                except ValueError:
+                    pass
+    return figures
+
+
+offscreen = read_figures("offscreen.txt")
+x11 = read_figures("x11.txt")
+extra = read_figures("chromium.txt")
+extra.update(read_figures("program.txt"))
+figures = {**offscreen, **x11, **extra}
+machine = {}
+with open(os.path.join(results, "machine.txt")) as f:
+    for line in f:
+        key, _, value = line.rstrip("\n").partition("=")
+        machine[key] = value
+
+
+def value(name):
+    return figures.get(name, (None, ""))[0]
+
+
+def shown(name):
+    v, unit = figures.get(name, (None, ""))
+    if v is None:
+        return "not measured"
+    if unit == "count" or unit == "blocks":
+        return f"{v:.0f}"
+    return f"{v:.1f} {unit}" if abs(v) < 100 else f"{v:.0f} {unit}"
+
+
+periods = [291, 201, 101, 51, 21, 11, 5, 2, 1]
+targets = []
+for p in periods:
+    targets.append((f"tick_period_{p}ms_of_nominal_x11", ">=", 97, "%"))
+targets += [
+    ("prompter_10000_lines_resident_x11", "<=", 60, "MB"),
+    ("prompter_100000_lines_resident_x11", "<=", 200, "MB"),
+    ("prompter_100000_lines_open_to_document_complete_x11", "<=", 1000, "ms"),
+    ("load_100000_lines_to_document_complete_offscreen", "<=", 1000, "ms"),
+    ("startup_to_first_page_fresh_process_x11", "<=", 300, "ms"),
+    ("scroll_speed300_program_and_xserver_cpu_x11", "<=", 10, "% of a core"),
+    ("scroll_speed300_ticks_of_nominal_x11", ">=", 99, "%"),
+    ("scroll_speed300_elapsed_readout_of_clock_x11", ">=", 99, "%"),
+]
+
+lines = []
+add = lines.append
+add("# Performance")
+add("")
+add("Written by `bench/run` (do not edit by hand); run it again to refresh every figure.")
+add("")
+add(
+    f"Machine: {machine.get('cpu')}, {machine.get('cores')} cores, Linux {machine.get('kernel')}, "
+    f"Qt {machine.get('qt')}, X server {machine.get('xserver')}, {machine.get('chromium')}; "
+    f"load average {machine.get('load')} at the start, {machine.get('date')}, commit {machine.get('commit')}. "
+    "The machine is shared with other builds: timings and processor shares are noisy "
+    "(expect ±20 % between runs); memory figures are steady."
+)
+add("")
+add("## Targets")
+add("")
+add("| Figure | Value | Target | Met |")
+add("|---|---|---|---|")
+met_count = 0
+for name, op, limit, unit in targets:
+    v = value(name)
+    if v is None:
+        met = "not measured"
+    else:
+        ok = v >= limit if op == ">=" else v <= limit
+        met_count += ok
+        met = "yes" if ok else "**no**"
+    add(f"| `{name}` | {shown(name)} | {op.replace('>=', '≥').replace('<=', '≤')} {limit} {unit} | {met} |")
+add("")
+add(f"{met_count} of {len(targets)} targets met.")
+add("")
+add("## Scroll ticks against the nominal rate")
+add("")
+add("One tick every period, counted from the first tick to the last, with the page's repaint")
+add("on the same thread; offscreen a repaint costs less than on an X server.")
+add("")
+add("![Ticks per second against the nominal rate](performance.svg)")
+add("")
+add("| Period | Nominal | Offscreen | Of nominal | X11 | Of nominal | Repaints/s X11 | Lateness p99 X11 | Program + X server CPU |")
+add("|---|---|---|---|---|---|---|---|---|")
+with open(ticks_out, "w") as dat:
+    dat.write("# period nominal offscreen x11\n")
+    for p in periods:
+        base = f"tick_period_{p}ms"
+        off = value(base + "_rate_offscreen")
+        xr = value(base + "_rate_x11")
+        dat.write(f"{p} {1000 / p:.3f} {off if off is not None else 'NaN'} {xr if xr is not None else 'NaN'}\n")
+        add(
+            f"| {p} ms | {1000 / p:.1f}/s | {shown(base + '_rate_offscreen')} | {shown(base + '_of_nominal_offscreen')} "
+            f"| {shown(base + '_rate_x11')} | {shown(base + '_of_nominal_x11')} | {shown(base + '_repaints_x11')} "
+            f"| {shown(base + '_lateness_p99_x11')} | {shown(base + '_program_and_xserver_cpu_x11')} |"
+        )
+add("")
+add("## Scrolling at speed 300 (1 ms period, step 1, 10,000 lines)")
+add("")
+rep = value("scroll_speed300_repaints_x11")
+unseen = value("scroll_speed300_repaints_never_shown_at_60hz_x11")
+share = value("scroll_speed300_repaint_share_of_program_cpu_x11")
+add("| Figure | Offscreen | X11 |")
+add("|---|---|---|")
+for key in [
+    "ticks_of_nominal",
+    "elapsed_readout_of_clock",
+    "program_cpu",
+    "xserver_cpu",
+    "program_and_xserver_cpu",
+    "repaints",
+    "repaints_never_shown_at_60hz",
+    "repaint_cpu",
+    "repaint_share_of_program_cpu",
+]:
+    add(f"| `scroll_speed300_{key}` | {shown('scroll_speed300_' + key + '_offscreen')} | {shown('scroll_speed300_' + key + '_x11')} |")
+add("")
+if rep is not None and unseen is not None:
+    add(
+        f"Under X the window repaints {rep:.0f} times a second; a display shows at most 60 frames a second, "
+        f"so {unseen:.0f} % of those repaints are never seen. The repaint passes (paint plus the hand-over to "
+        f"the X server) take {shown('scroll_speed300_repaint_cpu_x11')}, "
+        f"{share:.0f} % of the program's processor time, and every one of them makes the X server composite "
+        f"and copy the band ({shown('scroll_speed300_xserver_cpu_x11')} in Xvfb)."
+    )
+    add("")
+add("Sampled profile of the same run under X (`perf record -e cpu-clock`, the bench process only):")
+add("")
+add("```")
+with open(os.path.join(results, "perf.txt")) as f:
+    add(f.read().rstrip())
+add("```")
+add("")
+add("Sampled profile of opening a 100,000-line script (offscreen, `--child memory 100000`):")
+add("")
+add("```")
+with open(os.path.join(results, "perf-load.txt")) as f:
+    add(f.read().rstrip())
+add("```")
+add("")
+add("## Memory and time to the page")
+add("")
+add("Each memory figure comes from a fresh process (`tavrix-bench --child memory N`) that shows the")
+add("prompter with an N-line script and reads its own VmRSS and Pss once the page is complete and painted.")
+add("")
+add("| Figure | Offscreen | X11 |")
+add("|---|---|---|")
+for n in [0, 10000, 100000]:
+    for key in ["resident", "proportional", "heap_in_use", "resident_after_trim"] + (
+        [
+            "open_to_document_complete",
+            "open_processor_time",
+            "resident_growth_by_open",
+            "document_blocks",
+            "stage_page_build",
+            "stage_html_import",
+            "stage_layout",
+            "alternative_plain_text_load_and_size",
+        ]
+        if n
+        else []
+    ):
+        name = f"prompter_{n}_lines_{key}"
+        add(f"| `{name}` | {shown(name + '_offscreen')} | {shown(name + '_x11')} |")
+add(f"| `startup_to_first_page_fresh_process` | {shown('startup_to_first_page_fresh_process_offscreen')} | {shown('startup_to_first_page_fresh_process_x11')} |")
+add(f"| `program_no_script_resident` (the real `tavrix`) | | {shown('program_no_script_resident')} |")
+add(f"| `program_no_script_proportional` (the real `tavrix`) | | {shown('program_no_script_proportional')} |")
+add("")
+b = "prompter_100000_lines_"
+if value(b + "stage_html_import_x11") is not None and value(b + "resident_x11") is not None:
+    add(
+        f"With 100,000 lines the page is {value(b + 'document_blocks_x11'):.0f} text blocks. Timed apart on a "
+        f"document of its own, building the page's lines takes {shown(b + 'stage_page_build_x11')}, the HTML "
+        f"import {shown(b + 'stage_html_import_x11')} and the full layout {shown(b + 'stage_layout_x11')}. "
+        f"Of the {shown(b + 'resident_x11')} resident, the heap holds {shown(b + 'heap_in_use_x11')} in use; "
+        f"handing the allocator's free pages back (`malloc_trim`) leaves {shown(b + 'resident_after_trim_x11')}: "
+        "the rest is memory the load used for a while and freed. The same lines as plain text with Qt's lazy "
+        f"plain-text layout load and size in {shown(b + 'alternative_plain_text_load_and_size_x11')}."
+    )
+    add("")
+add("## Against Chromium, the same 10,000-line page")
+add("")
+add("The page `tavrix` builds for the script (`tavrix-bench --child page 10000`), opened by Debian's")
+add("Chromium in headless mode. Memory is summed over the whole process tree, sampled 6 s after start")
+add("with the page shown; time is the whole run of `--dump-dom` (median of 3) or `--screenshot`")
+add("(start-up included), against the prompter's open to document complete plus its fresh start-up.")
+add("")
+add("| Figure | tavrix (X11) | Chromium (headless) |")
+add("|---|---|---|")
+add(f"| Resident memory, all processes | {shown('prompter_10000_lines_resident_x11')} | {shown('chromium_10000_lines_resident')} |")
+add(f"| Proportional memory (Pss), all processes | {shown('prompter_10000_lines_proportional_x11')} | {shown('chromium_10000_lines_proportional')} |")
+add(f"| Processes | 1 | {shown('chromium_10000_lines_processes')} |")
+st = value("startup_to_first_page_fresh_process_x11")
+op = value("prompter_10000_lines_open_to_document_complete_x11")
+both = f"{st + op:.0f} ms" if st is not None and op is not None else "not measured"
+add(f"| Start and show the page | {both} | {shown('chromium_10000_lines_dump_dom')} (dump DOM), {shown('chromium_10000_lines_screenshot')} (screenshot) |")
+add("")
+add("## Every figure")
+add("")
+add("| Figure | Value |")
+add("|---|---|")
+for name in sorted(figures):
+    add(f"| `{name}` | {shown(name)} |")
+add("")
+with open(markdown_out, "w") as f:
+    f.write("\n".join(lines))
