@@ -6,7 +6,6 @@ set -euo pipefail
 E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 CLOSER="$E2E_DIR/../app/x11close.py"
 SHOOTER="$E2E_DIR/../../tools/x11shot.py"
-GRABBER="$E2E_DIR/grab.py"
 WORK=$(mktemp -d)
 export XDG_CONFIG_HOME="$WORK/config"
 mkdir -p "$XDG_CONFIG_HOME"
@@ -73,7 +72,7 @@ geometry() {
 shot() {
     local out
     out=$(mktemp "$WORK/shot.XXXXXX.png")
-    python3 "$GRABBER" "$out" "$@" || fail "screenshot failed"
+    python3 "$SHOOTER" --fast "$out" "$@" || fail "screenshot failed"
     echo "$out"
 }
 same() { cmp -s "$1" "$2"; }
