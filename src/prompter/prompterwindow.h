@@ -94,6 +94,8 @@ private:
     void updateRemaining();
     void dockToScreenEdge();
     void dockWithOuterHeight(int outerHeight);
+    // What the window manager's frame adds on each side; none before it frames the window.
+    QMargins frameMargins() const;
     void showButtonPicture(int index, PictureButton *image);
     // Reads a script by the read rule and shows it; throws before changing anything.
     void loadScript(const QString &path);

@@ -64,16 +64,20 @@ void PrompterWindow::dockWithOuterHeight(int outerHeight)
     const TaskBar bar = taskBarFromScreen(geometry.translated(-origin),
                                           screen->availableGeometry().translated(-origin));
     const bool alignBottom = m_options && m_options->alignBottom();
-    // Outer bounds: the frame the window manager adds is part of them.
-    const QRect frame = frameGeometry();
-    const QRect client = this->geometry();
     const QRect outer =
         dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom, outerHeight);
-    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                           frame.right() - client.right(), frame.bottom() - client.bottom());
-    m_dockedMargins = margins;
+    // Outer bounds: the frame the window manager adds is part of them.
+    m_dockedMargins = frameMargins();
     m_dockedOuterHeight = outer.height();
-    setGeometry(outer.translated(origin).marginsRemoved(margins));
+    setGeometry(outer.translated(origin).marginsRemoved(*m_dockedMargins));
+}
+
+QMargins PrompterWindow::frameMargins() const
+{
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
 }
 
 bool PrompterWindow::event(QEvent *event)
@@ -84,13 +88,9 @@ bool PrompterWindow::event(QEvent *event)
     // first frame on.
     const QEvent::Type type = event->type();
     if (isVisible() && m_dockedMargins &&
-        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate)) {
-        const QRect frame = frameGeometry();
-        const QRect client = geometry();
-        const QMargins now(client.left() - frame.left(), client.top() - frame.top(),
-                           frame.right() - client.right(), frame.bottom() - client.bottom());
-        if (now != *m_dockedMargins)
-            guarded([this] { dockWithOuterHeight(m_dockedOuterHeight); });
+        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) &&
+        frameMargins() != *m_dockedMargins) {
+        guarded([this] { dockWithOuterHeight(m_dockedOuterHeight); });
     }
     return handled;
 }
