@@ -1,6 +1,7 @@
 #include "aboutdialog.h"
 
 #include "artwork.h"
+#include "colours.h"
 #include "texts.h"
 
 #include <QLabel>
@@ -18,9 +19,7 @@ QLabel *placedLabel(QWidget *parent, const QString &name, const QRect &place, co
     label->setObjectName(name);
     label->setGeometry(place);
     label->setTextFormat(Qt::PlainText);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
+    setTextColour(label, colour);
     return label;
 }
 
@@ -34,10 +33,7 @@ AboutDialog::AboutDialog(Dialogs &dialogs, QWidget *parent)
     setWindowTitle(rsAboutCaption);
     setModal(true);
     setFixedSize(325, 151);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    setPalette(pal);
+    fillBackground(this, Qt::black);
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPointSize(8);
     setFont(tahoma);

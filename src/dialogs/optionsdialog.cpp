@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "artwork.h"
+#include "colours.h"
 #include "picturebutton.h"
 #include "queuefile.h"
 #include "radiogroup.h"
@@ -33,9 +34,7 @@ const QString kPlacementValue = QStringLiteral("mainformlocation_ItemIndex");
 // Captions only: the radio buttons' dots keep the style's own colours.
 void whiteText(QWidget *w)
 {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, Qt::white);
-    w->setPalette(pal);
+    setTextColour(w, Qt::white);
 }
 
 } // namespace
@@ -46,10 +45,7 @@ OptionsDialog::OptionsDialog(Dialogs &dialogs, QWidget *parent)
     setObjectName(QStringLiteral("optionsDialog"));
     setWindowTitle(rsOptionsCaption);
     setModal(true);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    setPalette(pal);
+    fillBackground(this, Qt::black);
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
     setFont(font);

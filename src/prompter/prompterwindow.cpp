@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "artwork.h"
+#include "colours.h"
 #include "connectionprobe.h"
 #include "flatmenustyle.h"
 #include "htmlview.h"
@@ -49,12 +50,8 @@ QFrame *panel(QWidget *parent, const char *name, const QColor &colour = QColor()
     auto *frame = new QFrame(parent);
     frame->setObjectName(QLatin1String(name));
     frame->setFrameShape(QFrame::NoFrame);
-    if (colour.isValid()) {
-        frame->setAutoFillBackground(true);
-        QPalette pal = frame->palette();
-        pal.setColor(QPalette::Window, colour);
-        frame->setPalette(pal);
-    }
+    if (colour.isValid())
+        fillBackground(frame, colour);
     return frame;
 }
 
@@ -64,9 +61,7 @@ QLabel *label(QWidget *parent, const char *name, const QColor &colour)
     l->setObjectName(QLatin1String(name));
     // Paths and texts are shown as they are, never read as markup.
     l->setTextFormat(Qt::PlainText);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    l->setPalette(pal);
+    setTextColour(l, colour);
     return l;
 }
 
@@ -77,10 +72,7 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
 {
     setObjectName(QStringLiteral("prompterWindow"));
     setWindowTitle(rsAppTitle);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    setPalette(pal);
+    fillBackground(this, Qt::black);
     setFont(tahoma());
     resize(737, 356);
     if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
@@ -231,12 +223,8 @@ void PrompterWindow::createControls()
     versionLabel = label(statusRow, "versionLabel", Qt::white);
     elapsedLabel = label(statusRow, "elapsedLabel", Qt::white);
     remainingLabel = label(statusRow, "remainingLabel", Qt::white);
-    for (QLabel *l : {elapsedLabel, remainingLabel}) {
-        l->setAutoFillBackground(true);
-        QPalette p = l->palette();
-        p.setColor(QPalette::Window, Qt::black);
-        l->setPalette(p);
-    }
+    for (QLabel *l : {elapsedLabel, remainingLabel})
+        fillBackground(l, Qt::black);
     upper->addWidget(speedLabel);
     upper->addWidget(stepLabel);
     upper->addWidget(scriptLabel);
