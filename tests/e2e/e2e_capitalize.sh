@@ -8,10 +8,7 @@ write_script "$lower" "a script in lower case" "with a second line"
 write_script "$upper" "A SCRIPT IN LOWER CASE" "WITH A SECOND LINE"
 
 start_program
-empty=$(page_shot)
-open_script "$upper"
-page_changed_from "$empty" > /dev/null || fail "the upper-case script is not shown"
-capitals=$(page_settle)
+capitals=$(show_script "$upper" "the upper-case script")
 open_script "$lower"
 page_changed_from "$capitals" > /dev/null || fail "the lower-case script is not shown"
 small=$(page_settle)

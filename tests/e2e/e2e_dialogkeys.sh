@@ -9,10 +9,7 @@ script="$WORK/talk.txt"
 write_script "$script" "Keys typed into the dialog" "must not reach the prompter" "third line" "fourth line"
 
 start_program
-empty=$(page_shot)
-open_script "$script"
-page_changed_from "$empty" > /dev/null || fail "the script is not shown"
-shown=$(page_settle)
+shown=$(show_script "$script")
 labels=$(labels_settle)
 # The dialog covers the middle of the band: while it is up only the left end is compared.
 left() { shot 0 "$BAND_Y" 480 250; }

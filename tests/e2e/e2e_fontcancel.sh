@@ -8,23 +8,11 @@ script="$WORK/font.txt"
 write_script "$script" "The designed font stays"
 
 start_program
-empty=$(page_shot)
-open_script "$script"
-page_changed_from "$empty" > /dev/null || fail "the script is not shown"
-designed=$(page_settle)
+designed=$(show_script "$script")
 
-menu Down Down Return
-fonts=$(wait_window 'Select Font')
-geometry "$fonts"
-sleep 0.5
-xdotool windowfocus --sync "$fonts" 2> /dev/null || true
-xdotool type --delay 30 "Liberation Serif"
-sleep 0.5
-xdotool mousemove $((GX + 452)) $((GY + 35)) click --repeat 3 1
-xdotool type --delay 30 "40"
-sleep 0.3
+pick_font "Liberation Serif" 40
 xdotool key Escape
-wait_gone "$fonts"
+wait_gone "$FONTS"
 sleep 1
 same "$(page_shot)" "$designed" || fail "the cancelled font reached the page"
 alive

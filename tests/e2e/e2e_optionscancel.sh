@@ -9,10 +9,7 @@ write_script "$shown_script" "the script on show stays in lower case"
 write_script "$queued" "a queued script that must not be loaded"
 
 start_program
-empty=$(page_shot)
-open_script "$shown_script"
-page_changed_from "$empty" > /dev/null || fail "the script is not shown"
-shown=$(page_settle)
+shown=$(show_script "$shown_script")
 labels=$(labels_settle)
 
 open_options

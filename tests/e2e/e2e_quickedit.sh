@@ -10,10 +10,7 @@ saved="$WORK/after.txt"
 write_script "$script" "The text before the edit" "second line before"
 
 start_program
-empty=$(page_shot)
-open_script "$script"
-page_changed_from "$empty" > /dev/null || fail "the script is not shown"
-before=$(page_settle)
+before=$(show_script "$script")
 labels=$(labels_settle)
 
 menu q

@@ -9,10 +9,7 @@ write_script "$script" "This text stays" "whatever is typed in the editor"
 cp "$script" "$WORK/original.txt"
 
 start_program
-empty=$(page_shot)
-open_script "$script"
-page_changed_from "$empty" > /dev/null || fail "the script is not shown"
-shown=$(page_settle)
+shown=$(show_script "$script")
 
 menu q
 editor=$(wait_window 'Tavrix Quick Edit')

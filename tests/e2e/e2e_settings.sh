@@ -9,24 +9,11 @@ script="$WORK/font.txt"
 write_script "$script" "Font test line one" "Font test line two"
 
 start_program
-empty=$(page_shot)
-open_script "$script"
-page_changed_from "$empty" > /dev/null || fail "the script is not shown"
-designed=$(page_settle)
+designed=$(show_script "$script")
 
-menu Down Down Return
-fonts=$(wait_window 'Select Font')
-geometry "$fonts"
-sleep 0.5
-xdotool windowfocus --sync "$fonts" 2> /dev/null || true
-# The family list takes the typed name as a search; the size field takes the digits.
-xdotool type --delay 30 "Liberation Serif"
-sleep 0.5
-xdotool mousemove $((GX + 452)) $((GY + 35)) click --repeat 3 1
-xdotool type --delay 30 "40"
-sleep 0.3
+pick_font "Liberation Serif" 40
 xdotool key Return
-wait_gone "$fonts"
+wait_gone "$FONTS"
 page_changed_from "$designed" > /dev/null || fail "the new font does not show"
 chosen=$(page_settle)
 

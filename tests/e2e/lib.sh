@@ -205,6 +205,32 @@ open_script() {
     wait_gone "$dialog"
 }
 
+# show_script PATH [WHAT]: opens PATH, waits until the page shows something new
+# and settles; prints the settled page.
+show_script() {
+    local before
+    before=$(page_shot)
+    open_script "$1"
+    page_changed_from "$before" > /dev/null || fail "${2:-the script} is not shown"
+    page_settle
+}
+
+# pick_font FAMILY SIZE: opens the font dialog from the menu and types FAMILY and
+# SIZE into it, leaving it open; sets FONTS to the dialog's id.
+pick_font() {
+    menu Down Down Return
+    FONTS=$(wait_window 'Select Font')
+    geometry "$FONTS"
+    sleep 0.5
+    xdotool windowfocus --sync "$FONTS" 2> /dev/null || true
+    # The family list takes the typed name as a search; the size field takes the digits.
+    xdotool type --delay 30 "$1"
+    sleep 0.5
+    xdotool mousemove $((GX + 452)) $((GY + 35)) click --repeat 3 1
+    xdotool type --delay 30 "$2"
+    sleep 0.3
+}
+
 # wait_gone WINDOW [SECONDS]: until the window is no longer viewable.
 wait_gone() {
     local limit=${2:-10}
