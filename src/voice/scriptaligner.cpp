@@ -1,0 +1,177 @@
+#include "scriptaligner.h"
+
+#include <algorithm>
+
+namespace voice {
+
+namespace {
+
+// Score units: a matched word is worth this much; trailing unmatched heard words and
+// distance ahead cost against it.
+constexpr int matchWeight = 4;
+constexpr int trailingCost = 3;
+// Anchors considered: the script word the speaker reached is one of the last heard.
+constexpr int anchorWords = 3;
+
+} // namespace
+
+ScriptAligner::ScriptAligner(const QStringList &scriptWords)
+{
+    setScript(scriptWords);
+}
+
+void ScriptAligner::setScript(const QStringList &scriptWords)
+{
+    m_ids.clear();
+    m_script.clear();
+    m_occurrences.clear();
+    m_script.reserve(std::size_t(scriptWords.size()));
+    for (const QString &word : scriptWords) {
+        auto it = m_ids.constFind(word);
+        if (it == m_ids.cend()) {
+            it = m_ids.insert(word, int(m_occurrences.size()));
+            m_occurrences.emplace_back();
+        }
+        m_occurrences[std::size_t(*it)].push_back(qsizetype(m_script.size()));
+        m_script.push_back(*it);
+    }
+    reset();
+}
+
+void ScriptAligner::reset(qsizetype position)
+{
+    m_position = std::clamp<qsizetype>(position, -1, scriptSize() - 1);
+    m_history.clear();
+    m_partial.clear();
+    m_heard.clear();
+}
+
+std::vector<int> ScriptAligner::toIds(const QStringList &words) const
+{
+    std::vector<int> ids;
+    ids.reserve(std::size_t(words.size()));
+    for (const QString &word : words)
+        ids.push_back(m_ids.value(word, -1)); // a word the script lacks never matches
+    return ids;
+}
+
+bool ScriptAligner::hearPartial(const QStringList &words)
+{
+    m_partial = toIds(words);
+    return update();
+}
+
+bool ScriptAligner::hearFinal(const QStringList &words)
+{
+    m_partial = toIds(words);
+    const bool moved = update();
+    m_history.insert(m_history.end(), m_partial.begin(), m_partial.end());
+    if (m_history.size() > std::size_t(heardWords))
+        m_history.erase(m_history.begin(), m_history.end() - heardWords);
+    m_partial.clear();
+    return moved;
+}
+
+int ScriptAligner::matchesEndingAt(qsizetype end, int anchor, int slack, qsizetype floor,
+                                   int firstHeard) const
+{
+    // Longest in-order match of the heard words before the anchor (from `firstHeard`) against
+    // the script words just before `end` (from `floor`), within a span that allows `slack`
+    // skipped or misheard words.
+    firstHeard = std::clamp(firstHeard, 0, anchor);
+    const int before = anchor - firstHeard;
+    const qsizetype span = std::min<qsizetype>(end - std::max<qsizetype>(floor, 0), before + slack);
+    if (before == 0 || span <= 0)
+        return 1;
+    const qsizetype from = end - span;
+    // Rolling rows of the classic table, sized for the few words compared.
+    int prev[heardWords + 1] = {};
+    int row[heardWords + 1] = {};
+    for (qsizetype s = 0; s < span; ++s) {
+        const int scriptWord = m_script[std::size_t(from + s)];
+        row[0] = 0;
+        for (int h = 1; h <= before; ++h) {
+            if (m_heard[std::size_t(firstHeard + h - 1)] == scriptWord)
+                row[h] = prev[h - 1] + 1;
+            else
+                row[h] = std::max(prev[h], row[h - 1]);
+        }
+        std::copy(row, row + before + 1, prev);
+    }
+    return 1 + prev[before];
+}
+
+ScriptAligner::Candidate ScriptAligner::bestIn(qsizetype from, qsizetype to, int slack,
+                                               bool near) const
+{
+    Candidate best;
+    from = std::max<qsizetype>(from, 0);
+    to = std::min<qsizetype>(to, scriptSize() - 1);
+    if (from > to)
+        return best;
+    const int heard = int(m_heard.size());
+    for (int anchor = heard - 1; anchor >= std::max(0, heard - anchorWords); --anchor) {
+        const int id = m_heard[std::size_t(anchor)];
+        if (id < 0)
+            continue;
+        const std::vector<qsizetype> &where = m_occurrences[std::size_t(id)];
+        for (auto it = std::lower_bound(where.begin(), where.end(), from);
+             it != where.end() && *it <= to; ++it) {
+            const int matches = matchesEndingAt(*it, anchor, slack, 0, 0);
+            const qsizetype ahead = *it - m_position;
+            const int distanceCost =
+                near && ahead > 1 ? int(std::min<qsizetype>((ahead - 1) / 4, 1000)) : 0;
+            const int score =
+                matches * matchWeight - (heard - 1 - anchor) * trailingCost - distanceCost;
+            // Ties go to the nearest place, so a repeated phrase never pulls ahead.
+            if (best.end < 0 || score > best.score ||
+                (score == best.score && std::abs(ahead) < std::abs(best.end - m_position))) {
+                // Only the words heard just before the anchor can show a move: older ones
+                // belong to where the speaker was.
+                const int fresh = *it > m_position
+                                      ? matchesEndingAt(*it, anchor, 1, m_position + 1, anchor - 2)
+                                      : 0;
+                best = {*it, matches, fresh, score};
+            }
+        }
+    }
+    return best;
+}
+
+bool ScriptAligner::update()
+{
+    if (m_script.empty())
+        return false;
+    std::vector<int> heard(m_history);
+    heard.insert(heard.end(), m_partial.begin(), m_partial.end());
+    if (heard.size() > std::size_t(heardWords))
+        heard.erase(heard.begin(), heard.end() - heardWords);
+    if (heard.empty() || heard == m_heard)
+        return false;
+    m_heard = std::move(heard);
+
+    // Near: a little behind (holding still) to the near window ahead. Far: a re-read behind or
+    // a skipped passage ahead, each on several words in order.
+    const Candidate near = bestIn(m_position - 2, m_position + nearAhead, 3, true);
+    const Candidate back = bestIn(m_position - backReach, m_position - 3, 1, false);
+    const Candidate ahead = bestIn(m_position + nearAhead + 1, m_position + wideAhead, 1, false);
+    const bool backFirst =
+        back.matches > ahead.matches ||
+        (back.matches == ahead.matches && m_position - back.end <= ahead.end - m_position);
+    const Candidate &far = backFirst ? back : ahead;
+    if (far.end >= 0 && far.matches >= farMatches && far.score >= near.score + 2 * matchWeight) {
+        m_position = far.end;
+        return true;
+    }
+    if (near.end > m_position) {
+        // One word is enough only for the very next one, heard last.
+        const bool nextWord = near.end == m_position + 1 && near.score >= matchWeight;
+        if (near.newMatches >= 2 || nextWord) {
+            m_position = near.end;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace voice

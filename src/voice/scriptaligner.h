@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace voice {
+
+// Follows a speaker through a script from the words a recogniser hears. Widget-free.
+// The position only moves on evidence: the last words heard must match the script in
+// order, near and ahead of where the speaker was; going back or far ahead needs more words.
+class ScriptAligner final
+{
+public:
+    explicit ScriptAligner(const QStringList &scriptWords = {});
+
+    void setScript(const QStringList &scriptWords);
+    qsizetype scriptSize() const { return qsizetype(m_script.size()); }
+
+    // The utterance heard so far; each partial replaces the previous one.
+    bool hearPartial(const QStringList &words);
+    // The utterance ended: its words become the history later partials extend.
+    bool hearFinal(const QStringList &words);
+
+    // Index of the last script word the speaker has reached, -1 before the first.
+    qsizetype position() const { return m_position; }
+    void reset(qsizetype position = -1);
+
+    // How far the searches reach, in script words.
+    static constexpr int heardWords = 8;
+    static constexpr qsizetype nearAhead = 40;
+    static constexpr qsizetype wideAhead = 4000;
+    static constexpr qsizetype backReach = 400;
+    // Words that must match in order before the position moves back or beyond the near window.
+    static constexpr int farMatches = 4;
+
+private:
+    struct Candidate
+    {
+        qsizetype end = -1;
+        int matches = 0;
+        // Matches beyond the position: evidence of a move rather than of where the speaker was.
+        int newMatches = 0;
+        int score = 0;
+    };
+
+    std::vector<int> toIds(const QStringList &words) const;
+    bool update();
+    // Near searches weigh distance ahead against the evidence; far ones only break ties by it.
+    Candidate bestIn(qsizetype from, qsizetype to, int slack, bool near) const;
+    int matchesEndingAt(qsizetype end, int anchor, int slack, qsizetype floor,
+                        int firstHeard) const;
+
+    std::vector<int> m_script;
+    // Where each word occurs, ascending, indexed by word id.
+    std::vector<std::vector<qsizetype>> m_occurrences;
+    QHash<QString, int> m_ids;
+    std::vector<int> m_history;
+    std::vector<int> m_partial;
+    std::vector<int> m_heard;
+    qsizetype m_position = -1;
+};
+
+} // namespace voice

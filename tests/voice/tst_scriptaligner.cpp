@@ -1,0 +1,193 @@
+#include "scriptaligner.h"
+#include "scriptwords.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using voice::ScriptAligner;
+
+namespace {
+
+const QString speech =
+    QStringLiteral("Good evening and welcome. Tonight we look at the river that feeds our city. "
+                   "At the end of the day, every tap depends on it. "
+                   "The first settlers built their mills along its banks in 1820. "
+                   "Their wheels turned grain into flour for three generations. "
+                   "Later the factories came, and the water turned grey. "
+                   "At the end of the day, nobody wanted to swim there anymore. "
+                   "Today volunteers count fish every spring and the numbers are rising. "
+                   "Thank you for listening.");
+
+// Utterances separated by '|'; each is heard as growing partials, then as final.
+struct Heard
+{
+    qsizetype highest = -1;
+};
+
+Heard listen(ScriptAligner &aligner, const QString &utterances)
+{
+    Heard heard;
+    for (const QString &utterance : utterances.split(u'|')) {
+        const QStringList words = voice::normalisedWords(utterance);
+        for (qsizetype n = 1; n <= words.size(); ++n) {
+            aligner.hearPartial(words.first(n));
+            heard.highest = std::max(heard.highest, aligner.position());
+        }
+        aligner.hearFinal(words);
+        heard.highest = std::max(heard.highest, aligner.position());
+    }
+    return heard;
+}
+
+// Index of the last word of the first occurrence of `phrase` in `script`, at or after `from`.
+int endOf(const QString &script, const QString &phrase, int from = 0)
+{
+    const QStringList all = voice::normalisedWords(script);
+    const QStringList want = voice::normalisedWords(phrase);
+    for (int i = from; i + want.size() <= all.size(); ++i) {
+        if (all.mid(i, want.size()) == want)
+            return i + int(want.size()) - 1;
+    }
+    return -2;
+}
+
+} // namespace
+
+class ScriptAlignerTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitWords_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("punctuation and case")
+            << QStringLiteral("Hello, World! (Again.)") << QStringList{"hello", "world", "again"};
+        QTest::newRow("inner apostrophes kept")
+            << QStringLiteral("Don't say 'no' \u2019til it\u2019s done")
+            << QStringList{"don't", "say", "no", "til", "it's", "done"};
+        QTest::newRow("numbers are tokens, hyphens split")
+            << QStringLiteral("In 1820, rock-and-roll 3.5")
+            << QStringList{"in", "1820", "rock", "and", "roll", "3", "5"};
+        QTest::newRow("markup only") << QStringLiteral("-- ** ... \u2014") << QStringList{};
+        QTest::newRow("accented") << QStringLiteral("Caf\u00e9 \u00c9T\u00c9")
+                                  << QStringList{QStringLiteral("caf\u00e9"),
+                                                 QStringLiteral("\u00e9t\u00e9")};
+    }
+
+    void splitWords()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, words);
+        QCOMPARE(voice::normalisedWords(text), words);
+        for (const voice::ScriptWord &w : voice::splitWords(text))
+            QVERIFY(text.mid(w.start, w.length).toLower().startsWith(w.text.left(1)));
+    }
+
+    void follows_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("heard");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("highest");
+
+        const int last = int(voice::normalisedWords(speech).size()) - 1;
+        QTest::newRow("in order") << speech
+                                  << QStringLiteral(
+                                         "Good evening and welcome|Tonight we look at the river "
+                                         "that feeds our city|At the end of the day every tap "
+                                         "depends on it|The first settlers built their mills")
+                                  << endOf(speech, "settlers built their mills")
+                                  << endOf(speech, "settlers built their mills");
+        QTest::newRow("whole script") << speech << speech << last << last;
+        QTest::newRow("skipped paragraph")
+            << speech
+            << QStringLiteral(
+                   "Good evening and welcome|Tonight we look at the river that feeds our "
+                   "city|Today volunteers count fish every spring")
+            << endOf(speech, "count fish every spring") << endOf(speech, "count fish every spring");
+        QTest::newRow("repeated phrase stays at the near one")
+            << speech
+            << QStringLiteral(
+                   "Tonight we look at the river that feeds our city|At the end of the day")
+            << endOf(speech, "at the end of the day") << endOf(speech, "at the end of the day");
+        QTest::newRow("sentence read twice does not move ahead")
+            << speech
+            << QStringLiteral(
+                   "Later the factories came and the water turned grey|Later the factories "
+                   "came and the water turned grey")
+            << endOf(speech, "the water turned grey") << endOf(speech, "the water turned grey");
+        QTest::newRow("two words back are not a re-read")
+            << speech
+            << QStringLiteral(
+                   "Their wheels turned grain into flour for three generations|Their wheels")
+            << endOf(speech, "three generations") << endOf(speech, "three generations");
+        QTest::newRow("re-read followed after several words")
+            << speech
+            << QStringLiteral(
+                   "Their wheels turned grain into flour for three generations|Later the "
+                   "factories came|Their wheels turned grain into")
+            << endOf(speech, "their wheels turned grain into") << endOf(speech, "factories came");
+        QTest::newRow("noise words")
+            << speech
+            << QStringLiteral("um good evening uh and welcome|tonight hmm we look at er the river "
+                              "that feeds banana our city")
+            << endOf(speech, "feeds our city") << endOf(speech, "feeds our city");
+        QTest::newRow("noise alone holds")
+            << speech << QStringLiteral("um uh hmm banana|er cough") << -1 << -1;
+        QTest::newRow("one common word far ahead holds")
+            << speech << QStringLiteral("good evening|every") << 1 << 1;
+        QTest::newRow("empty script") << QString() << QStringLiteral("good evening") << -1 << -1;
+        QTest::newRow("one-word script")
+            << QStringLiteral("Hello.") << QStringLiteral("hello|hello") << 0 << 0;
+        QTest::newRow("one-word script, other words")
+            << QStringLiteral("Hello.") << QStringLiteral("goodbye now") << -1 << -1;
+    }
+
+    void follows()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, heard);
+        QFETCH(int, position);
+        QFETCH(int, highest);
+        ScriptAligner aligner(voice::normalisedWords(script));
+        const Heard result = listen(aligner, heard);
+        QCOMPARE(aligner.position(), position);
+        QCOMPARE(result.highest, highest);
+    }
+
+    void longScript_followsAndRecoversWithinWindows()
+    {
+        // 100,000 words: a third from a few dozen that recur thousands of times, as "the" and
+        // "of" do, the rest from a few thousand.
+        const QStringList common = voice::normalisedWords(speech);
+        QRandomGenerator random(22);
+        QStringList script;
+        script.reserve(100000);
+        for (int i = 0; i < 100000; ++i) {
+            script.append(random.bounded(3) == 0 ? common.at(random.bounded(int(common.size())))
+                                                 : QStringLiteral("w%1").arg(random.bounded(3000)));
+        }
+        ScriptAligner aligner(script);
+
+        auto read = [&](qsizetype from, qsizetype count) {
+            for (qsizetype i = from; i < from + count; i += 10)
+                listen(aligner,
+                       script.mid(i, std::min<qsizetype>(10, from + count - i)).join(u' '));
+        };
+        read(0, 300);
+        QCOMPARE(aligner.position(), 299);
+        // A skipped passage within reach is recovered; one beyond reach is not guessed at.
+        read(2000, 40);
+        QCOMPARE(aligner.position(), 2039);
+        read(90000, 40);
+        QCOMPARE(aligner.position(), 2039);
+        aligner.reset(89990);
+        read(90000, 40);
+        QCOMPARE(aligner.position(), 90039);
+    }
+};
+
+QTEST_APPLESS_MAIN(ScriptAlignerTest)
+#include "tst_scriptaligner.moc"
