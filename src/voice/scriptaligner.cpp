@@ -44,6 +44,9 @@ void ScriptAligner::reset(qsizetype position)
     m_history.clear();
     m_partial.clear();
     m_heard.clear();
+    m_finalWordCount = 0;
+    m_lastAnchor = -1;
+    m_firstFresh = 0;
 }
 
 std::vector<int> ScriptAligner::toIds(const QStringList &words) const
@@ -57,15 +60,17 @@ std::vector<int> ScriptAligner::toIds(const QStringList &words) const
 
 bool ScriptAligner::hearPartial(const QStringList &words)
 {
+    const std::size_t before = m_partial.size();
     m_partial = toIds(words);
-    return update();
+    return update(m_partial.size() > before);
 }
 
 bool ScriptAligner::hearFinal(const QStringList &words)
 {
     m_partial = toIds(words);
-    const bool moved = update();
+    const bool moved = update(false);
     m_history.insert(m_history.end(), m_partial.begin(), m_partial.end());
+    m_finalWordCount += qsizetype(m_partial.size());
     if (m_history.size() > std::size_t(heardWords))
         m_history.erase(m_history.begin(), m_history.end() - heardWords);
     m_partial.clear();
@@ -128,17 +133,18 @@ ScriptAligner::Candidate ScriptAligner::bestIn(qsizetype from, qsizetype to, int
                 (score == best.score && std::abs(ahead) < std::abs(best.end - m_position))) {
                 // Only the words heard just before the anchor can show a move: older ones
                 // belong to where the speaker was.
-                const int fresh = *it > m_position
-                                      ? matchesEndingAt(*it, anchor, 1, m_position + 1, anchor - 2)
+                const int fresh = *it > m_position && anchor >= m_firstFresh
+                                      ? matchesEndingAt(*it, anchor, 1, m_position + 1,
+                                                        std::max(anchor - 3, m_firstFresh))
                                       : 0;
-                best = {*it, matches, fresh, score};
+                best = {*it, matches, fresh, score, anchor};
             }
         }
     }
     return best;
 }
 
-bool ScriptAligner::update()
+bool ScriptAligner::update(bool mayGoBack)
 {
     if (m_script.empty())
         return false;
@@ -149,26 +155,36 @@ bool ScriptAligner::update()
     if (heard.empty() || heard == m_heard)
         return false;
     m_heard = std::move(heard);
+    const qsizetype heardTotal = m_finalWordCount + qsizetype(m_partial.size());
+    const qsizetype firstHeardIndex = heardTotal - qsizetype(m_heard.size());
+    m_firstFresh = int(std::clamp<qsizetype>(m_lastAnchor + 1 - firstHeardIndex, 0, heardWords));
+    const auto moveTo = [&](const Candidate &to) {
+        m_position = to.end;
+        m_lastAnchor = firstHeardIndex + to.anchor;
+        return true;
+    };
 
     // Near: a little behind (holding still) to the near window ahead. Far: a re-read behind or
     // a skipped passage ahead, each on several words in order.
     const Candidate near = bestIn(m_position - 2, m_position + nearAhead, 3, true);
-    const Candidate back = bestIn(m_position - backReach, m_position - 3, 1, false);
+    const Candidate back =
+        mayGoBack ? bestIn(m_position - backReach, m_position - 3, 1, false) : Candidate();
     const Candidate ahead = bestIn(m_position + nearAhead + 1, m_position + wideAhead, 1, false);
     const bool backFirst =
         back.matches > ahead.matches ||
         (back.matches == ahead.matches && m_position - back.end <= ahead.end - m_position);
     const Candidate &far = backFirst ? back : ahead;
     if (far.end >= 0 && far.matches >= farMatches && far.score >= near.score + 2 * matchWeight) {
-        m_position = far.end;
-        return true;
+        return moveTo(far);
     }
     if (near.end > m_position) {
         // One word is enough only for the very next one, heard last.
-        const bool nextWord = near.end == m_position + 1 && near.score >= matchWeight;
-        if (near.newMatches >= 2 || nextWord) {
-            m_position = near.end;
-            return true;
+        const bool nextWord =
+            near.end == m_position + 1 && near.score >= matchWeight && near.anchor >= m_firstFresh;
+        // A longer stride ahead needs more fresh words: "the" and "and" are everywhere.
+        const int fresh = 2 + int((near.end - m_position - 1) / 8);
+        if (near.newMatches >= fresh || nextWord) {
+            return moveTo(near);
         }
     }
     return false;

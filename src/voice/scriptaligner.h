@@ -44,10 +44,14 @@ private:
         // Matches beyond the position: evidence of a move rather than of where the speaker was.
         int newMatches = 0;
         int score = 0;
+        // Which heard word matched the candidate's script word.
+        int anchor = -1;
     };
 
     std::vector<int> toIds(const QStringList &words) const;
-    bool update();
+    // A final hypothesis decodes the same audio as the partials before it, so it may move the
+    // position ahead but never back to a re-read.
+    bool update(bool mayGoBack);
     // Near searches weigh distance ahead against the evidence; far ones only break ties by it.
     Candidate bestIn(qsizetype from, qsizetype to, int slack, bool near) const;
     int matchesEndingAt(qsizetype end, int anchor, int slack, qsizetype floor,
@@ -61,6 +65,11 @@ private:
     std::vector<int> m_partial;
     std::vector<int> m_heard;
     qsizetype m_position = -1;
+    // Words heard since the start, counted across utterances, and which of them moved the
+    // position last: only later words are evidence of a further move.
+    qsizetype m_finalWordCount = 0;
+    qsizetype m_lastAnchor = -1;
+    int m_firstFresh = 0;
 };
 
 } // namespace voice

@@ -1,0 +1,82 @@
+#include "speechdecoder.h"
+
+#include "scriptmodel.h"
+#include "scriptwords.h"
+#include "tavrixerror.h"
+
+#include <pocketsphinx.h>
+
+namespace voice {
+
+SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder)
+{
+    const QByteArray hmm = acousticModelFolder.toLocal8Bit();
+    const QByteArray lm = model.languageModelPath().toLocal8Bit();
+    const QByteArray dict = model.dictionaryPath().toLocal8Bit();
+    // The library's log goes nowhere: the program reports its own errors.
+    m_config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm", lm.constData(),
+                           "-dict", dict.constData(), "-logfn", "/dev/null", "-samprate", "16000",
+                           nullptr);
+    if (m_config)
+        m_decoder = ps_init(m_config);
+    if (!m_decoder || ps_start_utt(m_decoder) < 0) {
+        if (m_decoder)
+            ps_free(m_decoder);
+        if (m_config)
+            cmd_ln_free_r(m_config);
+        throw TavrixError(QStringLiteral("The speech recogniser could not load its model from %1.")
+                              .arg(acousticModelFolder));
+    }
+}
+
+SpeechDecoder::~SpeechDecoder()
+{
+    ps_free(m_decoder);
+    cmd_ln_free_r(m_config);
+}
+
+std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::hypothesis(bool final)
+{
+    const char *text = ps_get_hyp(m_decoder, nullptr);
+    const QString heard = text ? QString::fromUtf8(text) : QString();
+    if (!final && heard == m_lastPartial)
+        return std::nullopt;
+    m_lastPartial = final ? QString() : heard;
+    if (final && heard.isEmpty())
+        return std::nullopt;
+    return Hypothesis{normalisedWords(heard), final};
+}
+
+std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::process(const qint16 *samples,
+                                                                qsizetype count)
+{
+    if (count <= 0)
+        return std::nullopt;
+    ps_process_raw(m_decoder, samples, size_t(count), FALSE, FALSE);
+    const bool inSpeech = ps_get_in_speech(m_decoder);
+    if (inSpeech) {
+        m_inUtterance = true;
+        return hypothesis(false);
+    }
+    if (!m_inUtterance)
+        return std::nullopt;
+    // A pause ends the utterance: the decoder's best account of it is final.
+    m_inUtterance = false;
+    ps_end_utt(m_decoder);
+    auto heard = hypothesis(true);
+    ps_start_utt(m_decoder);
+    return heard;
+}
+
+std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::finish()
+{
+    if (!m_inUtterance)
+        return std::nullopt;
+    m_inUtterance = false;
+    ps_end_utt(m_decoder);
+    auto heard = hypothesis(true);
+    ps_start_utt(m_decoder);
+    return heard;
+}
+
+} // namespace voice

@@ -1,0 +1,94 @@
+#include "scriptlistener.h"
+#include "scriptwords.h"
+#include "wavreplay.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using voice::ScriptListener;
+
+namespace {
+
+const QString kScript =
+    QStringLiteral("The lighthouse keeper climbed the stairs every evening.\n"
+                   "He lit the lamp, wound the clock, and watched the ships pass the rocks.");
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+} // namespace
+
+class ReplayTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        m_speech = m_folder.filePath(QStringLiteral("speech.wav"));
+        QVERIFY2(
+            run(QStringLiteral("espeak-ng"), {"-v", "en-us", "-s", "165", "-w", m_speech, kScript}),
+            "espeak-ng could not speak the script");
+    }
+
+    void replay_reachesTheEnd_data()
+    {
+        QTest::addColumn<QStringList>("soxFormat");
+        QTest::newRow("as spoken") << QStringList();
+        QTest::newRow("48 kHz stereo") << QStringList{"-r", "48000", "-c", "2"};
+        QTest::newRow("8 kHz mono") << QStringList{"-r", "8000", "-c", "1"};
+    }
+
+    void replay_reachesTheEnd()
+    {
+        QFETCH(QStringList, soxFormat);
+        QString path = m_speech;
+        if (!soxFormat.isEmpty()) {
+            path = m_folder.filePath(QString::fromLatin1(QTest::currentDataTag()) +
+                                     QStringLiteral(".wav"));
+            QVERIFY(run(QStringLiteral("sox"),
+                        QStringList{"-D", m_speech} + soxFormat + QStringList{path}));
+        }
+        ScriptListener listener(kScript);
+        qsizetype previous = -1;
+        bool backwards = false;
+        voice::replayWav(path, listener, false, [&](const voice::ReplayStep &step) {
+            backwards = backwards || step.position < previous;
+            previous = step.position;
+        });
+        QCOMPARE(listener.position(), listener.wordCount() - 1);
+        QVERIFY(!backwards);
+    }
+
+    void scriptWithoutKnownWords_isRefused()
+    {
+        QVERIFY_THROWS_EXCEPTION(std::exception, ScriptListener{QStringLiteral("1234 5678 -- **")});
+        QVERIFY_THROWS_EXCEPTION(std::exception, ScriptListener{QString()});
+    }
+
+    void unreadableWav_isRefused()
+    {
+        ScriptListener listener(kScript);
+        const QString text = m_folder.filePath(QStringLiteral("not.wav"));
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("RIFF....WAVEjunk");
+        file.close();
+        QVERIFY_THROWS_EXCEPTION(std::exception, voice::replayWav(text, listener, false));
+        QCOMPARE(listener.position(), -1);
+    }
+
+private:
+    QTemporaryDir m_folder;
+    QString m_speech;
+};
+
+QTEST_GUILESS_MAIN(ReplayTest)
+#include "tst_replay.moc"
