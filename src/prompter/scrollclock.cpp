@@ -82,6 +82,7 @@ void ScrollClock::schedule()
     if (untilTick >= 0)
         wakeAt = std::min(wakeAt, now + untilTick);
     wakeAt = std::max(wakeAt, m_nextFrame);
+    m_wakeAt = wakeAt;
     const qint64 delayMs = std::max<qint64>(0, (wakeAt - now + 999'999) / 1'000'000);
     m_timer.start(int(std::min<qint64>(delayMs, std::numeric_limits<int>::max())));
 }
@@ -91,7 +92,11 @@ void ScrollClock::wake()
     const qint64 now = m_now();
     // Keep to the frame grid; after a late wake start a new grid from now.
     m_nextFrame = now < m_nextFrame + m_frameNs ? m_nextFrame + m_frameNs : now + m_frameNs;
-    if (const int count = m_ticks.takeDueTicks(); count > 0)
+    // The timer wakes up to a millisecond or two late; counting the ticks up to the
+    // time the wake was meant for keeps every frame's move the same. Later than a
+    // frame, the frame is lost anyway and the ticks are counted up to now.
+    const qint64 at = now - m_wakeAt < m_frameNs ? std::min(now, m_wakeAt) : now;
+    if (const int count = m_ticks.takeDueTicks(at); count > 0)
         Q_EMIT ticks(count);
     Q_EMIT frame();
     if (!m_timer.isActive())

@@ -50,5 +50,6 @@ private:
     QTimer m_timer;
     qint64 m_frameNs = 1'000'000'000 / 60;
     qint64 m_nextFrame = 0;
+    qint64 m_wakeAt = 0;
     bool m_framesWanted = false;
 };

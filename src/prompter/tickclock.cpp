@@ -32,18 +32,18 @@ void TickClock::restart()
     m_applied = 0;
 }
 
-int TickClock::takeDueTicks()
+int TickClock::takeDueTicks(qint64 at)
 {
     if (!m_enabled || m_interval == 0)
         return 0;
-    const qint64 elapsed = m_now() - m_start;
-    if (elapsed < 0) {
+    const qint64 elapsed = at - m_start;
+    if (elapsed < 0 && m_now() < m_start) {
         // A clock that went backwards: count afresh from here.
         restart();
         return 0;
     }
     const qint64 period = periodNs();
-    const qint64 due = elapsed / period - m_applied;
+    const qint64 due = std::max<qint64>(0, elapsed / period - m_applied);
     const qint64 cap = std::max<qint64>(1, kCatchUpNs / period);
     m_applied += due;
     return int(std::min(due, cap));

@@ -24,7 +24,9 @@ public:
     // The ticks due now and not yet taken; taking them marks them applied.
     // After a jump of the clock (a wake from suspend) at most a second's
     // worth are handed out, the rest are dropped.
-    int takeDueTicks();
+    int takeDueTicks() { return takeDueTicks(m_now()); }
+    // The same, counted up to `at` rather than now: the frame a wake serves.
+    int takeDueTicks(qint64 at);
     // Nanoseconds until the next tick falls due (0 when one is due); -1 while off.
     qint64 untilNextTick() const;
 
