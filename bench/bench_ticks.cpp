@@ -6,18 +6,23 @@
 #include "fontrecord.h"
 #include "htmlview.h"
 #include "prompterwindow.h"
-#include "prompttimer.h"
+#include "scrollclock.h"
 #include "startup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTextStream>
 
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <cmath>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -29,7 +34,7 @@ struct Fixture
     Windows windows = createWindows(dialogs);
     PrompterWindow &form = *windows.prompter;
     HtmlView *page = control<HtmlView>(form, "page");
-    PromptTimer *scrollTimer = control<PromptTimer>(form, "scrollTimer");
+    ScrollClock *scrollTimer = control<ScrollClock>(form, "scrollTimer");
 
     Fixture()
     {
@@ -87,61 +92,141 @@ double cpuSecondsOf(qint64 pid)
                               : 0;
 }
 
+// The page's scroll position at every repaint of its viewport: what the
+// display is handed, frame by frame.
+class FrameRecorder final : public QObject
+{
+public:
+    explicit FrameRecorder(HtmlView *page) : m_page(page)
+    {
+        page->viewport()->installEventFilter(this);
+        m_clock.start();
+    }
+    ~FrameRecorder() override { m_page->viewport()->removeEventFilter(this); }
+
+    struct Frame
+    {
+        qint64 ns;
+        int position;
+    };
+    std::vector<Frame> frames;
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            frames.push_back({m_clock.nsecsElapsed(), m_page->scrollPosition()});
+        return false;
+    }
+
+    // Displacement of each frame against the one before, skipping the first frame.
+    std::vector<double> displacements() const
+    {
+        std::vector<double> d;
+        for (size_t i = 1; i < frames.size(); ++i)
+            d.push_back(double(frames[i].position - frames[i - 1].position));
+        return d;
+    }
+
+    // The same for frames that came on time: a missed frame moves twice as far.
+    std::vector<double> displacementsOnTime(double expectedNs) const
+    {
+        std::vector<double> d;
+        for (size_t i = 1; i < frames.size(); ++i)
+            if (double(frames[i].ns - frames[i - 1].ns) <= 1.5 * expectedNs)
+                d.push_back(double(frames[i].position - frames[i - 1].position));
+        return d;
+    }
+
+    // Gaps between repaints longer than 1.5 expected intervals, per repaint, in %.
+    double missedShare(double expectedNs) const
+    {
+        if (frames.size() < 2)
+            return 0;
+        int missed = 0;
+        for (size_t i = 1; i < frames.size(); ++i)
+            missed += double(frames[i].ns - frames[i - 1].ns) > 1.5 * expectedNs;
+        return 100.0 * missed / double(frames.size() - 1);
+    }
+
+private:
+    HtmlView *m_page;
+    QElapsedTimer m_clock;
+};
+
+double spread(const std::vector<double> &values)
+{
+    if (values.empty())
+        return 0;
+    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+    return *hi - *lo;
+}
+
 } // namespace
 
 TAVRIX_BENCH_CASE(ticks)
 {
     Fixture f;
     PrompterWindow &form = f.form;
-    PromptTimer *scrollTimer = f.scrollTimer;
+    ScrollClock *scrollTimer = f.scrollTimer;
     // Step 1 towards the end of the page, so that every tick moves it and repaints.
     control<QSlider>(form, "stepSlider")->setValue(1);
     QSlider *speed = control<QSlider>(form, "speedSlider");
     const qint64 server = siblingXServer();
     const unsigned periods[] = {291, 201, 101, 51, 21, 11, 5, 2, 1};
+    const double frameNs = double(scrollTimer->frameInterval());
+    report("display_frame_interval", frameNs / 1e6, "ms");
+    // Displacement per frame over one second at four speeds, for the plot.
+    QFile plot(qEnvironmentVariable("TAVRIX_BENCH_FRAMES_DAT"));
+    const bool plotting = !plot.fileName().isEmpty() && plot.open(QIODevice::WriteOnly);
+    QTextStream plotOut(&plot);
     for (const unsigned period : periods) {
         speed->setValue(0);
         f.page->scrollToTop();
-        std::vector<double> lateness;
-        QElapsedTimer clock;
-        qint64 first = -1;
-        qint64 last = -1;
-        int ticks = 0;
-        QMetaObject::Connection c =
-            QObject::connect(scrollTimer, &PromptTimer::timeout, &form, [&] {
-                const qint64 now = clock.nsecsElapsed();
-                if (last >= 0)
-                    lateness.push_back(double(now - last) / 1e6 - double(period));
-                else
-                    first = now;
-                last = now;
-                ++ticks;
-            });
+        QCoreApplication::processEvents();
+        qint64 ticks = 0;
+        QMetaObject::Connection c = QObject::connect(scrollTimer, &ScrollClock::ticks, &form,
+                                                     [&](int count) { ticks += count; });
         const RepaintTally before = repaintTally();
         const double ownBefore = ownCpuSeconds();
         const double serverBefore = cpuSecondsOf(server);
-        const qint64 runFor = period >= 100 ? 6000 : 3000;
+        const int runFor = period >= 100 ? 6000 : 3000;
+        auto frames = std::make_unique<FrameRecorder>(f.page);
+        QElapsedTimer clock;
         clock.start();
         // The speed whose period this is, applied as the speed slider applies it.
         speed->setValue(301 - int(period));
         runEventLoop(runFor);
+        const double wall = double(clock.nsecsElapsed()) / 1e9;
         const double cpu = ownCpuSeconds() - ownBefore + cpuSecondsOf(server) - serverBefore;
         speed->setValue(0);
         const RepaintTally after = repaintTally();
         QObject::disconnect(c);
-        // From the first tick to the last, so the wait for the first does not count.
-        const double seconds = double(last - first) / 1e9;
-        const double rate = ticks > 1 ? (ticks - 1) / seconds : 0;
+        // Ticks are counted from the countdown's start, so the first comes a period in.
         const double nominal = 1000.0 / period;
+        const double rate = double(ticks) / wall;
+        const std::vector<double> moves = frames->displacements();
         const std::string base = "tick_period_" + std::to_string(period) + "ms";
         report((base + "_rate").c_str(), rate, "ticks/s");
-        report((base + "_of_nominal").c_str(), 100.0 * rate / nominal, "%");
-        report((base + "_lateness_median").c_str(), percentile(lateness, 0.5), "ms");
-        report((base + "_lateness_p99").c_str(), percentile(lateness, 0.99), "ms");
-        report((base + "_repaints").c_str(),
-               double(after.passes - before.passes) / (double(runFor) / 1000), "1/s");
-        report((base + "_program_and_xserver_cpu").c_str(), 100.0 * cpu / (double(runFor) / 1000),
-               "% of a core");
+        report((base + "_of_nominal").c_str(), 100.0 * double(ticks) / std::floor(wall * nominal),
+               "%");
+        report((base + "_repaints").c_str(), double(after.passes - before.passes) / wall, "1/s");
+        report((base + "_page_repaints").c_str(), double(frames->frames.size()) / wall, "1/s");
+        report((base + "_frames_missed").c_str(),
+               frames->missedShare(std::max(frameNs, double(period) * 1e6)), "%");
+        report((base + "_displacement_spread").c_str(),
+               spread(frames->displacementsOnTime(std::max(frameNs, double(period) * 1e6))), "px");
+        report((base + "_program_and_xserver_cpu").c_str(), 100.0 * cpu / wall, "% of a core");
+        if (plotting && (period == 291 || period == 201 || period == 101 || period == 1)) {
+            const qint64 start = frames->frames.empty() ? 0 : frames->frames.front().ns;
+            plotOut << "# speed " << 301 - period << "\n";
+            for (size_t i = 1; i < frames->frames.size(); ++i) {
+                const qint64 at = frames->frames[i].ns - start;
+                if (at > 1'000'000'000)
+                    break;
+                plotOut << double(at) / 1e6 << ' ' << moves[i - 1] << '\n';
+            }
+            plotOut << "\n\n";
+        }
     }
 }
 
@@ -149,7 +234,7 @@ TAVRIX_BENCH_CASE(tick_cost)
 {
     Fixture f;
     HtmlView *page = f.page;
-    PromptTimer *scrollTimer = f.scrollTimer;
+    ScrollClock *scrollTimer = f.scrollTimer;
     // The top speed, set with the speed slider; then the ticks come from here alone.
     control<QSlider>(f.form, "speedSlider")->setValue(300);
     scrollTimer->setEnabled(false);
@@ -161,7 +246,7 @@ TAVRIX_BENCH_CASE(tick_cost)
         if (page->scrollPosition() >= page->verticalScrollBar()->maximum())
             page->scrollToTop();
         clock.start();
-        Q_EMIT scrollTimer->timeout();
+        Q_EMIT scrollTimer->ticks(1);
         cost.push_back(double(clock.nsecsElapsed()) / 1e3);
         // The repaint the tick causes runs on the same thread before the next tick.
         QCoreApplication::processEvents();
@@ -184,12 +269,14 @@ TAVRIX_BENCH_CASE(scroll_speed300)
     control<QSlider>(f.form, "stepSlider")->setValue(1);
     page->scrollToTop();
     int ticks = 0;
-    QObject::connect(f.scrollTimer, &PromptTimer::timeout, &f.form, [&] { ++ticks; });
+    QObject::connect(f.scrollTimer, &ScrollClock::ticks, &f.form,
+                     [&](int count) { ticks += count; });
     const qint64 server = siblingXServer();
     const int startPosition = page->scrollPosition();
     const RepaintTally before = repaintTally();
     const double ownBefore = ownCpuSeconds();
     const double serverBefore = cpuSecondsOf(server);
+    auto frames = std::make_unique<FrameRecorder>(page);
     QElapsedTimer clock;
     clock.start();
     // Through the slider, as a drag to the top speed applies it.
@@ -219,4 +306,17 @@ TAVRIX_BENCH_CASE(scroll_speed300)
            100.0 * double(after.nanoseconds - before.nanoseconds) / 1e9 / wall, "% of a core");
     report("scroll_speed300_repaint_share_of_program_cpu",
            own > 0 ? 100.0 * double(after.nanoseconds - before.nanoseconds) / 1e9 / own : 0, "%");
+    const double frameNs = double(f.scrollTimer->frameInterval());
+    report("scroll_speed300_frames_missed", frames->missedShare(frameNs), "%");
+    report("scroll_speed300_displacement_spread", spread(frames->displacementsOnTime(frameNs)),
+           "px");
+    frames.reset();
+
+    // Paused: the clock must not wake at all.
+    int wakes = 0;
+    QObject::connect(f.scrollTimer, &ScrollClock::frame, &f.form, [&] { ++wakes; });
+    control<QSlider>(f.form, "speedSlider")->setValue(0);
+    wakes = 0;
+    runEventLoop(10000);
+    report("paused_10s_scroll_wakeups", wakes, "count");
 }

@@ -53,7 +53,10 @@ def shown(name):
 periods = [291, 201, 101, 51, 21, 11, 5, 2, 1]
 targets = []
 for p in periods:
-    targets.append((f"tick_period_{p}ms_of_nominal_x11", ">=", 97, "%"))
+    targets.append((f"tick_period_{p}ms_of_nominal_x11", ">=", 99.5, "%"))
+for p in periods:
+    targets.append((f"tick_period_{p}ms_displacement_spread_x11", "<=", 1, "px"))
+    targets.append((f"tick_period_{p}ms_frames_missed_x11", "<", 1, "%"))
 targets += [
     ("prompter_10000_lines_resident_x11", "<=", 60, "MB"),
     ("prompter_100000_lines_resident_x11", "<=", 200, "MB"),
@@ -61,8 +64,11 @@ targets += [
     ("load_100000_lines_to_document_complete_offscreen", "<=", 1000, "ms"),
     ("startup_to_first_page_fresh_process_x11", "<=", 300, "ms"),
     ("scroll_speed300_program_and_xserver_cpu_x11", "<=", 10, "% of a core"),
-    ("scroll_speed300_ticks_of_nominal_x11", ">=", 99, "%"),
-    ("scroll_speed300_elapsed_readout_of_clock_x11", ">=", 99, "%"),
+    ("scroll_speed300_ticks_of_nominal_x11", ">=", 99.5, "%"),
+    ("scroll_speed300_elapsed_readout_of_clock_x11", ">=", 99.5, "%"),
+    ("scroll_speed300_repaints_x11", "<=", 61, "1/s"),
+    ("scroll_speed300_displacement_spread_x11", "<=", 1, "px"),
+    ("paused_10s_scroll_wakeups_x11", "<=", 0, "count"),
 ]
 
 lines = []
@@ -89,7 +95,7 @@ for name, op, limit, unit in targets:
     if v is None:
         met = "not measured"
     else:
-        ok = v >= limit if op == ">=" else v <= limit
+        ok = {">=": v >= limit, "<=": v <= limit, "<": v < limit}[op]
         met_count += ok
         met = "yes" if ok else "**no**"
     add(f"| `{name}` | {shown(name)} | {op.replace('>=', '≥').replace('<=', '≤')} {limit} {unit} | {met} |")
@@ -98,13 +104,18 @@ add(f"{met_count} of {len(targets)} targets met.")
 add("")
 add("## Scroll ticks against the nominal rate")
 add("")
-add("One tick every period, counted from the first tick to the last, with the page's repaint")
-add("on the same thread; offscreen a repaint costs less than on an X server.")
+add("The scroll clock counts the ticks due from a monotonic clock and wakes at most once a display")
+add("frame, applying every tick due as one move. Ticks are counted over the whole run against the")
+add("nominal count; the page's position is recorded at every repaint of the page. A frame is missed")
+add("when two repaints are more than 1.5 intervals apart (the interval is the longer of the frame and")
+add("the period); the spread is the largest minus the smallest move of a frame that came on time.")
 add("")
 add("![Ticks per second against the nominal rate](performance.svg)")
 add("")
-add("| Period | Nominal | Offscreen | Of nominal | X11 | Of nominal | Repaints/s X11 | Lateness p99 X11 | Program + X server CPU |")
-add("|---|---|---|---|---|---|---|---|---|")
+add("![Displacement per frame over one second](frames.svg)")
+add("")
+add("| Period | Nominal | Offscreen | Of nominal | X11 | Of nominal | Repaints/s X11 | Frames missed X11 | Spread X11 | Program + X server CPU |")
+add("|---|---|---|---|---|---|---|---|---|---|")
 with open(ticks_out, "w") as dat:
     dat.write("# period nominal offscreen x11\n")
     for p in periods:
@@ -115,7 +126,8 @@ with open(ticks_out, "w") as dat:
         add(
             f"| {p} ms | {1000 / p:.1f}/s | {shown(base + '_rate_offscreen')} | {shown(base + '_of_nominal_offscreen')} "
             f"| {shown(base + '_rate_x11')} | {shown(base + '_of_nominal_x11')} | {shown(base + '_repaints_x11')} "
-            f"| {shown(base + '_lateness_p99_x11')} | {shown(base + '_program_and_xserver_cpu_x11')} |"
+            f"| {shown(base + '_frames_missed_x11')} | {shown(base + '_displacement_spread_x11')} "
+            f"| {shown(base + '_program_and_xserver_cpu_x11')} |"
         )
 add("")
 add("## Scrolling at speed 300 (1 ms period, step 1, 10,000 lines)")
@@ -135,16 +147,19 @@ for key in [
     "repaints_never_shown_at_60hz",
     "repaint_cpu",
     "repaint_share_of_program_cpu",
+    "frames_missed",
+    "displacement_spread",
 ]:
     add(f"| `scroll_speed300_{key}` | {shown('scroll_speed300_' + key + '_offscreen')} | {shown('scroll_speed300_' + key + '_x11')} |")
 add("")
 if rep is not None and unseen is not None:
     add(
-        f"Under X the window repaints {rep:.0f} times a second; a display shows at most 60 frames a second, "
-        f"so {unseen:.0f} % of those repaints are never seen. The repaint passes (paint plus the hand-over to "
-        f"the X server) take {shown('scroll_speed300_repaint_cpu_x11')}, "
-        f"{share:.0f} % of the program's processor time, and every one of them makes the X server composite "
-        f"and copy the band ({shown('scroll_speed300_xserver_cpu_x11')} in Xvfb)."
+        f"Under X the window repaints {rep:.0f} times a second for a display that shows 60. Before the "
+        "scroll clock was paced by the display (one repaint a tick) the same run repainted 860-950 times "
+        "a second, cost 84-109 % of a core (program and X server) and reached 86-95 % of the nominal ticks. "
+        f"The repaint passes now take {shown('scroll_speed300_repaint_cpu_x11')}, {share:.0f} % of the "
+        f"program's processor time; the X server adds {shown('scroll_speed300_xserver_cpu_x11')}. "
+        f"Paused for 10 s, the scroll clock woke {shown('paused_10s_scroll_wakeups_x11')} times."
     )
     add("")
 add("Sampled profile of the same run under X (`perf record -e cpu-clock`, the bench process only):")

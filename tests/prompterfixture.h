@@ -3,7 +3,7 @@
 #include "fakedialogs.h"
 #include "htmlview.h"
 #include "prompterwindow.h"
-#include "prompttimer.h"
+#include "scrollclock.h"
 #include "startup.h"
 
 #include <QFile>
@@ -51,7 +51,7 @@ inline void setSpeed(PrompterWindow &form, int speed)
 // One tick of the scroll timer, whether it runs or not.
 inline void tick(PrompterWindow &form)
 {
-    Q_EMIT widget<PromptTimer>(form, "scrollTimer")->timeout();
+    Q_EMIT widget<ScrollClock>(form, "scrollTimer")->ticks(1);
 }
 
 inline void pressKey(PrompterWindow &form, Qt::Key key,

@@ -11,6 +11,7 @@
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "registrystore.h"
+#include "scrollclock.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "windowsettings.h"
@@ -77,7 +78,7 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     resize(737, 356);
     if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
         app->setExceptionHook([this](const std::exception &e) { showError(e); });
-    scrollTimer = new PromptTimer(300, this);
+    scrollTimer = new ScrollClock(300, this);
     scrollTimer->setObjectName(QStringLiteral("scrollTimer"));
     repeatTimer = new PromptTimer(500, this);
     repeatTimer->setObjectName(QStringLiteral("repeatTimer"));
@@ -341,8 +342,8 @@ void PrompterWindow::assignTexts()
 
 void PrompterWindow::connectHandlers()
 {
-    connect(scrollTimer, &PromptTimer::timeout, this,
-            [this] { guarded([this] { onScrollTick(); }); });
+    connect(scrollTimer, &ScrollClock::ticks, this,
+            [this](int count) { guarded([this, count] { onScrollTick(count); }); });
     connect(speedSlider, &QSlider::valueChanged, this,
             [this] { guarded([this] { onSpeedSliderChanged(); }); });
     // The step slider reports only the end of an interaction, not code's own changes.

@@ -17,6 +17,7 @@ class ConnectionProbe;
 class HtmlView;
 class PictureButton;
 class PromptTimer;
+class ScrollClock;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -104,13 +105,16 @@ private:
     int pixelsPerInch() const;
 
     // Event handlers.
-    void onScrollTick();
+    // The ticks due since the last frame, applied as one move.
+    void onScrollTick(int ticks);
     void onSpeedSliderChanged();
     void onStepSliderChanged();
     void onPageLoaded();
     void onPageKey(int key, Qt::KeyboardModifiers shift);
     void onPagePress(Qt::MouseButton button);
     void onShown();
+    // Paces the scroll clock by the refresh rate of the screen the band is on.
+    void followScreenRate();
     void onClosing();
 
     // The status strip's buttons and the menu's Show Status Bar.
@@ -176,7 +180,7 @@ private:
     IncrementSlider *stepSlider = nullptr;
     QFrame *pageFrame = nullptr;
     HtmlView *page = nullptr;
-    PromptTimer *scrollTimer = nullptr;
+    ScrollClock *scrollTimer = nullptr;
     PromptTimer *repeatTimer = nullptr;
     ConnectionProbe *connectionProbe = nullptr;
     QMenu *logoMenu = nullptr;
@@ -194,6 +198,7 @@ private:
     // The frame margins the window was last docked with.
     std::optional<QMargins> m_dockedMargins;
     int m_dockedOuterHeight = 0;
+    bool m_followsScreen = false;
 
     QuickEditDialog *m_quickEdit = nullptr;
     OptionsDialog *m_options = nullptr;

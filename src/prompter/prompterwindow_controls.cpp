@@ -6,6 +6,7 @@
 #include "htmlview.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
+#include "scrollclock.h"
 #include "speedmodel.h"
 #include "texts.h"
 

@@ -2,7 +2,7 @@
 #include "prompterwindow.h"
 
 #include "htmlview.h"
-#include "prompttimer.h"
+#include "scrollclock.h"
 #include "speedmodel.h"
 #include "texts.h"
 

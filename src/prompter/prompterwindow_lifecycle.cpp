@@ -7,6 +7,7 @@
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "quickeditdialog.h"
+#include "scrollclock.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "windowsettings.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSlider>
+#include <QWindow>
 
 using namespace texts;
 
@@ -40,6 +42,21 @@ void PrompterWindow::initialise()
 void PrompterWindow::onShown()
 {
     dockToScreenEdge();
+    followScreenRate();
+}
+
+void PrompterWindow::followScreenRate()
+{
+    if (QScreen *s = screen())
+        scrollTimer->setRefreshRate(s->refreshRate());
+    QWindow *window = windowHandle();
+    if (!window || m_followsScreen)
+        return;
+    m_followsScreen = true;
+    connect(window, &QWindow::screenChanged, this, [this](QScreen *s) {
+        if (s)
+            scrollTimer->setRefreshRate(s->refreshRate());
+    });
 }
 
 void PrompterWindow::showEvent(QShowEvent *event)

@@ -2,7 +2,7 @@
 #include "prompterwindow.h"
 
 #include "htmlview.h"
-#include "prompttimer.h"
+#include "scrollclock.h"
 #include "speedmodel.h"
 #include "texts.h"
 #include "timeformat.h"
@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QSlider>
+
+#include <algorithm>
+#include <limits>
 
 using namespace texts;
 
@@ -54,11 +57,15 @@ void PrompterWindow::rewindAndPause()
     pause();
 }
 
-void PrompterWindow::onScrollTick()
+void PrompterWindow::onScrollTick(int ticks)
 {
     const int p = page->scrollPosition();
-    const int step = stepSlider->value();
-    page->scrollTo(0, m_scrollForward ? p + step : p - step);
+    const qint64 move = qint64(stepSlider->value()) * ticks;
+    // The view clamps at both ends; a sum past int's range would wrap instead.
+    const qint64 target =
+        std::clamp<qint64>(m_scrollForward ? p + move : p - move, std::numeric_limits<int>::min(),
+                           std::numeric_limits<int>::max());
+    page->scrollTo(0, int(target));
     updateRemaining();
     updateElapsed();
 }

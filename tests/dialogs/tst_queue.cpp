@@ -1,10 +1,10 @@
 #include "prompterfixture.h"
 
 #include "optionsdialog.h"
-#include "prompttimer.h"
 #include "queuefile.h"
 #include "radiogroup.h"
 #include "registrystore.h"
+#include "scrollclock.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,7 +69,7 @@ private:
 
     static bool running(PrompterWindow &f)
     {
-        return widget<PromptTimer>(f, "scrollTimer")->enabled();
+        return widget<ScrollClock>(f, "scrollTimer")->enabled();
     }
 
 private Q_SLOTS:

@@ -63,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), QByteArray("Good evening\r\nthe news\r\nand sport"));
         // Neither paused nor reset.
         QCOMPARE(labelText(p.form, "speedLabel"), QStringLiteral("Speed 50"));
-        QVERIFY(widget<PromptTimer>(p.form, "scrollTimer")->enabled());
+        QVERIFY(widget<ScrollClock>(p.form, "scrollTimer")->enabled());
         QCOMPARE(p.form.focusWidget(), page(p.form));
     }
 
@@ -150,7 +150,7 @@ private Q_SLOTS:
             QVERIFY(p.form.pageLines().join(QString()).contains(QStringLiteral("DejaVu Serif")));
         QCOMPARE(page(p.form)->scrollPosition(), 0);
         QCOMPARE(labelText(p.form, "speedLabel"), QStringLiteral("Paused..."));
-        QVERIFY(!widget<PromptTimer>(p.form, "scrollTimer")->enabled());
+        QVERIFY(!widget<ScrollClock>(p.form, "scrollTimer")->enabled());
     }
 
     void print_handsTheShownPageToThePreview()

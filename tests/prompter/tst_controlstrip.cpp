@@ -6,6 +6,7 @@
 #include "optionsdialog.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
+#include "scrollclock.h"
 #include "texts.h"
 
 #include <QAction>
@@ -98,9 +99,9 @@ void click(PrompterWindow &f, const QString &name)
     QTest::mouseClick(button(f, name), Qt::LeftButton);
 }
 
-PromptTimer *scrollTimer(PrompterWindow &f)
+ScrollClock *scrollTimer(PrompterWindow &f)
 {
-    return widget<PromptTimer>(f, "scrollTimer");
+    return widget<ScrollClock>(f, "scrollTimer");
 }
 
 PromptTimer *repeatTimer(PrompterWindow &f)
@@ -743,7 +744,7 @@ void ControlStripTest::help_probeKeepsWindowRunning()
     auto *probe = widget<ConnectionProbe>(p.form, "connectionProbe");
     probe->setTarget(server.url());
     setSpeed(p.form, 300);
-    QSignalSpy ticks(scrollTimer(p.form), &PromptTimer::timeout);
+    QSignalSpy ticks(scrollTimer(p.form), &ScrollClock::ticks);
 
     click(p.form, QStringLiteral("helpButton"));
     QVERIFY(probe->isRunning());

@@ -8,8 +8,8 @@
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "picturebutton.h"
-#include "prompttimer.h"
 #include "quickeditdialog.h"
+#include "scrollclock.h"
 #include "texts.h"
 
 #include <QAction>
@@ -47,7 +47,7 @@ private Q_SLOTS:
         QCOMPARE(widget<QSlider>(f, "speedSlider")->value(), 10);
         QCOMPARE(f.currentSpeed(), 0);
         QCOMPARE(widget<QSlider>(f, "stepSlider")->value(), 1);
-        const auto *timer = widget<PromptTimer>(f, "scrollTimer");
+        const auto *timer = widget<ScrollClock>(f, "scrollTimer");
         QVERIFY(!timer->enabled());
         QCOMPARE(timer->interval(), 300u);
         QVERIFY(f.scriptLines().isEmpty());

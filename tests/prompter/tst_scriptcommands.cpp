@@ -1,7 +1,7 @@
 #include "childprocess.h"
 #include "prompterfixture.h"
 
-#include "prompttimer.h"
+#include "scrollclock.h"
 #include "texts.h"
 
 #include <QDir>
@@ -38,7 +38,7 @@ private:
 
     static bool running(PrompterWindow &f)
     {
-        return widget<PromptTimer>(f, "scrollTimer")->enabled();
+        return widget<ScrollClock>(f, "scrollTimer")->enabled();
     }
 
     static Snapshot snapshot(PrompterWindow &f)

@@ -1,13 +1,15 @@
 #include "prompterfixture.h"
 
 #include "artwork.h"
-#include "prompttimer.h"
+#include "scrollclock.h"
 #include "timeformat.h"
 
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSlider>
+
+#include <limits>
 
 // The speed model, the tick and the keys and presses that drive them.
 class ScrollingTest : public QObject
@@ -26,7 +28,7 @@ private:
               remainingLabel(widget<QLabel>(f, "remainingLabel")), logo(widget<QLabel>(f, "logo")),
               speedSlider(widget<QSlider>(f, "speedSlider")),
               stepSlider(widget<QSlider>(f, "stepSlider")), page(::page(f)),
-              scrollTimer(widget<PromptTimer>(f, "scrollTimer"))
+              scrollTimer(widget<ScrollClock>(f, "scrollTimer"))
         {}
         QLabel *speedLabel;
         QLabel *stepLabel;
@@ -36,7 +38,7 @@ private:
         QSlider *speedSlider;
         QSlider *stepSlider;
         HtmlView *page;
-        PromptTimer *scrollTimer;
+        ScrollClock *scrollTimer;
     };
 
 private Q_SLOTS:
@@ -228,6 +230,10 @@ private Q_SLOTS:
         const int left = 291 * ((f.documentLength() - 3) / 3);
         QVERIFY(c.remainingLabel->text().startsWith(QStringLiteral("Remaining: ")));
         QCOMPARE(c.remainingLabel->text(), QStringLiteral("Remaining: ") + formatDuration(left));
+        // Ticks that fall due within one frame move as one, the readouts as after the last.
+        Q_EMIT c.scrollTimer->ticks(4);
+        QCOMPARE(c.page->scrollPosition(), 15);
+        QCOMPARE(c.elapsedLabel->text(), QStringLiteral("Elapsed: 00:00:01:45"));
         // Pausing and resetting leave the readouts alone.
         const QString spent = c.elapsedLabel->text();
         pressKey(f, Qt::Key_F);
@@ -252,9 +258,13 @@ private Q_SLOTS:
             tick(f);
         QCOMPARE(c.page->scrollPosition(), maximum(f));
         QCOMPARE(c.remainingLabel->text(), QStringLiteral("Remaining: 00:00:00:00"));
+        Q_EMIT c.scrollTimer->ticks(std::numeric_limits<int>::max());
+        QCOMPARE(c.page->scrollPosition(), maximum(f));
         pressKey(f, Qt::Key_E);
         tick(f);
         QCOMPARE(c.page->scrollPosition(), maximum(f) - 5);
+        Q_EMIT c.scrollTimer->ticks(std::numeric_limits<int>::max());
+        QCOMPARE(c.page->scrollPosition(), 0);
     }
 
     void pageComplete_measuresLengthAndShowsRemainingFromTheBottom()

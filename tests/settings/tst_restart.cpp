@@ -1,9 +1,9 @@
 #include "prompterfixture.h"
 
 #include "optionsdialog.h"
-#include "prompttimer.h"
 #include "radiogroup.h"
 #include "registrystore.h"
+#include "scrollclock.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +27,7 @@ private Q_SLOTS:
         QCOMPARE(windows.prompter->promptFont().Name, QStringLiteral("Arial"));
         QCOMPARE(windows.prompter->promptFont().Height, -32);
         QCOMPARE(widget<QSlider>(*windows.prompter, "stepSlider")->value(), 1);
-        QCOMPARE(widget<PromptTimer>(*windows.prompter, "scrollTimer")->interval(), 300u);
+        QCOMPARE(widget<ScrollClock>(*windows.prompter, "scrollTimer")->interval(), 300u);
         QCOMPARE(windows.options->capitalsIndex(), 0);
         QCOMPARE(windows.options->placementIndex(), 0);
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -47,7 +47,7 @@ private Q_SLOTS:
             Windows windows = createWindows(dialogs);
             PrompterWindow &f = *windows.prompter;
             f.show();
-            QCOMPARE(widget<PromptTimer>(f, "scrollTimer")->interval(), 271u);
+            QCOMPARE(widget<ScrollClock>(f, "scrollTimer")->interval(), 271u);
             QCOMPARE(widget<QSlider>(f, "stepSlider")->value(), 1);
             QCOMPARE(f.promptFont().Name, QStringLiteral("Arial"));
             QCOMPARE(f.promptFont().size(96), 24);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         FakeDialogs dialogs;
         Windows windows = createWindows(dialogs);
         PrompterWindow &f = *windows.prompter;
-        const auto *timer = widget<PromptTimer>(f, "scrollTimer");
+        const auto *timer = widget<ScrollClock>(f, "scrollTimer");
         QCOMPARE(widget<QSlider>(f, "stepSlider")->value(), 7);
         QCOMPARE(labelText(f, "stepLabel"), QStringLiteral("Coarse: 7"));
         QCOMPARE(timer->interval(), 181u);
@@ -133,7 +133,7 @@ private Q_SLOTS:
             FakeDialogs dialogs;
             Windows windows = createWindows(dialogs);
             QCOMPARE(widget<QSlider>(*windows.prompter, "stepSlider")->value(), 5);
-            QCOMPARE(widget<PromptTimer>(*windows.prompter, "scrollTimer")->interval(), 300u);
+            QCOMPARE(widget<ScrollClock>(*windows.prompter, "scrollTimer")->interval(), 300u);
             windows.prompter->close();
             QVERIFY(dialogs.messages.isEmpty());
         }
