@@ -5,6 +5,7 @@
 #include "colours.h"
 #include "connectionprobe.h"
 #include "flatmenustyle.h"
+#include "followmotion.h"
 #include "htmlview.h"
 #include "optionsdialog.h"
 #include "pagebuilder.h"
@@ -14,7 +15,9 @@
 #include "scrollclock.h"
 #include "tavrixerror.h"
 #include "texts.h"
+#include "voicefollower.h"
 #include "windowsettings.h"
+#include "wordlayout.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -297,6 +300,7 @@ void PrompterWindow::createMenu()
     statusStripAction->setChecked(true);
     logoMenu->addSeparator();
     aboutAction = item("aboutAction", 27);
+    createVoiceFollowing();
     for (QWidget *w : {static_cast<QWidget *>(logoPanel), static_cast<QWidget *>(logo),
                        static_cast<QWidget *>(menuHint)}) {
         w->setContextMenuPolicy(Qt::DefaultContextMenu);

@@ -4,6 +4,7 @@
 #include "fontrecord.h"
 #include "incrementslider.h"
 
+#include <QElapsedTimer>
 #include <QMargins>
 #include <QStringList>
 #include <QWidget>
@@ -14,6 +15,11 @@
 #include <optional>
 
 class ConnectionProbe;
+class FollowMotion;
+class WordLayout;
+namespace voice {
+class VoiceFollower;
+}
 class HtmlView;
 class PictureButton;
 class PromptTimer;
@@ -132,6 +138,16 @@ private:
     void toggleHelp();
     void onProbeFinished(bool connected);
 
+    // Following the speaker's voice. Every speed or pause control calls stopFollowing() first.
+    void createVoiceFollowing();
+    void toggleFollowing();
+    void stopFollowing();
+    // The page's text as the voice counts its words; also maps those words to the layout.
+    QString followedText();
+    void followNewPage();
+    void onSpokenWord(qint64 word);
+    void onFollowFrame();
+
     // Runs a handler; an error that escapes it reaches the operator.
     void guarded(const std::function<void()> &handler);
     void showError(const std::exception &error);
@@ -191,6 +207,7 @@ private:
     QAction *printAction = nullptr;
     QAction *statusStripAction = nullptr;
     QAction *aboutAction = nullptr;
+    QAction *followVoiceAction = nullptr;
     QList<QPixmap> m_buttonPictures;
     QList<QPixmap> m_logoPictures;
     FontRecord m_promptFont;
@@ -208,4 +225,9 @@ private:
     std::unique_ptr<RegistryStore> m_store;
     std::unique_ptr<WindowSettings> m_settings;
     std::unique_ptr<QStyle> m_menuStyle;
+    std::unique_ptr<voice::VoiceFollower> m_voice;
+    std::unique_ptr<FollowMotion> m_followMotion;
+    std::unique_ptr<WordLayout> m_wordLayout;
+    QElapsedTimer m_followClock;
+    bool m_following = false;
 };

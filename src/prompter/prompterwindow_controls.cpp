@@ -57,6 +57,7 @@ void PrompterWindow::connectControlStrip()
 
 void PrompterWindow::startRepeat(int direction)
 {
+    stopFollowing();
     repeatTimer->setInterval(kFirstRepeatMs);
     m_repeatDirection = direction;
     repeatTimer->setEnabled(true);
@@ -77,6 +78,7 @@ void PrompterWindow::onRepeatTick()
 
 void PrompterWindow::onFasterReleased()
 {
+    stopFollowing();
     repeatTimer->setEnabled(false);
     if (m_currentSpeed < kMaxSpeed)
         m_currentSpeed += kSpeedStep;
@@ -85,6 +87,7 @@ void PrompterWindow::onFasterReleased()
 
 void PrompterWindow::onSlowerReleased()
 {
+    stopFollowing();
     repeatTimer->setEnabled(false);
     if (m_currentSpeed > -kMaxSpeed)
         m_currentSpeed -= kSpeedStep;
@@ -94,6 +97,7 @@ void PrompterWindow::onSlowerReleased()
 // Code's own change of the step slider is not reported; applySpeed refreshes the label.
 void PrompterWindow::onCoarseFaster()
 {
+    stopFollowing();
     if (stepSlider->value() < stepSlider->maximum())
         stepSlider->setValue(stepSlider->value() + 1);
     applySpeed();
@@ -102,6 +106,7 @@ void PrompterWindow::onCoarseFaster()
 
 void PrompterWindow::onCoarseSlower()
 {
+    stopFollowing();
     if (stepSlider->value() > stepSlider->minimum())
         stepSlider->setValue(stepSlider->value() - 1);
     applySpeed();
@@ -110,6 +115,7 @@ void PrompterWindow::onCoarseSlower()
 
 void PrompterWindow::togglePause()
 {
+    stopFollowing();
     scrollTimer->setEnabled(!scrollTimer->enabled());
     if (scrollTimer->enabled())
         speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
@@ -120,6 +126,7 @@ void PrompterWindow::togglePause()
 
 void PrompterWindow::onReverse()
 {
+    stopFollowing();
     m_currentSpeed = -m_currentSpeed;
     applySpeed();
     page->focus();
@@ -127,6 +134,7 @@ void PrompterWindow::onReverse()
 
 void PrompterWindow::onReset()
 {
+    stopFollowing();
     rewindAndPause();
     page->focus();
 }

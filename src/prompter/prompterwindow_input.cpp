@@ -12,6 +12,7 @@ using namespace texts;
 
 void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
 {
+    stopFollowing();
     switch (key) {
     case Qt::Key_Q:
         togglePause();
@@ -51,6 +52,7 @@ void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
 
 void PrompterWindow::onPagePress(Qt::MouseButton button)
 {
+    stopFollowing();
     if (button == Qt::LeftButton) {
         if (scrollTimer->enabled()) {
             scrollTimer->setEnabled(false);

@@ -32,6 +32,7 @@ void PrompterWindow::applySpeed()
 
 void PrompterWindow::onSpeedSliderChanged()
 {
+    stopFollowing();
     m_currentSpeed = speedSlider->value();
     speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
     scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
@@ -72,6 +73,7 @@ void PrompterWindow::onScrollTick(int ticks)
 
 void PrompterWindow::onStepSliderChanged()
 {
+    stopFollowing();
     applySpeed();
     page->focus();
 }
@@ -83,6 +85,7 @@ void PrompterWindow::onPageLoaded()
     if (m_currentSpeed != 0)
         updateRemaining();
     page->scrollToTop();
+    followNewPage();
 }
 
 void PrompterWindow::updateElapsed()

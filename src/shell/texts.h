@@ -119,4 +119,18 @@ inline const QString rsInvalidProperty = QStringLiteral("Invalid property elemen
 inline const QString rsPageCannotBeShown = QStringLiteral("This page cannot be shown");
 inline const QString rsAddressNotSupported = QStringLiteral("The address is not supported.");
 
+// Following the speaker's voice
+inline const QString rsFollowMyVoice = QStringLiteral("Follow My Voice");
+inline const QString rsFollowing = QStringLiteral("Following");
+inline const QString rsNoMicrophone =
+    QStringLiteral("No microphone was found. Connect one and choose Follow My Voice again.");
+inline const QString rsNoSpeechModel = QStringLiteral(
+    "The English speech model is not installed (package pocketsphinx-en-us), so the prompter "
+    "cannot follow your voice.");
+inline const QString rsNothingToFollow =
+    QStringLiteral("The script has no words the English speech model knows, so there is nothing "
+                   "to follow.");
+inline const QString rsMicrophoneLost =
+    QStringLiteral("The microphone stopped delivering sound; following is off.");
+
 } // namespace texts

@@ -158,10 +158,12 @@ private Q_SLOTS:
         QStringList captions;
         for (QAction *a : widget<QMenu>(p.form, "logoMenu")->actions())
             captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(captions,
-                 QStringList({rsOpenSingleScript, rsFont, QStringLiteral("-"), rsOptions,
-                              QStringLiteral("-"), rsQuickEdit, rsPrintScript, QStringLiteral("-"),
-                              rsShowStatusBar, QStringLiteral("-"), rsAbout}));
+        QCOMPARE(captions, QStringList({rsOpenSingleScript, rsFont, QStringLiteral("-"), rsOptions,
+                                        QStringLiteral("-"), rsQuickEdit, rsPrintScript,
+                                        QStringLiteral("-"), rsShowStatusBar, QStringLiteral("-"),
+                                        rsAbout, QStringLiteral("-"), rsFollowMyVoice}));
+        QVERIFY(widget<QAction>(p.form, "followVoiceAction")->isCheckable());
+        QVERIFY(!widget<QAction>(p.form, "followVoiceAction")->isChecked());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->isChecked());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->icon().isNull());
         QVERIFY(!widget<QAction>(p.form, "openAction")->icon().isNull());

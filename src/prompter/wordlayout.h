@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+
+class QTextDocument;
+
+// Where each spoken word of a laid-out page starts: word index in, document y out.
+class WordLayout final
+{
+public:
+    // Character positions of the page's words, as the voice counts them, in the document's
+    // plain text.
+    void setWordStarts(QList<qsizetype> starts) { m_starts = std::move(starts); }
+    qsizetype wordCount() const { return m_starts.size(); }
+
+    // The top of the line holding the word, in document pixels; -1 when out of range.
+    static double lineTop(const QTextDocument &document, qsizetype characterPosition);
+    double wordTop(const QTextDocument &document, qsizetype word) const;
+
+private:
+    QList<qsizetype> m_starts;
+};

@@ -1,0 +1,38 @@
+#include "listenerworker.h"
+
+#include "scriptlistener.h"
+#include "tavrixerror.h"
+
+namespace voice {
+
+ListenerWorker::ListenerWorker() = default;
+ListenerWorker::~ListenerWorker() = default;
+
+void ListenerWorker::prepare(quint64 generation, const QString &scriptText)
+{
+    m_listener.reset();
+    m_generation = generation;
+    try {
+        m_listener = std::make_unique<ScriptListener>(scriptText);
+    } catch (const std::exception &error) {
+        Q_EMIT failed(generation, errorText(error));
+        return;
+    }
+    Q_EMIT ready(generation, m_listener->unknownWords());
+}
+
+void ListenerWorker::hear(quint64 generation, const QByteArray &samples)
+{
+    if (!m_listener || generation != m_generation)
+        return;
+    const auto *data = reinterpret_cast<const qint16 *>(samples.constData());
+    if (m_listener->listen(data, samples.size() / qsizetype(sizeof(qint16))))
+        Q_EMIT positionChanged(generation, m_listener->position());
+}
+
+void ListenerWorker::release()
+{
+    m_listener.reset();
+}
+
+} // namespace voice

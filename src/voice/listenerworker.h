@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+namespace voice {
+
+class ScriptListener;
+
+// The recogniser's side of following, on a thread of its own: builds the script's model,
+// then turns audio into script positions. Each script is a generation; answers carry theirs,
+// so an answer about a script no longer shown is recognised and dropped.
+class ListenerWorker final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ListenerWorker)
+
+public:
+    ListenerWorker();
+    ~ListenerWorker() override;
+
+    void prepare(quint64 generation, const QString &scriptText);
+    // 16 kHz mono 16-bit samples.
+    void hear(quint64 generation, const QByteArray &samples);
+    void release();
+
+Q_SIGNALS:
+    void ready(quint64 generation, const QStringList &unknownWords);
+    void failed(quint64 generation, const QString &message);
+    void positionChanged(quint64 generation, qint64 word);
+
+private:
+    std::unique_ptr<ScriptListener> m_listener;
+    quint64 m_generation = 0;
+};
+
+} // namespace voice

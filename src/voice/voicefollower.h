@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QAudioFormat>
+#include <QObject>
+#include <QThread>
+
+#include <memory>
+
+class QAudioSource;
+class QIODevice;
+
+namespace voice {
+
+class AudioConverter;
+class ListenerWorker;
+
+// Follows the speaker through the script shown: the default microphone feeds the recogniser
+// on a worker thread, which answers with script word positions. Nothing is opened until
+// start(), and stop() closes the microphone. No audio is kept or sent anywhere.
+class VoiceFollower final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(VoiceFollower)
+
+public:
+    explicit VoiceFollower(QObject *parent = nullptr);
+    ~VoiceFollower() override;
+
+    // Throws TavrixError when there is no microphone or no speech model; otherwise builds the
+    // script's model in the background and opens the microphone when it is ready.
+    void start(const QString &scriptText);
+    // Another script is shown while following: listening resumes once its model is built.
+    void setScript(const QString &scriptText);
+    void stop();
+    bool isRunning() const { return m_running; }
+    bool isListening() const { return m_audio != nullptr; }
+
+Q_SIGNALS:
+    // Index of the last script word the speaker has reached.
+    void positionChanged(qint64 word);
+    // Following cannot go on (the model cannot be built, the microphone went away); it has
+    // stopped.
+    void failed(const QString &message);
+
+private:
+    void onReady(quint64 generation);
+    void onFailed(quint64 generation, const QString &message);
+    void openMicrophone();
+    void closeMicrophone();
+    void onAudio();
+
+    QThread m_thread;
+    ListenerWorker *m_worker = nullptr; // lives on m_thread, deleted when it ends
+    QAudioSource *m_audio = nullptr;
+    QIODevice *m_audioInput = nullptr;
+    QAudioFormat m_format;
+    std::unique_ptr<AudioConverter> m_converter;
+    quint64 m_generation = 0;
+    bool m_running = false;
+};
+
+} // namespace voice
