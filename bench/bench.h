@@ -39,6 +39,10 @@ qint64 sinceProcessStart();
 // `tavrix-bench --child KIND ARG`: work that must run in a process of its own.
 int runChild(const char *kind, const char *argument);
 
+// `tavrix-bench --voice-replay WAV SCRIPT [--realtime]`: the recogniser and aligner fed from a
+// WAVE file, as fast as they decode or in real time; prints each move of the position.
+int replayVoice(const char *wav, const char *scriptPath, bool realTime);
+
 // Runs the event loop for `milliseconds`, sleeping while there is nothing to do (a loop
 // of processEvents with a time limit never sleeps, and its spinning would be measured).
 void runEventLoop(int milliseconds);

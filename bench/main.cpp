@@ -99,6 +99,7 @@ double percentile(std::vector<double> &sample, double fraction)
 
 // tavrix-bench [filter...]: runs every case whose name contains one of the filters.
 // tavrix-bench --child KIND ARG: one measurement in a fresh process (see runChild).
+// tavrix-bench --voice-replay WAV SCRIPT [--realtime]: speech replayed through the voice follower.
 int main(int argc, char **argv)
 {
     g_processClock.start();
@@ -109,6 +110,8 @@ int main(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     if (argc > 3 && std::strcmp(argv[1], "--child") == 0)
         return runChild(argv[2], argv[3]);
+    if (argc > 3 && std::strcmp(argv[1], "--voice-replay") == 0)
+        return replayVoice(argv[2], argv[3], argc > 4 && std::strcmp(argv[4], "--realtime") == 0);
     std::sort(cases().begin(), cases().end(), [](const BenchCase &a, const BenchCase &b) {
         return std::strcmp(a.name, b.name) < 0;
     });

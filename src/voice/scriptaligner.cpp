@@ -12,6 +12,8 @@ constexpr int matchWeight = 4;
 constexpr int trailingCost = 3;
 // Anchors considered: the script word the speaker reached is one of the last heard.
 constexpr int anchorWords = 3;
+// Evidence a rare word carries, against one for a common word.
+constexpr int rareWeight = 2;
 
 } // namespace
 
@@ -35,6 +37,11 @@ void ScriptAligner::setScript(const QStringList &scriptWords)
         m_occurrences[std::size_t(*it)].push_back(qsizetype(m_script.size()));
         m_script.push_back(*it);
     }
+    // A word the script says often ("the", "and") is weak evidence of where the speaker is.
+    const std::size_t rareLimit = std::max<std::size_t>(2, m_script.size() / 100);
+    m_weights.clear();
+    for (const std::vector<qsizetype> &where : m_occurrences)
+        m_weights.push_back(where.size() <= rareLimit ? rareWeight : 1);
     reset();
 }
 
@@ -86,24 +93,26 @@ int ScriptAligner::matchesEndingAt(qsizetype end, int anchor, int slack, qsizety
     firstHeard = std::clamp(firstHeard, 0, anchor);
     const int before = anchor - firstHeard;
     const qsizetype span = std::min<qsizetype>(end - std::max<qsizetype>(floor, 0), before + slack);
+    const int anchorWeight = m_weights[std::size_t(m_script[std::size_t(end)])];
     if (before == 0 || span <= 0)
-        return 1;
+        return anchorWeight;
     const qsizetype from = end - span;
     // Rolling rows of the classic table, sized for the few words compared.
     int prev[heardWords + 1] = {};
     int row[heardWords + 1] = {};
     for (qsizetype s = 0; s < span; ++s) {
         const int scriptWord = m_script[std::size_t(from + s)];
+        const int weight = m_weights[std::size_t(scriptWord)];
         row[0] = 0;
         for (int h = 1; h <= before; ++h) {
             if (m_heard[std::size_t(firstHeard + h - 1)] == scriptWord)
-                row[h] = prev[h - 1] + 1;
+                row[h] = prev[h - 1] + weight;
             else
                 row[h] = std::max(prev[h], row[h - 1]);
         }
         std::copy(row, row + before + 1, prev);
     }
-    return 1 + prev[before];
+    return anchorWeight + prev[before];
 }
 
 ScriptAligner::Candidate ScriptAligner::bestIn(qsizetype from, qsizetype to, int slack,
@@ -174,15 +183,16 @@ bool ScriptAligner::update(bool mayGoBack)
         back.matches > ahead.matches ||
         (back.matches == ahead.matches && m_position - back.end <= ahead.end - m_position);
     const Candidate &far = backFirst ? back : ahead;
-    if (far.end >= 0 && far.matches >= farMatches && far.score >= near.score + 2 * matchWeight) {
+    if (far.end >= 0 && far.matches >= farEvidence && far.score >= near.score + 2 * matchWeight) {
         return moveTo(far);
     }
     if (near.end > m_position) {
         // One word is enough only for the very next one, heard last.
         const bool nextWord =
             near.end == m_position + 1 && near.score >= matchWeight && near.anchor >= m_firstFresh;
-        // A longer stride ahead needs more fresh words: "the" and "and" are everywhere.
-        const int fresh = 2 + int((near.end - m_position - 1) / 8);
+        // Beyond the next word: two fresh words at least, one of them rare, or three common
+        // ones ("the" and "and" are everywhere); a longer stride needs more.
+        const int fresh = rareWeight + 1 + rareWeight * int((near.end - m_position - 1) / 8);
         if (near.newMatches >= fresh || nextWord) {
             return moveTo(near);
         }

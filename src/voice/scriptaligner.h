@@ -33,13 +33,15 @@ public:
     static constexpr qsizetype nearAhead = 40;
     static constexpr qsizetype wideAhead = 4000;
     static constexpr qsizetype backReach = 400;
-    // Words that must match in order before the position moves back or beyond the near window.
-    static constexpr int farMatches = 4;
+    // Evidence, in order, before the position moves back or beyond the near window: a common
+    // word counts one, a rare one two; four words with three rare, or five with two.
+    static constexpr int farEvidence = 7;
 
 private:
     struct Candidate
     {
         qsizetype end = -1;
+        // Weighted matches (see m_weights).
         int matches = 0;
         // Matches beyond the position: evidence of a move rather than of where the speaker was.
         int newMatches = 0;
@@ -58,6 +60,8 @@ private:
                         int firstHeard) const;
 
     std::vector<int> m_script;
+    // Evidence weight of each word id: rare words count more.
+    std::vector<int> m_weights;
     // Where each word occurs, ascending, indexed by word id.
     std::vector<std::vector<qsizetype>> m_occurrences;
     QHash<QString, int> m_ids;

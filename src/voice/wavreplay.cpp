@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <ctime>
 
 namespace voice {
 
@@ -15,6 +16,14 @@ namespace {
 
 // A device delivers audio in pieces of about this length.
 constexpr int kPieceMs = 50;
+
+// Processor time of this thread: what decoding costs, whatever else the machine runs.
+double threadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
 
 } // namespace
 
@@ -36,14 +45,13 @@ void replayWav(const QString &path, ScriptListener &listener, bool realTime,
             if (clock.elapsed() < due)
                 QThread::msleep(quint64(due - clock.elapsed()));
         }
-        QElapsedTimer decode;
-        decode.start();
+        const double decodeStart = threadSeconds();
         const std::vector<qint16> mono =
             converter.convert(wav.samples.data() + at * wav.channels, count);
         listener.listen(mono.data(), qsizetype(mono.size()));
         if (at + count >= frames)
             listener.finish();
-        const double decodeSeconds = double(decode.nsecsElapsed()) / 1e9;
+        const double decodeSeconds = threadSeconds() - decodeStart;
         busyUntil = std::max(busyUntil, audioEnd) + decodeSeconds;
         if (onStep) {
             onStep({audioEnd, realTime ? double(clock.nsecsElapsed()) / 1e9 : busyUntil,

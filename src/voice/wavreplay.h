@@ -16,6 +16,7 @@ struct ReplayStep
     // When the listener's answer for this piece is ready, in seconds from the start: the clock
     // when replaying in real time, otherwise the audio time plus the decoding time queued so far.
     double readySeconds = 0;
+    // Processor time the piece took (conversion, recognition, alignment).
     double decodeSeconds = 0;
     qsizetype position = -1;
 };

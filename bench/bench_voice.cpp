@@ -1,0 +1,431 @@
+// Following the voice: espeak-ng speaks fresh scripts (bench/data/voice) with its word
+// events as the spoken times; the speech is replayed through the recogniser and the aligner
+// as fast as they decode, each piece's answer counted as ready when a decoder that started
+// it on time would have finished it; the page's motion is simulated frame by frame on a
+// laid-out page, as the prompter drives it.
+#include "bench.h"
+
+#include "audioconverter.h"
+#include "followmotion.h"
+#include "scriptlistener.h"
+#include "scriptwords.h"
+#include "wavreplay.h"
+#include "wordlayout.h"
+
+#include <espeak-ng/speak_lib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr double kFrameSeconds = 1.0 / 60;
+// The band's page: its script area's height and width, a common prompting font size.
+constexpr int kViewHeight = 200;
+constexpr int kViewWidth = 1600;
+constexpr int kFontPixels = 40;
+// The Coarse slider's starting value: speed 300's rate is this many pixels a millisecond.
+constexpr double kMaxRate = 1.0;
+
+// A stretch of the script spoken in one go, after a pause of its own.
+struct Stretch
+{
+    qsizetype from = 0;
+    qsizetype to = 0;
+    double silenceBefore = 0;
+};
+
+struct Speech
+{
+    std::vector<qint16> samples; // 16 kHz mono
+    // Spoken start of each script word as it was spoken, in order: (seconds, script word).
+    std::vector<std::pair<double, qsizetype>> words;
+};
+
+struct SynthState
+{
+    std::vector<qint16> samples;
+    std::vector<std::pair<int, int>> events; // (audio ms, text position)
+};
+
+int onSynth(short *wav, int count, espeak_EVENT *events)
+{
+    auto *state = static_cast<SynthState *>(events->user_data);
+    if (wav && count > 0)
+        state->samples.insert(state->samples.end(), wav, wav + count);
+    for (espeak_EVENT *e = events; e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+        if (e->type == espeakEVENT_WORD)
+            state->events.emplace_back(e->audio_position, e->text_position);
+    }
+    return 0;
+}
+
+int synthRate()
+{
+    static const int rate = [] {
+        const int r = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
+        espeak_SetSynthCallback(onSynth);
+        return r;
+    }();
+    return rate;
+}
+
+Speech speak(const QString &script, const QList<voice::ScriptWord> &words,
+             const std::vector<Stretch> &stretches, const char *voiceName, int wpm)
+{
+    const int rate = synthRate();
+    espeak_SetVoiceByName(voiceName);
+    espeak_SetParameter(espeakRATE, wpm, 0);
+    Speech speech;
+    for (const Stretch &stretch : stretches) {
+        speech.samples.insert(speech.samples.end(), std::size_t(stretch.silenceBefore * 16000), 0);
+        const double start = double(speech.samples.size()) / 16000;
+        const QString text = script.mid(stretch.from, stretch.to - stretch.from);
+        const QByteArray utf8 = text.toUtf8();
+        SynthState state;
+        espeak_Synth(utf8.constData(), size_t(utf8.size() + 1), 0, POS_CHARACTER, 0,
+                     espeakCHARS_UTF8, nullptr, &state);
+        espeak_Synchronize();
+        voice::AudioConverter converter(rate, 1);
+        const std::vector<qint16> mono =
+            converter.convert(state.samples.data(), qsizetype(state.samples.size()));
+        speech.samples.insert(speech.samples.end(), mono.begin(), mono.end());
+        // Word events count characters from 1; each names the script word it starts in.
+        for (const auto &[ms, position] : state.events) {
+            const qsizetype at = stretch.from + position - 1;
+            const auto it = std::upper_bound(
+                words.begin(), words.end(), at,
+                [](qsizetype p, const voice::ScriptWord &w) { return p < w.start; });
+            if (it == words.begin())
+                continue;
+            const qsizetype index = qsizetype(it - words.begin()) - 1;
+            if (at >= words.at(index).start + words.at(index).length + 1)
+                continue; // punctuation espeak-ng counts as a word
+            if (!speech.words.empty() && speech.words.back().second == index)
+                continue;
+            speech.words.emplace_back(start + ms / 1000.0, index);
+        }
+    }
+    speech.samples.insert(speech.samples.end(), 3 * 16000, 0);
+    return speech;
+}
+
+void writeWav(const QString &path, const std::vector<qint16> &samples)
+{
+    QByteArray bytes("RIFF\0\0\0\0WAVEfmt ", 16);
+    auto u32 = [&bytes](quint32 v) { bytes.append(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [&bytes](quint16 v) { bytes.append(reinterpret_cast<const char *>(&v), 2); };
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(16000);
+    u32(32000);
+    u16(2);
+    u16(16);
+    bytes.append("data", 4);
+    u32(quint32(samples.size() * 2));
+    bytes.append(reinterpret_cast<const char *>(samples.data()), qsizetype(samples.size() * 2));
+    const quint32 riff = quint32(bytes.size() - 8);
+    std::memcpy(bytes.data() + 4, &riff, 4);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+struct Run
+{
+    std::vector<double> frameScroll;                     // scroll position each frame
+    std::vector<std::pair<double, qsizetype>> positions; // (ready seconds, aligner position)
+    double audioSeconds = 0;
+    double decodeSeconds = 0;
+};
+
+Run follow(const QString &script, const QString &wavPath, const QTextDocument &page,
+           const WordLayout &layout, double maxScroll)
+{
+    Run run;
+    voice::ScriptListener listener(script);
+    voice::replayWav(wavPath, listener, false, [&run](const voice::ReplayStep &step) {
+        run.audioSeconds = step.audioSeconds;
+        run.decodeSeconds += step.decodeSeconds;
+        if (run.positions.empty() || run.positions.back().second != step.position)
+            run.positions.emplace_back(step.readySeconds, step.position);
+    });
+    FollowMotion motion;
+    motion.reset(0);
+    std::size_t next = 0;
+    for (double t = 0; t < run.audioSeconds + 2; t += kFrameSeconds) {
+        while (next < run.positions.size() && run.positions[next].first <= t) {
+            const double top = layout.wordTop(page, run.positions[next].second);
+            if (top >= 0)
+                motion.setTarget(std::clamp(top - kViewHeight / 3.0, 0.0, maxScroll));
+            ++next;
+        }
+        run.frameScroll.push_back(std::round(motion.advance(kFrameSeconds * 1000, kMaxRate)));
+    }
+    return run;
+}
+
+struct Page
+{
+    QTextDocument document;
+    WordLayout layout;
+    double lineHeight = 0;
+    double maxScroll = 0;
+
+    explicit Page(const QString &script)
+    {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(kFontPixels);
+        document.setDefaultFont(font);
+        document.setTextWidth(kViewWidth);
+        document.setPlainText(script);
+        QList<qsizetype> starts;
+        for (const voice::ScriptWord &w : voice::splitWords(script))
+            starts.append(w.start);
+        layout.setWordStarts(starts);
+        lineHeight = QFontMetricsF(font).lineSpacing();
+        maxScroll = std::max(0.0, document.size().height() - kViewHeight);
+    }
+
+    // The scroll position that puts the word on the reading line, unclamped.
+    double target(qsizetype word) const
+    {
+        return layout.wordTop(document, word) - kViewHeight / 3.0;
+    }
+};
+
+// The first frame at or after `from` where the page reaches the word's line.
+double reachedAt(const Run &run, const Page &page, qsizetype word, double from)
+{
+    const double target = std::min(page.target(word), page.maxScroll);
+    for (std::size_t f = std::size_t(std::max(0.0, from / kFrameSeconds));
+         f < run.frameScroll.size(); ++f) {
+        if (run.frameScroll[f] >= target - 1)
+            return double(f) * kFrameSeconds;
+    }
+    return -1;
+}
+
+// How far the reading line ran ahead of the word being spoken, at worst, in lines.
+double worstAhead(const Run &run, const Page &page, const Speech &speech)
+{
+    double worst = -1e9;
+    std::size_t w = 0;
+    for (std::size_t f = 0; f < run.frameScroll.size(); ++f) {
+        const double t = double(f) * kFrameSeconds;
+        while (w + 1 < speech.words.size() && speech.words[w + 1].first <= t)
+            ++w;
+        if (speech.words.empty() || speech.words[0].first > t)
+            continue;
+        const double ahead = run.frameScroll[f] - page.target(speech.words[w].second);
+        if (page.target(speech.words[w].second) > 0)
+            worst = std::max(worst, ahead / page.lineHeight);
+    }
+    return worst;
+}
+
+QStringList paragraphsOf(const QString &script, QList<qsizetype> *starts)
+{
+    QStringList paragraphs;
+    qsizetype at = 0;
+    for (const QString &p : script.split(QStringLiteral("\n\n"))) {
+        starts->append(at);
+        paragraphs.append(p);
+        at += p.size() + 2;
+    }
+    return paragraphs;
+}
+
+QString dataFolder()
+{
+    return QStringLiteral(TAVRIX_BENCH_DATA "/voice");
+}
+
+QString readScript(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+void figure(const QString &name, double value, const char *unit)
+{
+    report(name.toUtf8().constData(), value, unit);
+}
+
+} // namespace
+
+// tavrix-bench --voice-replay WAV SCRIPT [--realtime]: replays speech through the recogniser
+// and prints, for each move, the audio time, the time the answer was ready and the word.
+int replayVoice(const char *wav, const char *scriptPath, bool realTime)
+{
+    const QString script = readScript(QString::fromLocal8Bit(scriptPath));
+    const QStringList words = voice::normalisedWords(script);
+    voice::ScriptListener listener(script);
+    qsizetype last = -1;
+    double decode = 0;
+    double audio = 0;
+    voice::replayWav(QString::fromLocal8Bit(wav), listener, realTime,
+                     [&](const voice::ReplayStep &step) {
+                         decode += step.decodeSeconds;
+                         audio = step.audioSeconds;
+                         if (step.position == last)
+                             return;
+                         last = step.position;
+                         std::printf("%.2f %.2f %lld %s\n", step.audioSeconds, step.readySeconds,
+                                     static_cast<long long>(step.position),
+                                     qPrintable(words.value(step.position)));
+                     });
+    std::printf("words %lld reached %lld processor %.1f %%\n", static_cast<long long>(words.size()),
+                static_cast<long long>(last + 1), audio > 0 ? 100 * decode / audio : 0);
+    return 0;
+}
+
+TAVRIX_BENCH_CASE(voice_follow)
+{
+    QTemporaryDir folder;
+    const QStringList files =
+        QDir(dataFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    struct Voice
+    {
+        const char *name;
+        int wpm;
+        bool scenarios;
+    };
+    const Voice voices[] = {
+        {"en-us", 140, false}, {"en-us", 165, true}, {"en-us", 190, false}, {"en", 165, false}};
+    for (const QString &file : files) {
+        const QString script = readScript(dataFolder() + u'/' + file);
+        const QString textName = QFileInfo(file).completeBaseName();
+        const QList<voice::ScriptWord> words = voice::splitWords(script);
+        const Page page(script);
+        QList<qsizetype> starts;
+        const QStringList paragraphs = paragraphsOf(script, &starts);
+        const qsizetype length = script.size();
+        for (const Voice &v : voices) {
+            const QString prefix = QStringLiteral("voice_%1_%2_%3wpm_")
+                                       .arg(textName, QString::fromLatin1(v.name))
+                                       .arg(v.wpm);
+            auto run = [&](const std::vector<Stretch> &stretches, Speech *speech) {
+                *speech = speak(script, words, stretches, v.name, v.wpm);
+                const QString wav = folder.filePath(QStringLiteral("speech.wav"));
+                writeWav(wav, speech->samples);
+                return follow(script, wav, page.document, page.layout, page.maxScroll);
+            };
+
+            // Read straight through.
+            Speech speech;
+            const Run straight = run({{0, length, 0}}, &speech);
+            std::vector<double> lags;
+            std::vector<double> heardLags;
+            int unreached = 0;
+            for (const auto &[spoken, word] : speech.words) {
+                for (const auto &[ready, position] : straight.positions) {
+                    if (position >= word) {
+                        heardLags.push_back(std::max(0.0, ready - spoken));
+                        break;
+                    }
+                }
+                if (page.target(word) <= 0)
+                    continue; // above the reading line from the start
+                const double reached = reachedAt(straight, page, word, 0);
+                if (reached < 0)
+                    ++unreached;
+                else
+                    lags.push_back(std::max(0.0, reached - spoken));
+            }
+            figure(prefix + u"lag_median", percentile(lags, 0.5), "s");
+            figure(prefix + u"lag_p95", percentile(lags, 0.95), "s");
+            figure(prefix + u"recognised_lag_median", percentile(heardLags, 0.5), "s");
+            figure(prefix + u"words_never_reached", unreached, "count");
+            figure(prefix + u"worst_ahead", worstAhead(straight, page, speech), "lines");
+            figure(prefix + u"processor", 100 * straight.decodeSeconds / straight.audioSeconds,
+                   "%");
+            if (!v.scenarios || paragraphs.size() < 4)
+                continue;
+
+            // The second paragraph skipped: from the third's first word to the page there.
+            {
+                Speech skipped;
+                const Run r = run({{0, starts[1], 0}, {starts[2], length, 0}}, &skipped);
+                const auto first =
+                    std::find_if(skipped.words.begin(), skipped.words.end(), [&](const auto &w) {
+                        return words.at(w.second).start >= starts[2];
+                    });
+                const double reached = reachedAt(r, page, first->second, first->first);
+                figure(prefix + u"skipped_paragraph_catch_up",
+                       reached < 0 ? -1 : reached - first->first, "s");
+                figure(prefix + u"skipped_worst_ahead", worstAhead(r, page, skipped), "lines");
+            }
+            // A sentence of the second paragraph read twice.
+            {
+                const QString p = paragraphs[1];
+                const qsizetype end1 = p.indexOf(u'.') + 1;
+                const qsizetype end2 = p.indexOf(u'.', end1) + 1;
+                const qsizetype from = starts[1] + end1 + 1;
+                const qsizetype to = starts[1] + end2;
+                Speech repeated;
+                const Run r = run({{0, to, 0}, {from, length, 0}}, &repeated);
+                // The second reading: spoken words after the sentence's last word, back in it.
+                qsizetype lastWord = 0;
+                while (lastWord + 1 < words.size() && words.at(lastWord + 1).start < to)
+                    ++lastWord;
+                double secondStart = -1;
+                double secondEnd = -1;
+                bool seenEnd = false;
+                for (const auto &[t, w] : repeated.words) {
+                    if (w == lastWord && !seenEnd) {
+                        seenEnd = true;
+                        continue;
+                    }
+                    if (seenEnd && secondStart < 0 && words.at(w).start >= from &&
+                        words.at(w).start < to)
+                        secondStart = t;
+                    if (secondStart >= 0 && w == lastWord) {
+                        secondEnd = t;
+                        break;
+                    }
+                }
+                double overrun = -1e9;
+                for (std::size_t f = std::size_t(secondStart / kFrameSeconds);
+                     secondStart >= 0 && f < r.frameScroll.size() &&
+                     double(f) * kFrameSeconds <= secondEnd + 1;
+                     ++f)
+                    overrun = std::max(overrun, (r.frameScroll[f] - page.target(lastWord)) /
+                                                    page.lineHeight);
+                figure(prefix + u"repeated_sentence_beyond_its_end", overrun, "lines");
+            }
+            // Ten seconds of silence after the second paragraph.
+            {
+                Speech paused;
+                const Run r = run({{0, starts[2], 0}, {starts[2], length, 10}}, &paused);
+                double silenceStart = 0;
+                for (const auto &[t, w] : paused.words) {
+                    if (words.at(w).start < starts[2])
+                        silenceStart = t;
+                }
+                // From two seconds after the last word to the end of the silence.
+                const auto a = std::size_t((silenceStart + 2) / kFrameSeconds);
+                const auto b = std::min(r.frameScroll.size() - 1,
+                                        std::size_t((silenceStart + 10) / kFrameSeconds));
+                double moved = 0;
+                for (std::size_t f = a + 1; f <= b; ++f)
+                    moved += std::abs(r.frameScroll[f] - r.frameScroll[f - 1]);
+                figure(prefix + u"silence_movement", moved, "px");
+            }
+        }
+    }
+}
