@@ -167,7 +167,7 @@ Run follow(const QString &script, const QString &wavPath, const QTextDocument &p
     std::size_t next = 0;
     for (double t = 0; t < run.audioSeconds + 2; t += kFrameSeconds) {
         while (next < run.positions.size() && run.positions[next].first <= t) {
-            const double top = layout.wordTop(page, run.positions[next].second);
+            const double top = layout.readingTop(page, run.positions[next].second);
             if (top >= 0)
                 motion.setTarget(std::clamp(top - kViewHeight / 3.0, 0.0, maxScroll));
             ++next;

@@ -7,6 +7,7 @@ TAVRIX_PACKAGES=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth xdotool x11-utils python3 poppler-utils openbox
     appstream desktop-file-utils librsvg2-bin dpkg-dev file qt6-wayland weston
+    libpocketsphinx-dev pocketsphinx-en-us qt6-multimedia-dev espeak-ng sox libespeak-ng-dev
 )
 
 tavrix_install_packages() {

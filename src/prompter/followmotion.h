@@ -17,7 +17,7 @@ public:
     double advance(double elapsedMs, double maxRate);
 
     // Time over which the speed falls to nothing as the page arrives.
-    static constexpr double easeMs = 350;
+    static constexpr double easeMs = 250;
     // Time from rest to the top speed.
     static constexpr double rampMs = 300;
 

@@ -91,7 +91,7 @@ void PrompterWindow::onSpokenWord(qint64 word)
 {
     if (!m_following)
         return;
-    const double top = m_wordLayout->wordTop(*page->document(), word);
+    const double top = m_wordLayout->readingTop(*page->document(), word);
     if (top < 0)
         return;
     // The reading line is a third of the way down the script area.

@@ -59,6 +59,17 @@ private Q_SLOTS:
             QVERIFY2(top > previous, qPrintable(QString::number(line)));
             // Every word of a short line shares its top.
             QCOMPARE(layout.wordTop(document, first + 6 * line + 5), top);
+            // The reading line moves through the line word by word; its last word brings the
+            // next line up.
+            const double next = layout.wordTop(document, first + 6 * line + 6);
+            double step = top;
+            for (int w = 0; w < 6; ++w) {
+                const double reading = layout.readingTop(document, first + 6 * line + w);
+                QVERIFY(reading > step);
+                step = reading;
+            }
+            if (line < 29)
+                QCOMPARE(step, next);
             previous = top;
         }
     }
