@@ -140,6 +140,7 @@ private:
 
     // Following the speaker's voice. Every speed or pause control calls stopFollowing() first.
     void createVoiceFollowing();
+    void createVoiceFollower();
     void toggleFollowing();
     void stopFollowing();
     // The page's text as the voice counts its words; also maps those words to the layout.

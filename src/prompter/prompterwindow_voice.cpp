@@ -26,18 +26,23 @@ void PrompterWindow::createVoiceFollowing()
     followVoiceAction = logoMenu->addAction(rsFollowMyVoice);
     followVoiceAction->setObjectName(QStringLiteral("followVoiceAction"));
     followVoiceAction->setCheckable(true);
-    m_voice = std::make_unique<voice::VoiceFollower>();
     m_followMotion = std::make_unique<FollowMotion>();
     m_wordLayout = std::make_unique<WordLayout>();
     connect(followVoiceAction, &QAction::triggered, this,
             [this] { guarded([this] { toggleFollowing(); }); });
+    connect(scrollTimer, &ScrollClock::frame, this, [this] { onFollowFrame(); });
+}
+
+void PrompterWindow::createVoiceFollower()
+{
+    // Made on first use: no thread and no sound system until the operator asks for them.
+    m_voice = std::make_unique<voice::VoiceFollower>();
     connect(m_voice.get(), &voice::VoiceFollower::positionChanged, this,
             [this](qint64 word) { onSpokenWord(word); });
     connect(m_voice.get(), &voice::VoiceFollower::failed, this, [this](const QString &message) {
         stopFollowing();
         m_dialogs.message(this, message);
     });
-    connect(scrollTimer, &ScrollClock::frame, this, [this] { onFollowFrame(); });
 }
 
 QString PrompterWindow::followedText()
@@ -58,6 +63,8 @@ void PrompterWindow::toggleFollowing()
     }
     // Stays unchecked unless following really starts.
     followVoiceAction->setChecked(false);
+    if (!m_voice)
+        createVoiceFollower();
     m_voice->start(followedText());
     m_following = true;
     followVoiceAction->setChecked(true);

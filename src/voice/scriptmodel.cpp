@@ -2,6 +2,7 @@
 
 #include "scriptwords.h"
 #include "tavrixerror.h"
+#include "texts.h"
 
 #include <QFile>
 #include <QHash>
@@ -175,8 +176,7 @@ ScriptModel::ScriptModel(const QString &scriptText, const QString &dictionaryPat
     m_unknownWords.sort();
     m_knownWordCount = known.size();
     if (known.isEmpty())
-        throw TavrixError(
-            QStringLiteral("The script has no words the English speech model knows."));
+        throw TavrixError(texts::rsNothingToFollow);
     dictionaryLines.sort();
 
     m_dictionaryPath = m_folder->filePath(QStringLiteral("script.dict"));
