@@ -230,5 +230,6 @@ private:
     std::unique_ptr<FollowMotion> m_followMotion;
     std::unique_ptr<WordLayout> m_wordLayout;
     QElapsedTimer m_followClock;
+    QString m_followedScript;
     bool m_following = false;
 };

@@ -65,7 +65,8 @@ void PrompterWindow::toggleFollowing()
     followVoiceAction->setChecked(false);
     if (!m_voice)
         createVoiceFollower();
-    m_voice->start(followedText());
+    m_followedScript = followedText();
+    m_voice->start(m_followedScript);
     m_following = true;
     followVoiceAction->setChecked(true);
     scrollTimer->setEnabled(false);
@@ -90,7 +91,12 @@ void PrompterWindow::followNewPage()
 {
     if (!m_following)
         return;
-    m_voice->setScript(followedText());
+    // The same words in another font or layout keep the speaker's place and the model.
+    const QString text = followedText();
+    if (text != m_followedScript) {
+        m_followedScript = text;
+        m_voice->setScript(text);
+    }
     m_followMotion->reset(page->scrollPosition());
 }
 

@@ -45,5 +45,7 @@ double WordLayout::readingTop(const QTextDocument &document, qsizetype word) con
     const auto last = std::lower_bound(m_starts.begin(), m_starts.end(), lineEnd);
     const auto onLine = std::max<qsizetype>(1, last - first);
     const qsizetype said = word - (first - m_starts.begin()) + 1;
-    return top + line.height() * double(std::clamp<qsizetype>(said, 1, onLine)) / double(onLine);
+    // Short of the next line by a share: the line's first word, once said, brings it up.
+    return top +
+           line.height() * double(std::clamp<qsizetype>(said, 1, onLine)) / double(onLine + 1);
 }

@@ -17,8 +17,8 @@ public:
     static double lineTop(const QTextDocument &document, qsizetype characterPosition);
     double wordTop(const QTextDocument &document, qsizetype word) const;
     // Where the reading line belongs once `word` has been said: through the word's line in
-    // step with the words said on it, so that the line's last word brings the next line up
-    // and the page moves evenly instead of a line at a time. -1 when out of range.
+    // step with the words said on it, so that the page moves evenly instead of a line at a
+    // time, yet never reaches the next line before its first word. -1 when out of range.
     double readingTop(const QTextDocument &document, qsizetype word) const;
 
 private:
