@@ -15,6 +15,7 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
@@ -292,6 +293,26 @@ int replayVoice(const char *wav, const char *scriptPath, bool realTime)
     std::printf("words %lld reached %lld processor %.1f %%\n", static_cast<long long>(words.size()),
                 static_cast<long long>(last + 1), audio > 0 ? 100 * decode / audio : 0);
     return 0;
+}
+
+// A script of 100,000 short lines: what the voice thread does when following starts (the
+// speech model, the recogniser, the aligner and the words' places), while the band goes on.
+TAVRIX_BENCH_CASE(voice_model_build)
+{
+    QStringList words;
+    for (const QString &file : QDir(dataFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files))
+        words += readScript(dataFolder() + u'/' + file).split(u' ', Qt::SkipEmptyParts);
+    QStringList script;
+    for (qsizetype i = 0; script.size() < 100000; i += 8)
+        script.append(QStringList(words.mid(i % (words.size() - 8), 8)).join(u' '));
+    const QString text = script.join(u'\n');
+    QElapsedTimer clock;
+    clock.start();
+    voice::ScriptListener listener(text);
+    const qsizetype count = voice::splitWords(text).size();
+    report("voice_100000_lines_model_and_recogniser", double(clock.nsecsElapsed()) / 1e6, "ms");
+    report("voice_100000_lines_words", double(count), "count");
+    report("voice_100000_lines_characters", double(text.size()), "count");
 }
 
 TAVRIX_BENCH_CASE(voice_follow)

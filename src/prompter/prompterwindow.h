@@ -143,7 +143,7 @@ private:
     void createVoiceFollower();
     void toggleFollowing();
     void stopFollowing();
-    // The page's text as the voice counts its words; also maps those words to the layout.
+    // The page's text, for the voice to follow.
     QString followedText();
     void followNewPage();
     void onSpokenWord(qint64 word);

@@ -4,7 +4,6 @@
 
 #include "followmotion.h"
 #include "htmlview.h"
-#include "scriptwords.h"
 #include "scrollclock.h"
 #include "texts.h"
 #include "voicefollower.h"
@@ -37,6 +36,8 @@ void PrompterWindow::createVoiceFollower()
 {
     // Made on first use: no thread and no sound system until the operator asks for them.
     m_voice = std::make_unique<voice::VoiceFollower>();
+    connect(m_voice.get(), &voice::VoiceFollower::listening, this,
+            [this](const QList<qsizetype> &starts) { m_wordLayout->setWordStarts(starts); });
     connect(m_voice.get(), &voice::VoiceFollower::positionChanged, this,
             [this](qint64 word) { onSpokenWord(word); });
     connect(m_voice.get(), &voice::VoiceFollower::failed, this, [this](const QString &message) {
@@ -47,12 +48,7 @@ void PrompterWindow::createVoiceFollower()
 
 QString PrompterWindow::followedText()
 {
-    const QString text = page->document()->toPlainText();
-    QList<qsizetype> starts;
-    for (const voice::ScriptWord &word : voice::splitWords(text))
-        starts.append(word.start);
-    m_wordLayout->setWordStarts(std::move(starts));
-    return text;
+    return page->document()->toPlainText();
 }
 
 void PrompterWindow::toggleFollowing()
@@ -65,6 +61,8 @@ void PrompterWindow::toggleFollowing()
     followVoiceAction->setChecked(false);
     if (!m_voice)
         createVoiceFollower();
+    // Until the voice thread has found the words of the text, no word has a place.
+    m_wordLayout->setWordStarts({});
     m_followedScript = followedText();
     m_voice->start(m_followedScript);
     m_following = true;
@@ -94,6 +92,7 @@ void PrompterWindow::followNewPage()
     // The same words in another font or layout keep the speaker's place and the model.
     const QString text = followedText();
     if (text != m_followedScript) {
+        m_wordLayout->setWordStarts({});
         m_followedScript = text;
         m_voice->setScript(text);
     }

@@ -1,6 +1,7 @@
 #include "listenerworker.h"
 
 #include "scriptlistener.h"
+#include "scriptwords.h"
 #include "tavrixerror.h"
 
 namespace voice {
@@ -18,7 +19,13 @@ void ListenerWorker::prepare(quint64 generation, const QString &scriptText)
         Q_EMIT failed(generation, errorText(error));
         return;
     }
-    Q_EMIT ready(generation, m_listener->unknownWords());
+    // The words' places are found here too: for a long script they take a while.
+    QList<qsizetype> starts;
+    const QList<ScriptWord> words = splitWords(scriptText);
+    starts.reserve(words.size());
+    for (const ScriptWord &word : words)
+        starts.append(word.start);
+    Q_EMIT ready(generation, m_listener->unknownWords(), starts);
 }
 
 void ListenerWorker::hear(quint64 generation, const QByteArray &samples)

@@ -27,7 +27,9 @@ public:
     void release();
 
 Q_SIGNALS:
-    void ready(quint64 generation, const QStringList &unknownWords);
+    // The script's model is built; `wordStarts` are where its words begin in the text.
+    void ready(quint64 generation, const QStringList &unknownWords,
+               const QList<qsizetype> &wordStarts);
     void failed(quint64 generation, const QString &message);
     void positionChanged(quint64 generation, qint64 word);
 

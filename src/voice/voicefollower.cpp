@@ -20,7 +20,9 @@ VoiceFollower::VoiceFollower(QObject *parent) : QObject(parent), m_worker(new Li
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &ListenerWorker::ready, this,
-            [this](quint64 generation, const QStringList &) { onReady(generation); });
+            [this](quint64 generation, const QStringList &, const QList<qsizetype> &starts) {
+                onReady(generation, starts);
+            });
     connect(m_worker, &ListenerWorker::failed, this, &VoiceFollower::onFailed);
     connect(m_worker, &ListenerWorker::positionChanged, this,
             [this](quint64 generation, qint64 word) {
@@ -68,10 +70,11 @@ void VoiceFollower::stop()
     QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->release(); });
 }
 
-void VoiceFollower::onReady(quint64 generation)
+void VoiceFollower::onReady(quint64 generation, const QList<qsizetype> &wordStarts)
 {
     if (!m_running || generation != m_generation)
         return;
+    Q_EMIT listening(wordStarts);
     openMicrophone();
 }
 

@@ -36,6 +36,9 @@ public:
     bool isListening() const { return m_audio != nullptr; }
 
 Q_SIGNALS:
+    // The script's model is ready and the microphone opens: `wordStarts` are where the words
+    // the positions count begin in the script's text.
+    void listening(const QList<qsizetype> &wordStarts);
     // Index of the last script word the speaker has reached.
     void positionChanged(qint64 word);
     // Following cannot go on (the model cannot be built, the microphone went away); it has
@@ -43,7 +46,7 @@ Q_SIGNALS:
     void failed(const QString &message);
 
 private:
-    void onReady(quint64 generation);
+    void onReady(quint64 generation, const QList<qsizetype> &wordStarts);
     void onFailed(quint64 generation, const QString &message);
     void openMicrophone();
     void closeMicrophone();

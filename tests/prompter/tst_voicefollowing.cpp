@@ -59,8 +59,7 @@ private Q_SLOTS:
             QVERIFY2(top > previous, qPrintable(QString::number(line)));
             // Every word of a short line shares its top.
             QCOMPARE(layout.wordTop(document, first + 6 * line + 5), top);
-            // The reading line moves through the line word by word; its last word brings the
-            // next line up.
+            // The reading line moves through the line word by word, short of the next line.
             const double next = layout.wordTop(document, first + 6 * line + 6);
             double step = top;
             for (int w = 0; w < 6; ++w) {
@@ -69,7 +68,7 @@ private Q_SLOTS:
                 step = reading;
             }
             if (line < 29)
-                QCOMPARE(step, next);
+                QVERIFY(step < next);
             previous = top;
         }
     }
