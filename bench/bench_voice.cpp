@@ -375,6 +375,22 @@ TAVRIX_BENCH_CASE(voice_follow)
             figure(prefix + u"worst_ahead", worstAhead(straight, page, speech), "lines");
             figure(prefix + u"processor", 100 * straight.decodeSeconds / straight.audioSeconds,
                    "%");
+            // Stalls: 1.5 s or more without a move while three or more words were spoken.
+            int stalls = 0;
+            double stalled = 0;
+            for (std::size_t i = 1; i < straight.positions.size(); ++i) {
+                const double a = straight.positions[i - 1].first;
+                const double b = straight.positions[i].first;
+                const auto said =
+                    std::count_if(speech.words.begin(), speech.words.end(),
+                                  [&](const auto &w) { return w.first > a && w.first < b; });
+                if (b - a >= 1.5 && said >= 3) {
+                    ++stalls;
+                    stalled += b - a;
+                }
+            }
+            figure(prefix + u"stalls", stalls, "count");
+            figure(prefix + u"stalled", stalled, "s");
             if (!v.scenarios || paragraphs.size() < 4)
                 continue;
 
