@@ -22,6 +22,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
+#include <QTimer>
 #include <QtMath>
 
 #include <malloc.h>
@@ -298,8 +299,14 @@ void HtmlView::fetch(const QUrl &url)
 {
     if (!m_network)
         m_network = new QNetworkAccessManager(this);
-    m_loading = true;
+    // The shown page stays, and keeps scrolling, until the answer is in: the
+    // fetch is no load that a scroll step would wait for.
     const quint64 generation = ++m_generation;
+    m_fetchGeneration = generation;
+    if (m_loading) {
+        m_loading = false;
+        wakeWaits();
+    }
     QNetworkRequest request(url);
     request.setTransferTimeout(kFetchTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -309,10 +316,14 @@ void HtmlView::fetch(const QUrl &url)
         if (received > kMaxFetchBytes)
             reply->abort();
     });
+    // The transfer timeout counts silence only; a server that trickles a byte
+    // now and then is cut off at the same bound.
+    QTimer::singleShot(kFetchTimeoutMs, reply, [reply] { reply->abort(); });
     connect(reply, &QNetworkReply::finished, this, [this, reply, generation, url] {
         reply->deleteLater();
         if (generation != m_generation)
             return;
+        m_fetchGeneration = 0;
         const QString address = url.toString();
         if (reply->error() != QNetworkReply::NoError) {
             m_pendingHtml = errorPage(address, reply->errorString());
