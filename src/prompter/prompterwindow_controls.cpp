@@ -4,6 +4,7 @@
 
 #include "connectionprobe.h"
 #include "htmlview.h"
+#include "optionsdialog.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "speedmodel.h"

@@ -5,6 +5,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -138,6 +142,46 @@ private Q_SLOTS:
         QCOMPARE(seen.icon, QMessageBox::NoIcon);
         QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
         QCOMPARE(seen.text, QStringLiteral("line 1\r\nline 2"));
+    }
+
+    // Face, style and size are all the program keeps of a font: the dialog
+    // offers nothing else (no effects, no writing system).
+    void realFontDialog_offersOnlyWhatIsKept()
+    {
+        QtDialogs dialogs;
+        struct Seen
+        {
+            bool found = false;
+            int sizeFields = 0;
+            QStringList extra;
+        } seen;
+        QTimer::singleShot(50, [&seen] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *dialog = qobject_cast<QFontDialog *>(w);
+                if (!dialog || !dialog->isVisible())
+                    continue;
+                seen.found = true;
+                for (QCheckBox *box : dialog->findChildren<QCheckBox *>())
+                    if (box->isVisible())
+                        seen.extra.append(box->text());
+                for (QComboBox *combo : dialog->findChildren<QComboBox *>())
+                    if (combo->isVisible())
+                        seen.extra.append(combo->currentText());
+                for (QLabel *label : dialog->findChildren<QLabel *>())
+                    if (label->isVisible() && label->buddy() && !label->buddy()->isVisible())
+                        seen.extra.append(label->text());
+                for (QLineEdit *edit : dialog->findChildren<QLineEdit *>())
+                    seen.sizeFields += edit->isVisible();
+                dialog->reject();
+            }
+        });
+        FontRecord font;
+        font.Name = QStringLiteral("DejaVu Sans");
+        QVERIFY(!dialogs.chooseFont(nullptr, font));
+        QVERIFY(seen.found);
+        QCOMPARE(seen.extra, QStringList());
+        // Face, style and size fields are still there.
+        QVERIFY(seen.sizeFields >= 3);
     }
 };
 
