@@ -299,14 +299,11 @@ void HtmlView::fetch(const QUrl &url)
 {
     if (!m_network)
         m_network = new QNetworkAccessManager(this);
-    // The shown page stays, and keeps scrolling, until the answer is in: the
-    // fetch is no load that a scroll step would wait for.
+    m_loading = true;
     const quint64 generation = ++m_generation;
     m_fetchGeneration = generation;
-    if (m_loading) {
-        m_loading = false;
-        wakeWaits();
-    }
+    // A scroll step waiting for a page this fetch replaces need wait no more.
+    wakeWaits();
     QNetworkRequest request(url);
     request.setTransferTimeout(kFetchTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -384,7 +381,7 @@ void HtmlView::finishLoad(quint64 generation)
 
 void HtmlView::waitUntilReady()
 {
-    awaitLoad();
+    awaitLoad(true);
 }
 
 bool HtmlView::hasWindow() const
@@ -401,9 +398,12 @@ void HtmlView::wakeWaits()
     }
 }
 
-bool HtmlView::awaitLoad()
+bool HtmlView::awaitLoad(bool includingFetch)
 {
-    if (!m_loading || !hasWindow())
+    const auto pending = [this, includingFetch] {
+        return m_loading && (includingFetch || !isFetching());
+    };
+    if (!pending() || !hasWindow())
         return true;
     const QPointer<HtmlView> self(this);
     // Entering an event loop drops a quit that is already posted (closing the
@@ -411,7 +411,7 @@ bool HtmlView::awaitLoad()
     QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::Quit);
     // An event loop, unlike processing events by hand, ends when the program
     // is asked to quit, and does not start once it has been.
-    while (self && m_loading && hasWindow() && !QCoreApplication::closingDown()) {
+    while (self && pending() && hasWindow() && !QCoreApplication::closingDown()) {
         Wait wait;
         m_waits.push_back(&wait);
         wait.loop.exec();
@@ -431,7 +431,7 @@ int HtmlView::scrollPosition() const
 
 void HtmlView::scrollTo(int x, int y)
 {
-    if (!awaitLoad() || !m_hasDocument)
+    if (!awaitLoad(false) || !m_hasDocument)
         return;
     horizontalScrollBar()->setValue(x);
     verticalScrollBar()->setValue(y);
@@ -444,7 +444,7 @@ void HtmlView::scrollToTop()
 
 void HtmlView::scrollToBottom()
 {
-    if (!awaitLoad() || !m_hasDocument)
+    if (!awaitLoad(false) || !m_hasDocument)
         return;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }

@@ -23,8 +23,9 @@ public:
     // asynchronously with documentComplete.
     void loadPage(const QStringList &lines);
     // A directory shows a listing, an http(s) address is fetched; blank does
-    // nothing. The shown page stays and scrolls while a fetch runs; a page
-    // loaded meanwhile wins over the fetch's answer.
+    // nothing. The shown page stays and scrolls while a fetch runs (scrolling
+    // does not wait for it, waitUntilReady does); a page loaded meanwhile
+    // wins over the fetch's answer.
     void navigate(const QString &address);
     bool isFetching() const { return m_fetchGeneration != 0 && m_fetchGeneration == m_generation; }
     // Changes with every page begun: loaded, fetched or listed.
@@ -76,8 +77,10 @@ protected:
 private:
     struct Wait;
 
-    // Waits as waitUntilReady does; false when the view was destroyed meanwhile.
-    bool awaitLoad();
+    // Waits as waitUntilReady does, but for a fetch only when `includingFetch`:
+    // scrolling goes on over the shown page while a fetch runs. False when
+    // the view was destroyed meanwhile.
+    bool awaitLoad(bool includingFetch);
     bool hasWindow() const;
     void wakeWaits();
     void beginLoad(const QString &html, const QString &address);
