@@ -139,6 +139,8 @@ private:
     int m_currentSpeed = 0;
     bool m_scrollForward = false;
     bool m_helpShown = false;
+    // The page a help press found; the probe's answer is for that page only.
+    quint64 m_helpPressedOnPage = 0;
     QString m_scriptTitle;
     int m_queuePosition = 0;
     int m_documentLength = 0;

@@ -4,6 +4,7 @@
 
 #include "connectionprobe.h"
 #include "htmlview.h"
+#include "optionsdialog.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "scrollclock.h"
@@ -135,29 +136,40 @@ void PrompterWindow::toggleStatusStrip()
 {
     // The strip's visibility decides: the action has flipped its own mark already.
     const bool show = statusStrip->isHidden();
-    const int height = statusStrip->height();
+    const int change = show ? statusStrip->height() : -statusStrip->height();
     statusStripAction->setChecked(show);
     statusStrip->setVisible(show);
-    // resize() keeps the top edge where it is, so the view keeps its height.
-    resize(width(), show ? this->height() + height : this->height() - height);
+    if (m_options && m_options->alignBottom()) {
+        // Docked at the bottom the band keeps its bottom edge, so it stays docked.
+        dockWithOuterHeight(m_dockedOuterHeight + change);
+    } else {
+        // resize() keeps the top edge where it is, so the view keeps its height.
+        resize(width(), height() + change);
+        m_dockedOuterHeight += change;
+    }
     page->focus();
 }
 
 void PrompterWindow::toggleHelp()
 {
     // The probe runs in the background; a press while it runs has nothing to add.
-    if (connectionProbe->isRunning())
+    if (connectionProbe->isRunning() || page->isFetching())
         return;
     if (m_helpShown) {
         rebuildPage();
         m_helpShown = false;
         return;
     }
+    m_helpPressedOnPage = page->pageGeneration();
     connectionProbe->start();
 }
 
 void PrompterWindow::onProbeFinished(bool connected)
 {
+    // A script opened (or the page rebuilt) while the probe ran is newer than
+    // the press: the answer no longer applies.
+    if (page->pageGeneration() != m_helpPressedOnPage)
+        return;
     if (connected) {
         page->navigate(rsHelpAddress);
         m_helpShown = true;

@@ -4,12 +4,12 @@
 
 #include "aboutdialog.h"
 #include "artwork.h"
-#include "docking.h"
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "picturebutton.h"
 #include "quickeditdialog.h"
 #include "scrollclock.h"
+#include "radiogroup.h"
 #include "texts.h"
 
 #include <QAction>
@@ -195,13 +195,28 @@ private Q_SLOTS:
         menu->hide();
     }
 
+    void setform_docksAcrossThePrimaryScreen_data()
+    {
+        QTest::addColumn<int>("placement");
+        QTest::addColumn<QRect>("expected");
+        // The offscreen platform's screen: 800 x 800 without panels.
+        QTest::newRow("top") << 0 << QRect(0, 0, 800, 250);
+        QTest::newRow("bottom") << 1 << QRect(0, 550, 800, 250);
+    }
+
     void setform_docksAcrossThePrimaryScreen()
     {
+        QFETCH(int, placement);
+        QFETCH(QRect, expected);
         Prompter p;
-        const QScreen *screen = QGuiApplication::primaryScreen();
-        const QRect expected = dockedPlacement(
-            screen->geometry().width(), screen->geometry().height(),
-            taskBarFromScreen(screen->geometry(), screen->availableGeometry()), false, 250);
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 800));
+        if (placement != 0) {
+            p.dialogs.modal = [placement](QDialog *dialog) {
+                widget<RadioGroup>(*dialog, "placementGroup")->setItemIndex(placement);
+                return int(QDialog::Accepted);
+            };
+            p.form.showOptions();
+        }
         QCOMPARE(p.form.frameGeometry(), expected);
     }
 
