@@ -7,6 +7,7 @@ TAVRIX_PACKAGES=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth xdotool x11-utils python3 poppler-utils openbox
     appstream desktop-file-utils librsvg2-bin dpkg-dev file qt6-wayland weston
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev pkg-config zbar-tools chromium
 )
 
 tavrix_install_packages() {

@@ -24,6 +24,7 @@ void PrompterWindow::applySpeed()
     // Runs onSpeedSliderChanged, nested, when the slider's value changes.
     speedSlider->setValue(m_currentSpeed);
     stepLabel->setText(rsCoarse + QString::number(stepSlider->value()));
+    Q_EMIT readoutChanged();
     QCoreApplication::processEvents();
 }
 
@@ -38,6 +39,7 @@ void PrompterWindow::onSpeedSliderChanged()
         pause();
     else
         scrollTimer->setEnabled(true);
+    Q_EMIT readoutChanged();
     page->focus();
 }
 
@@ -46,6 +48,7 @@ void PrompterWindow::pause()
     speedLabel->setText(rsPaused);
     scrollTimer->setEnabled(false);
     logo->setPixmap(m_logoPictures.value(0));
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::rewindAndPause()
@@ -61,6 +64,7 @@ void PrompterWindow::onScrollTick()
     page->scrollTo(0, m_scrollForward ? p + step : p - step);
     updateRemaining();
     updateElapsed();
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::onStepSliderChanged()
@@ -76,6 +80,7 @@ void PrompterWindow::onPageLoaded()
     if (m_currentSpeed != 0)
         updateRemaining();
     page->scrollToTop();
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::updateElapsed()
