@@ -72,7 +72,7 @@ RemoteServer::RemoteServer(QObject *parent)
       m_webSocketServer(std::make_unique<QWebSocketServer>(QStringLiteral("tavrix"),
                                                            QWebSocketServer::NonSecureMode))
 {
-    m_http->bind(m_handoff);
+    m_handoff->bindTo(*m_http);
     setUpRoutes();
     m_webSocketServer->setMaxPendingConnections(kMaxClients);
     connect(m_webSocketServer.get(), &QWebSocketServer::newConnection, this,
@@ -144,6 +144,8 @@ quint16 RemoteServer::port() const
 void RemoteServer::onNewConnection()
 {
     while (QTcpSocket *socket = m_front->nextPendingConnection()) {
+        // Not the listener's child: a stop closes the listener before its clients.
+        socket->setParent(this);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         if (m_clients.size() >= kMaxClients) {
             refuse(socket, 503, "Too many clients");
