@@ -1,4 +1,5 @@
 #include "lockout.h"
+#include "loopbackhttp.h"
 #include "operatoraction.h"
 #include "remotekey.h"
 #include "remoteserver.h"
@@ -53,43 +54,6 @@ struct Served
             QStringLiteral("ws://127.0.0.1:%1/ws?k=%2").arg(port()).arg(QString::fromLatin1(key)));
     }
 };
-
-QTcpSocket *connectTo(quint16 port, QObject *parent = nullptr)
-{
-    auto *socket = new QTcpSocket(parent);
-    socket->setProxy(QNetworkProxy::NoProxy);
-    socket->connectToHost(QHostAddress::LocalHost, port);
-    return socket;
-}
-
-// Sends the bytes and returns all that comes back until the server closes.
-QByteArray exchange(quint16 port, const QByteArray &request)
-{
-    std::unique_ptr<QTcpSocket> socket(connectTo(port));
-    QByteArray answer;
-    QObject::connect(socket.get(), &QTcpSocket::readyRead, socket.get(),
-                     [&] { answer += socket->readAll(); });
-    QObject::connect(socket.get(), &QTcpSocket::connected, socket.get(),
-                     [&] { socket->write(request); });
-    for (int i = 0; i < 2000 && socket->state() != QAbstractSocket::UnconnectedState; ++i)
-        QTest::qWait(5);
-    return answer + socket->readAll();
-}
-
-int statusOf(const QByteArray &answer)
-{
-    return answer.startsWith("HTTP/1.") ? answer.mid(9, 3).toInt() : 0;
-}
-
-QByteArray bodyOf(const QByteArray &answer)
-{
-    return answer.mid(answer.indexOf("\r\n\r\n") + 4);
-}
-
-QByteArray get(const QByteArray &target)
-{
-    return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-}
 
 } // namespace
 
