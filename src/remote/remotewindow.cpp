@@ -6,6 +6,7 @@
 #include "remoteserver.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -31,6 +32,10 @@ RemoteWindow::RemoteWindow(Dialogs &dialogs, QWidget *parent)
     addressLabel->setObjectName(QStringLiteral("addressLabel"));
     addressLabel->setTextFormat(Qt::PlainText);
     addressLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Typed by hand when no camera is at hand: 0 and O, 1 and l must not look alike.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(12);
+    addressLabel->setFont(fixed);
     form->addRow(tr("Open on the phone:"), addressLabel);
     layout->addLayout(form);
     qrLabel = new QLabel(this);
