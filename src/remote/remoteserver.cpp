@@ -84,6 +84,9 @@ RemoteServer::RemoteServer(QObject *parent)
 RemoteServer::~RemoteServer()
 {
     stop();
+    // The connections' signals reach members: the children go while those still exist.
+    while (!children().isEmpty())
+        delete children().constFirst();
 }
 
 bool RemoteServer::start(quint16 port, const QHostAddress &address)

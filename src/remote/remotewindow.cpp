@@ -53,7 +53,12 @@ RemoteWindow::RemoteWindow(Dialogs &dialogs, QWidget *parent)
     showState();
 }
 
-RemoteWindow::~RemoteWindow() = default;
+RemoteWindow::~RemoteWindow()
+{
+    // The server outlives this part of the window: its last signals find no labels.
+    disconnect(m_server, nullptr, this, nullptr);
+    m_server->stop();
+}
 
 int RemoteWindow::port() const
 {

@@ -206,6 +206,17 @@ void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
     QVERIFY(store.open(QIODevice::ReadOnly));
     QVERIFY(store.readAll().contains(
         QStringLiteral("\"RemotePort\"=dword:%1").arg(port, 8, 16, QLatin1Char('0')).toLatin1()));
+
+    // The program ends while the server runs and a client waits: the client sees it closed.
+    taken.close();
+    on->setChecked(true);
+    QVERIFY(on->isChecked());
+    std::unique_ptr<QTcpSocket> client(connectTo(port));
+    QVERIFY(client->waitForConnected(5000));
+    client->write("GET /api/state?k=");
+    QTest::qWait(50);
+    p.reset();
+    QTRY_COMPARE(client->state(), QAbstractSocket::UnconnectedState);
 }
 
 QTEST_MAIN(RemoteTest)
