@@ -11,6 +11,7 @@
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "registrystore.h"
+#include "remotewindow.h"
 #include "scrollclock.h"
 #include "tavrixerror.h"
 #include "texts.h"
@@ -38,6 +39,7 @@ const QString kStoreSection = QStringLiteral("Form1");
 const QString kFontValue = QStringLiteral("FontDialog1_Font");
 const QString kStepValue = QStringLiteral("speedmod_Value");
 const QString kPeriodValue = QStringLiteral("Timer1_Interval");
+const QString kRemotePortValue = QStringLiteral("RemotePort");
 
 QFont tahoma()
 {
@@ -88,6 +90,7 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     m_logoPictures = makeImageList2();
     createControls();
     createMenu();
+    createRemote();
     connectHandlers();
     createSettings();
     initialise();
@@ -114,6 +117,9 @@ void PrompterWindow::createSettings()
     m_settings->addInteger(
         kPeriodValue, [this] { return int(scrollTimer->interval()); },
         [this](int value) { scrollTimer->setInterval(unsigned(value)); });
+    m_settings->addInteger(
+        kRemotePortValue, [this] { return m_remote->port(); },
+        [this](int value) { m_remote->setPort(value); });
 }
 
 PrompterWindow::~PrompterWindow()

@@ -30,9 +30,9 @@ constexpr unsigned kRepeatMs = 50;
 
 void PrompterWindow::connectControlStrip()
 {
-    const auto onRelease = [this](PictureButton *b, void (PrompterWindow::*handler)()) {
+    const auto onRelease = [this](PictureButton *b, OperatorAction action) {
         connect(b, &PictureButton::mouseUp, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+                [this, action] { guarded([this, action] { act(action, 0, Caller::Button); }); });
     };
     connect(fasterButton, &PictureButton::mouseDown, this,
             [this] { guarded([this] { startRepeat(kRepeatFaster); }); });
@@ -40,16 +40,17 @@ void PrompterWindow::connectControlStrip()
             [this] { guarded([this] { startRepeat(kRepeatSlower); }); });
     connect(repeatTimer, &PromptTimer::timeout, this,
             [this] { guarded([this] { onRepeatTick(); }); });
-    onRelease(fasterButton, &PrompterWindow::onFasterReleased);
-    onRelease(slowerButton, &PrompterWindow::onSlowerReleased);
-    onRelease(coarseFasterButton, &PrompterWindow::onCoarseFaster);
-    onRelease(coarseSlowerButton, &PrompterWindow::onCoarseSlower);
-    onRelease(pauseButton, &PrompterWindow::togglePause);
-    onRelease(reverseButton, &PrompterWindow::onReverse);
-    onRelease(resetButton, &PrompterWindow::onReset);
-    onRelease(previousButton, &PrompterWindow::previousQueueScript);
-    onRelease(nextButton, &PrompterWindow::nextQueueScript);
-    onRelease(helpButton, &PrompterWindow::toggleHelp);
+    onRelease(fasterButton, OperatorAction::Faster);
+    onRelease(slowerButton, OperatorAction::Slower);
+    onRelease(coarseFasterButton, OperatorAction::CoarseFaster);
+    onRelease(coarseSlowerButton, OperatorAction::CoarseSlower);
+    onRelease(pauseButton, OperatorAction::Pause);
+    onRelease(reverseButton, OperatorAction::Reverse);
+    onRelease(resetButton, OperatorAction::Top);
+    onRelease(previousButton, OperatorAction::Previous);
+    onRelease(nextButton, OperatorAction::Next);
+    connect(helpButton, &PictureButton::mouseUp, this,
+            [this] { guarded([this] { toggleHelp(); }); });
     connect(connectionProbe, &ConnectionProbe::finished, this,
             [this](bool connected) { guarded([this, connected] { onProbeFinished(connected); }); });
     connect(statusStripAction, &QAction::triggered, this,
@@ -76,39 +77,6 @@ void PrompterWindow::onRepeatTick()
     repeatTimer->setInterval(kRepeatMs);
 }
 
-void PrompterWindow::onFasterReleased()
-{
-    repeatTimer->setEnabled(false);
-    if (m_currentSpeed < kMaxSpeed)
-        m_currentSpeed += kSpeedStep;
-    applySpeed();
-}
-
-void PrompterWindow::onSlowerReleased()
-{
-    repeatTimer->setEnabled(false);
-    if (m_currentSpeed > -kMaxSpeed)
-        m_currentSpeed -= kSpeedStep;
-    applySpeed();
-}
-
-// Code's own change of the step slider is not reported; applySpeed refreshes the label.
-void PrompterWindow::onCoarseFaster()
-{
-    if (stepSlider->value() < stepSlider->maximum())
-        stepSlider->setValue(stepSlider->value() + 1);
-    applySpeed();
-    page->focus();
-}
-
-void PrompterWindow::onCoarseSlower()
-{
-    if (stepSlider->value() > stepSlider->minimum())
-        stepSlider->setValue(stepSlider->value() - 1);
-    applySpeed();
-    page->focus();
-}
-
 void PrompterWindow::togglePause()
 {
     scrollTimer->setEnabled(!scrollTimer->enabled());
@@ -116,19 +84,7 @@ void PrompterWindow::togglePause()
         speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
     else
         pause();
-    page->focus();
-}
-
-void PrompterWindow::onReverse()
-{
-    m_currentSpeed = -m_currentSpeed;
-    applySpeed();
-    page->focus();
-}
-
-void PrompterWindow::onReset()
-{
-    rewindAndPause();
+    Q_EMIT readoutChanged();
     page->focus();
 }
 

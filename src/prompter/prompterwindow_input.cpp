@@ -3,50 +3,46 @@
 
 #include "htmlview.h"
 #include "scrollclock.h"
-#include "speedmodel.h"
 #include "texts.h"
 
 #include <QLabel>
 
+#include <optional>
+
 using namespace texts;
 
-void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
+namespace {
+
+std::optional<OperatorAction> actionForKey(int key)
 {
     switch (key) {
     case Qt::Key_Q:
-        togglePause();
-        return;
+        return OperatorAction::Pause;
     case Qt::Key_W:
-        if (m_currentSpeed < kMaxSpeed)
-            m_currentSpeed += kSpeedStep;
-        applySpeed();
-        return;
+        return OperatorAction::Faster;
     case Qt::Key_S:
-        if (m_currentSpeed > -kMaxSpeed)
-            m_currentSpeed -= kSpeedStep;
-        applySpeed();
-        return;
+        return OperatorAction::Slower;
     case Qt::Key_E:
-        m_currentSpeed = -m_currentSpeed;
-        applySpeed();
-        return;
+        return OperatorAction::Reverse;
     case Qt::Key_A:
-        applySpeed();
-        previousQueueScript();
-        return;
+        return OperatorAction::Previous;
     case Qt::Key_D:
-        applySpeed();
-        nextQueueScript();
-        return;
+        return OperatorAction::Next;
     case Qt::Key_F:
-        applySpeed();
-        rewindAndPause();
-        page->focus();
-        return;
+        return OperatorAction::Top;
     default:
-        applySpeed();
-        return;
+        return std::nullopt;
     }
+}
+
+} // namespace
+
+void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
+{
+    if (const auto action = actionForKey(key))
+        perform(*action);
+    else
+        applySpeed();
 }
 
 void PrompterWindow::onPagePress(Qt::MouseButton button)
@@ -59,6 +55,7 @@ void PrompterWindow::onPagePress(Qt::MouseButton button)
             scrollTimer->setEnabled(true);
             speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
         }
+        Q_EMIT readoutChanged();
     } else if (button == Qt::RightButton) {
         m_currentSpeed = -m_currentSpeed;
         applySpeed();

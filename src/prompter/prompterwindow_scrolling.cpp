@@ -27,6 +27,7 @@ void PrompterWindow::applySpeed()
     // Runs onSpeedSliderChanged, nested, when the slider's value changes.
     speedSlider->setValue(m_currentSpeed);
     stepLabel->setText(rsCoarse + QString::number(stepSlider->value()));
+    Q_EMIT readoutChanged();
     QCoreApplication::processEvents();
 }
 
@@ -41,6 +42,7 @@ void PrompterWindow::onSpeedSliderChanged()
         pause();
     else
         scrollTimer->setEnabled(true);
+    Q_EMIT readoutChanged();
     page->focus();
 }
 
@@ -49,6 +51,7 @@ void PrompterWindow::pause()
     speedLabel->setText(rsPaused);
     scrollTimer->setEnabled(false);
     logo->setPixmap(m_logoPictures.value(0));
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::rewindAndPause()
@@ -68,6 +71,7 @@ void PrompterWindow::onScrollTick(int ticks)
     page->scrollTo(0, int(target));
     updateRemaining();
     updateElapsed();
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::onStepSliderChanged()
@@ -83,6 +87,7 @@ void PrompterWindow::onPageLoaded()
     if (m_currentSpeed != 0)
         updateRemaining();
     page->scrollToTop();
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::updateElapsed()
