@@ -45,6 +45,8 @@ def shown(name):
     v, unit = figures.get(name, (None, ""))
     if v is None:
         return "not measured"
+    if unit == "bool":
+        return "yes" if v >= 1 else "no"
     if unit == "count" or unit == "blocks":
         return f"{v:.0f}"
     return f"{v:.1f} {unit}" if abs(v) < 100 else f"{v:.0f} {unit}"
@@ -69,6 +71,12 @@ targets += [
     ("scroll_speed300_repaints_x11", "<=", 61, "1/s"),
     ("scroll_speed300_displacement_spread_x11", "<=", 1, "px"),
     ("paused_10s_scroll_wakeups_x11", "<=", 0, "count"),
+    ("remote_websocket_action_to_repaint_median_x11", "<=", 30, "ms"),
+    ("remote_websocket_action_to_repaint_p99_x11", "<=", 100, "ms"),
+    ("remote_get_action_to_repaint_median_x11", "<=", 30, "ms"),
+    ("remote_get_action_to_repaint_p99_x11", "<=", 100, "ms"),
+    ("remote_memory_growth_server_and_client_x11", "<=", 5, "MB"),
+    ("remote_load_every_action_once_in_order_x11", ">=", 1, "bool"),
 ]
 
 lines = []
@@ -232,6 +240,29 @@ st = value("startup_to_first_page_fresh_process_x11")
 op = value("prompter_10000_lines_open_to_document_complete_x11")
 both = f"{st + op:.0f} ms" if st is not None and op is not None else "not measured"
 add(f"| Start and show the page | {both} | {shown('chromium_10000_lines_dump_dom')} (dump DOM), {shown('chromium_10000_lines_screenshot')} (screenshot) |")
+add("")
+add("## Remote control")
+add("")
+add("The prompter with a 2,000-line script and the remote server on loopback, clients in the same")
+add("process. Latency runs from the client's send to the next paint of the band's speed label, over")
+add("1,000 actions alternating Faster and Slower, through one WebSocket and through a GET each on a")
+add("connection of its own. Wake-ups count the band thread's event-loop wake-ups over 3 s while paused.")
+add("The load runs 16 WebSocket clients on a thread of their own, each sending a numbered set speed 20")
+add(f"times a second for {shown('remote_load_seconds_x11')} (not 60 s, to keep `bench/run` short) while the band")
+add("scrolls at speed 300; every action must arrive once and in each client's order.")
+add("")
+add("| Figure | Offscreen | X11 |")
+add("|---|---|---|")
+for key in [
+    "websocket_action_to_repaint_median", "websocket_action_to_repaint_p99",
+    "get_action_to_repaint_median", "get_action_to_repaint_p99",
+    "idle_wakeups_server_off", "idle_wakeups_no_client", "idle_wakeups_one_client",
+    "memory_growth_server_and_client",
+    "load_band_repaints_without_clients", "load_band_repaints_with_16_clients",
+    "load_actions_sent", "load_actions_applied", "load_every_action_once_in_order",
+]:
+    name = f"remote_{key}"
+    add(f"| `{name}` | {shown(name + '_offscreen')} | {shown(name + '_x11')} |")
 add("")
 add("## Every figure")
 add("")

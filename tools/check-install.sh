@@ -45,4 +45,16 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" \
     || fail "the metainfo does not launch $id.desktop"
 grep -q "<icon type=\"stock\">$id</icon>" "$metainfo" || fail "the metainfo's icon is not $id"
 grep -q "<binary>tavrix</binary>" "$metainfo" || fail "the metainfo does not provide bin/tavrix"
+# The copyright file in Debian's machine-readable format, under the licence the
+# metainfo names, with the licence text of LICENSE.
+copyright=$root/share/doc/tavrix/copyright
+head -n 1 "$copyright" | grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+    || fail "share/doc/tavrix/copyright is not in Debian's machine-readable format"
+license=$(sed -n 's|.*<project_license>\(.*\)</project_license>.*|\1|p' "$metainfo")
+grep -qx "License: $license" "$copyright" || fail "the copyright file does not name the metainfo's licence $license"
+grep -qx "Copyright: .*The Tavrix developers" "$copyright" || fail "the copyright file names no holder"
+# Its licence paragraph is LICENSE's text from "Permission" on, indented, "." for blank lines.
+diff -u <(sed -n '/^Permission/,$p' LICENSE | sed 's/^$/./; s/^/ /') \
+    <(sed -n '/^License: MIT$/,$p' "$copyright" | tail -n +2 | sed -n '/^ Permission/,$p') \
+    || fail "the copyright file's licence text differs from LICENSE"
 echo "install check: $(wc -l < dist/install-manifest.txt) files as expected"

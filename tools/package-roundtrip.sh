@@ -42,6 +42,9 @@ deb=$(realpath "${debs[0]}")
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "$(basename "$deb"): $version, depends on $depends"
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+[ "$maintainer" = "The Tavrix developers <tavrix@users.noreply.invalid>" ] \
+    || fail "the package's maintainer is \"$maintainer\", not the project's own"
 for needed in fonts-liberation libqt6widgets6 libqt6svg6 libc6; do
     grep -qE "(^|, )$needed( |,|$)" <<< "$depends" || fail "Depends lacks $needed"
 done

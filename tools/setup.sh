@@ -1,19 +1,34 @@
 # Sourced by ./run and ./test: installs what is missing, then configures and builds.
 # shellcheck shell=bash
 
+# What building and running the program need (./run).
 TAVRIX_PACKAGES=(
-    cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev
-    fonts-liberation fonts-dejavu-core
-    xvfb xauth xdotool x11-utils python3 poppler-utils openbox
-    appstream desktop-file-utils librsvg2-bin dpkg-dev file qt6-wayland weston
-    libpocketsphinx-dev pocketsphinx-en-us qt6-multimedia-dev espeak-ng sox libespeak-ng-dev
+    cmake ninja-build ccache g++
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-wayland
+    fonts-liberation fonts-dejavu-core librsvg2-bin
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev pkg-config libpocketsphinx-dev pocketsphinx-en-us
+    qt6-multimedia-dev libpulse-dev libespeak-ng-dev
 )
 
+# What the tests add (./test): the sanitizer compiler and formatter, X servers,
+# a window manager and a compositor, screen and PDF readers, and the checkers
+# of the desktop files and the package.
+TAVRIX_TEST_PACKAGES=(
+    clang libclang-rt-14-dev clang-format
+    xvfb xauth xdotool x11-utils python3 poppler-utils openbox weston
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+    appstream desktop-file-utils dpkg-dev file
+    zbar-tools espeak-ng sox chromium tesseract-ocr imagemagick
+)
+
+# tavrix_install_packages [test]: installs what is missing of the run list,
+# and with "test" of the test list too.
 tavrix_install_packages() {
+    local wanted=("${TAVRIX_PACKAGES[@]}")
+    [ "${1:-}" = test ] && wanted+=("${TAVRIX_TEST_PACKAGES[@]}")
     local missing=()
     local pkg
-    for pkg in "${TAVRIX_PACKAGES[@]}"; do
+    for pkg in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$pkg")
         fi

@@ -93,6 +93,20 @@ void IncrementSlider::mouseReleaseEvent(QMouseEvent *event)
     Q_EMIT released();
 }
 
+void IncrementSlider::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_trackPressed) {
+        QSlider::mouseMoveEvent(event);
+        return;
+    }
+    event->accept();
+    // The repeat heads for wherever the pointer is now, and starts again when
+    // the pointer leaves the thumb it had reached.
+    m_pressPoint = event->position().toPoint();
+    if (!m_repeat.isActive())
+        m_repeat.start();
+}
+
 void IncrementSlider::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

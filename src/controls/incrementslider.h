@@ -6,8 +6,10 @@
 // A slider whose track presses, arrow keys and wheel notches move by one
 // increment landing on multiples of it: the value goes to the nearest
 // multiple, then one increment on, within the range. A held track press
-// repeats every 400 ms until the thumb reaches the pointer. Home sets the
-// minimum, End the maximum.
+// repeats every 400 ms until the thumb reaches the pointer, following the
+// pointer as it moves. Up, Right and Page Up step towards the maximum, Down,
+// Left and Page Down towards the minimum; Home sets the minimum, End the
+// maximum.
 //
 // `interactionFinished` marks the end of what the operator did: the release
 // after a drag or a track press, a key, a wheel turn. Changes made by code
@@ -33,6 +35,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPushButton>
 #include <QUrl>
 
@@ -53,6 +54,10 @@ AboutDialog::AboutDialog(Dialogs &dialogs, QWidget *parent)
     QFont underlined = tahoma;
     underlined.setUnderline(true);
     m_link->setFont(underlined);
+    // Switched off, the link greys out like any disabled control.
+    QPalette linkColours = m_link->palette();
+    linkColours.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    m_link->setPalette(linkColours);
     m_link->setCursor(Qt::PointingHandCursor);
     m_link->setText(rsHomePage);
     m_link->installEventFilter(this);

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace {
 
 const QString kUntitled = QStringLiteral("Untitled Document");
@@ -13,9 +15,38 @@ QString fontSizeLine(const PageFont &font)
     return QStringLiteral("font-size: ") + QString::number(font.size) + QStringLiteral("px;");
 }
 
+// A face name goes in as it is unless it holds a character that would end
+// the declaration, the rule or the style block (a name read from the settings
+// file can hold anything); such a name becomes one quoted CSS string.
+QString cssFamily(const QString &name)
+{
+    static const QString special = QStringLiteral(";,{}<>&/\"'\\");
+    const bool plain = std::none_of(name.begin(), name.end(), [](QChar c) {
+        return special.contains(c) || c.unicode() < 0x20 || c.unicode() == 0x7F;
+    });
+    if (plain)
+        return name;
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : name) {
+        if (c == u'"' || c == u'\\')
+            quoted += u'\\';
+        if (c == u'<')
+            quoted += QStringLiteral("&lt;");
+        else if (c == u'>')
+            quoted += QStringLiteral("&gt;");
+        else if (c == u'&')
+            quoted += QStringLiteral("&amp;");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            quoted += u' ';
+        else
+            quoted += c;
+    }
+    return quoted + u'"';
+}
+
 QString fontFamilyLine(const PageFont &font)
 {
-    return QStringLiteral("font-family: ") + font.name + QStringLiteral(";");
+    return QStringLiteral("font-family: ") + cssFamily(font.name) + QStringLiteral(";");
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "registrystore.h"
+#include "remotewindow.h"
 #include "scrollclock.h"
 #include "tavrixerror.h"
 #include "texts.h"
@@ -41,6 +42,7 @@ const QString kStoreSection = QStringLiteral("Form1");
 const QString kFontValue = QStringLiteral("FontDialog1_Font");
 const QString kStepValue = QStringLiteral("speedmod_Value");
 const QString kPeriodValue = QStringLiteral("Timer1_Interval");
+const QString kRemotePortValue = QStringLiteral("RemotePort");
 
 QFont tahoma()
 {
@@ -91,6 +93,9 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     m_logoPictures = makeImageList2();
     createControls();
     createMenu();
+    createRemote();
+    // Last on the menu, after the remote's item.
+    createVoiceFollowing();
     connectHandlers();
     createSettings();
     initialise();
@@ -117,6 +122,9 @@ void PrompterWindow::createSettings()
     m_settings->addInteger(
         kPeriodValue, [this] { return int(scrollTimer->interval()); },
         [this](int value) { scrollTimer->setInterval(unsigned(value)); });
+    m_settings->addInteger(
+        kRemotePortValue, [this] { return m_remote->port(); },
+        [this](int value) { m_remote->setPort(value); });
 }
 
 PrompterWindow::~PrompterWindow()
@@ -300,7 +308,6 @@ void PrompterWindow::createMenu()
     statusStripAction->setChecked(true);
     logoMenu->addSeparator();
     aboutAction = item("aboutAction", 27);
-    createVoiceFollowing();
     for (QWidget *w : {static_cast<QWidget *>(logoPanel), static_cast<QWidget *>(logo),
                        static_cast<QWidget *>(menuHint)}) {
         w->setContextMenuPolicy(Qt::DefaultContextMenu);

@@ -3,6 +3,8 @@
 #include "dialogs.h"
 #include "fontrecord.h"
 #include "incrementslider.h"
+#include "operatoraction.h"
+#include "readout.h"
 
 #include <QElapsedTimer>
 #include <QMargins>
@@ -33,6 +35,7 @@ class QuickEditDialog;
 class OptionsDialog;
 class AboutDialog;
 class RegistryStore;
+class RemoteWindow;
 class WindowSettings;
 
 // The prompter: a black band with the logo panel at the left, the page in
@@ -60,6 +63,13 @@ public:
     void previousQueueScript();
     void nextQueueScript();
 
+    // The operator's actions, as the keys do them (coarse faster and slower,
+    // which have no key, as their buttons do); `value` is set speed's speed or
+    // set step's step.
+    void perform(OperatorAction action, int value = 0);
+    // The status strip's readout; readoutChanged() tells when it may have changed.
+    Readout readout() const;
+
     // The quick edit window's result: the script's lines change, the title stays.
     void showEditedScript(const QStringList &lines);
     // The font dialog's result: the page is built again in it.
@@ -77,6 +87,9 @@ public:
     QStringList pageLines() const { return m_pageLines; }
     FontRecord promptFont() const { return m_promptFont; }
 
+Q_SIGNALS:
+    void readoutChanged();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -91,6 +104,18 @@ private:
     void connectHandlers();
     void connectControlStrip();
     void initialise();
+    // The remote control window, its menu item and its wiring to the actions.
+    void createRemote();
+    void showRemote();
+
+    // Who asked for an action: a few of the strip's buttons have long done a
+    // little more or less than their keys.
+    enum class Caller
+    {
+        Key,
+        Button
+    };
+    void act(OperatorAction action, int value, Caller caller);
 
     // Prompter operations shared by the handlers.
     void rebuildPage();
@@ -126,13 +151,8 @@ private:
     // The status strip's buttons and the menu's Show Status Bar.
     void startRepeat(int direction);
     void onRepeatTick();
-    void onFasterReleased();
-    void onSlowerReleased();
-    void onCoarseFaster();
-    void onCoarseSlower();
+    void stepCoarse(int delta);
     void togglePause();
-    void onReverse();
-    void onReset();
     void toggleStatusStrip();
     // Switches the view between the script page and the online help page.
     void toggleHelp();
@@ -156,6 +176,8 @@ private:
     int m_currentSpeed = 0;
     bool m_scrollForward = false;
     bool m_helpShown = false;
+    // The page a help press found; the probe's answer is for that page only.
+    quint64 m_helpPressedOnPage = 0;
     QString m_scriptTitle;
     int m_queuePosition = 0;
     int m_documentLength = 0;
@@ -208,6 +230,7 @@ private:
     QAction *printAction = nullptr;
     QAction *statusStripAction = nullptr;
     QAction *aboutAction = nullptr;
+    QAction *remoteAction = nullptr;
     QAction *followVoiceAction = nullptr;
     QList<QPixmap> m_buttonPictures;
     QList<QPixmap> m_logoPictures;
@@ -221,6 +244,7 @@ private:
     QuickEditDialog *m_quickEdit = nullptr;
     OptionsDialog *m_options = nullptr;
     AboutDialog *m_about = nullptr;
+    RemoteWindow *m_remote = nullptr;
 
     Dialogs &m_dialogs;
     std::unique_ptr<RegistryStore> m_store;

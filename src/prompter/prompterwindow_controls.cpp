@@ -4,6 +4,7 @@
 
 #include "connectionprobe.h"
 #include "htmlview.h"
+#include "optionsdialog.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "scrollclock.h"
@@ -29,9 +30,9 @@ constexpr unsigned kRepeatMs = 50;
 
 void PrompterWindow::connectControlStrip()
 {
-    const auto onRelease = [this](PictureButton *b, void (PrompterWindow::*handler)()) {
+    const auto onRelease = [this](PictureButton *b, OperatorAction action) {
         connect(b, &PictureButton::mouseUp, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+                [this, action] { guarded([this, action] { act(action, 0, Caller::Button); }); });
     };
     connect(fasterButton, &PictureButton::mouseDown, this,
             [this] { guarded([this] { startRepeat(kRepeatFaster); }); });
@@ -39,16 +40,17 @@ void PrompterWindow::connectControlStrip()
             [this] { guarded([this] { startRepeat(kRepeatSlower); }); });
     connect(repeatTimer, &PromptTimer::timeout, this,
             [this] { guarded([this] { onRepeatTick(); }); });
-    onRelease(fasterButton, &PrompterWindow::onFasterReleased);
-    onRelease(slowerButton, &PrompterWindow::onSlowerReleased);
-    onRelease(coarseFasterButton, &PrompterWindow::onCoarseFaster);
-    onRelease(coarseSlowerButton, &PrompterWindow::onCoarseSlower);
-    onRelease(pauseButton, &PrompterWindow::togglePause);
-    onRelease(reverseButton, &PrompterWindow::onReverse);
-    onRelease(resetButton, &PrompterWindow::onReset);
-    onRelease(previousButton, &PrompterWindow::previousQueueScript);
-    onRelease(nextButton, &PrompterWindow::nextQueueScript);
-    onRelease(helpButton, &PrompterWindow::toggleHelp);
+    onRelease(fasterButton, OperatorAction::Faster);
+    onRelease(slowerButton, OperatorAction::Slower);
+    onRelease(coarseFasterButton, OperatorAction::CoarseFaster);
+    onRelease(coarseSlowerButton, OperatorAction::CoarseSlower);
+    onRelease(pauseButton, OperatorAction::Pause);
+    onRelease(reverseButton, OperatorAction::Reverse);
+    onRelease(resetButton, OperatorAction::Top);
+    onRelease(previousButton, OperatorAction::Previous);
+    onRelease(nextButton, OperatorAction::Next);
+    connect(helpButton, &PictureButton::mouseUp, this,
+            [this] { guarded([this] { toggleHelp(); }); });
     connect(connectionProbe, &ConnectionProbe::finished, this,
             [this](bool connected) { guarded([this, connected] { onProbeFinished(connected); }); });
     connect(statusStripAction, &QAction::triggered, this,
@@ -76,43 +78,6 @@ void PrompterWindow::onRepeatTick()
     repeatTimer->setInterval(kRepeatMs);
 }
 
-void PrompterWindow::onFasterReleased()
-{
-    stopFollowing();
-    repeatTimer->setEnabled(false);
-    if (m_currentSpeed < kMaxSpeed)
-        m_currentSpeed += kSpeedStep;
-    applySpeed();
-}
-
-void PrompterWindow::onSlowerReleased()
-{
-    stopFollowing();
-    repeatTimer->setEnabled(false);
-    if (m_currentSpeed > -kMaxSpeed)
-        m_currentSpeed -= kSpeedStep;
-    applySpeed();
-}
-
-// Code's own change of the step slider is not reported; applySpeed refreshes the label.
-void PrompterWindow::onCoarseFaster()
-{
-    stopFollowing();
-    if (stepSlider->value() < stepSlider->maximum())
-        stepSlider->setValue(stepSlider->value() + 1);
-    applySpeed();
-    page->focus();
-}
-
-void PrompterWindow::onCoarseSlower()
-{
-    stopFollowing();
-    if (stepSlider->value() > stepSlider->minimum())
-        stepSlider->setValue(stepSlider->value() - 1);
-    applySpeed();
-    page->focus();
-}
-
 void PrompterWindow::togglePause()
 {
     stopFollowing();
@@ -121,21 +86,7 @@ void PrompterWindow::togglePause()
         speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
     else
         pause();
-    page->focus();
-}
-
-void PrompterWindow::onReverse()
-{
-    stopFollowing();
-    m_currentSpeed = -m_currentSpeed;
-    applySpeed();
-    page->focus();
-}
-
-void PrompterWindow::onReset()
-{
-    stopFollowing();
-    rewindAndPause();
+    Q_EMIT readoutChanged();
     page->focus();
 }
 
@@ -143,29 +94,40 @@ void PrompterWindow::toggleStatusStrip()
 {
     // The strip's visibility decides: the action has flipped its own mark already.
     const bool show = statusStrip->isHidden();
-    const int height = statusStrip->height();
+    const int change = show ? statusStrip->height() : -statusStrip->height();
     statusStripAction->setChecked(show);
     statusStrip->setVisible(show);
-    // resize() keeps the top edge where it is, so the view keeps its height.
-    resize(width(), show ? this->height() + height : this->height() - height);
+    if (m_options && m_options->alignBottom()) {
+        // Docked at the bottom the band keeps its bottom edge, so it stays docked.
+        dockWithOuterHeight(m_dockedOuterHeight + change);
+    } else {
+        // resize() keeps the top edge where it is, so the view keeps its height.
+        resize(width(), height() + change);
+        m_dockedOuterHeight += change;
+    }
     page->focus();
 }
 
 void PrompterWindow::toggleHelp()
 {
     // The probe runs in the background; a press while it runs has nothing to add.
-    if (connectionProbe->isRunning())
+    if (connectionProbe->isRunning() || page->isFetching())
         return;
     if (m_helpShown) {
         rebuildPage();
         m_helpShown = false;
         return;
     }
+    m_helpPressedOnPage = page->pageGeneration();
     connectionProbe->start();
 }
 
 void PrompterWindow::onProbeFinished(bool connected)
 {
+    // A script opened (or the page rebuilt) while the probe ran is newer than
+    // the press: the answer no longer applies.
+    if (page->pageGeneration() != m_helpPressedOnPage)
+        return;
     if (connected) {
         page->navigate(rsHelpAddress);
         m_helpShown = true;

@@ -3,51 +3,47 @@
 
 #include "htmlview.h"
 #include "scrollclock.h"
-#include "speedmodel.h"
 #include "texts.h"
 
 #include <QLabel>
 
+#include <optional>
+
 using namespace texts;
+
+namespace {
+
+std::optional<OperatorAction> actionForKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Q:
+        return OperatorAction::Pause;
+    case Qt::Key_W:
+        return OperatorAction::Faster;
+    case Qt::Key_S:
+        return OperatorAction::Slower;
+    case Qt::Key_E:
+        return OperatorAction::Reverse;
+    case Qt::Key_A:
+        return OperatorAction::Previous;
+    case Qt::Key_D:
+        return OperatorAction::Next;
+    case Qt::Key_F:
+        return OperatorAction::Top;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
 {
     stopFollowing();
-    switch (key) {
-    case Qt::Key_Q:
-        togglePause();
-        return;
-    case Qt::Key_W:
-        if (m_currentSpeed < kMaxSpeed)
-            m_currentSpeed += kSpeedStep;
+    if (const auto action = actionForKey(key))
+        perform(*action);
+    else
         applySpeed();
-        return;
-    case Qt::Key_S:
-        if (m_currentSpeed > -kMaxSpeed)
-            m_currentSpeed -= kSpeedStep;
-        applySpeed();
-        return;
-    case Qt::Key_E:
-        m_currentSpeed = -m_currentSpeed;
-        applySpeed();
-        return;
-    case Qt::Key_A:
-        applySpeed();
-        previousQueueScript();
-        return;
-    case Qt::Key_D:
-        applySpeed();
-        nextQueueScript();
-        return;
-    case Qt::Key_F:
-        applySpeed();
-        rewindAndPause();
-        page->focus();
-        return;
-    default:
-        applySpeed();
-        return;
-    }
 }
 
 void PrompterWindow::onPagePress(Qt::MouseButton button)
@@ -61,6 +57,7 @@ void PrompterWindow::onPagePress(Qt::MouseButton button)
             scrollTimer->setEnabled(true);
             speedLabel->setText(rsSpeed + QString::number(m_currentSpeed));
         }
+        Q_EMIT readoutChanged();
     } else if (button == Qt::RightButton) {
         m_currentSpeed = -m_currentSpeed;
         applySpeed();

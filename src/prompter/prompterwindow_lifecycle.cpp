@@ -81,8 +81,11 @@ void PrompterWindow::dockWithOuterHeight(int outerHeight)
     const TaskBar bar = taskBarFromScreen(geometry.translated(-origin),
                                           screen->availableGeometry().translated(-origin));
     const bool alignBottom = m_options && m_options->alignBottom();
-    const QRect outer =
+    QRect outer =
         dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom, outerHeight);
+    // Without its strip a band docked at the bottom ends where the whole band would.
+    if (alignBottom && statusStrip->isHidden())
+        outer.translate(0, statusStrip->height());
     // Outer bounds: the frame the window manager adds is part of them.
     m_dockedMargins = frameMargins();
     m_dockedOuterHeight = outer.height();

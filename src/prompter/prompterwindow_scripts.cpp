@@ -27,6 +27,7 @@ void PrompterWindow::loadScript(const QString &path)
     m_scriptTitle = path;
     scriptLabel->setText(path);
     rebuildPage();
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::showOptions()

@@ -27,6 +27,7 @@ void PrompterWindow::applySpeed()
     // Runs onSpeedSliderChanged, nested, when the slider's value changes.
     speedSlider->setValue(m_currentSpeed);
     stepLabel->setText(rsCoarse + QString::number(stepSlider->value()));
+    Q_EMIT readoutChanged();
     QCoreApplication::processEvents();
 }
 
@@ -42,6 +43,7 @@ void PrompterWindow::onSpeedSliderChanged()
         pause();
     else
         scrollTimer->setEnabled(true);
+    Q_EMIT readoutChanged();
     page->focus();
 }
 
@@ -50,6 +52,7 @@ void PrompterWindow::pause()
     speedLabel->setText(rsPaused);
     scrollTimer->setEnabled(false);
     logo->setPixmap(m_logoPictures.value(0));
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::rewindAndPause()
@@ -69,6 +72,7 @@ void PrompterWindow::onScrollTick(int ticks)
     page->scrollTo(0, int(target));
     updateRemaining();
     updateElapsed();
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::onStepSliderChanged()
@@ -86,6 +90,7 @@ void PrompterWindow::onPageLoaded()
         updateRemaining();
     page->scrollToTop();
     followNewPage();
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::updateElapsed()

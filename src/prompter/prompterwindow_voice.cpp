@@ -72,6 +72,7 @@ void PrompterWindow::toggleFollowing()
     m_followMotion->reset(page->scrollPosition());
     m_followClock.start();
     speedLabel->setText(rsFollowing);
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::stopFollowing()
@@ -83,6 +84,7 @@ void PrompterWindow::stopFollowing()
     followVoiceAction->setChecked(false);
     scrollTimer->setFramesWanted(false);
     speedLabel->setText(rsPaused);
+    Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::followNewPage()

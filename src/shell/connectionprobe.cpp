@@ -49,10 +49,18 @@ qsizetype headLength(const QByteArray &data, qsizetype &lineStart)
     return -1;
 }
 
+// The site probed, or TAVRIX_PROBE_ADDRESS when set: a test hook that keeps
+// the tests' probes off the network.
+QUrl probeAddress()
+{
+    const QString override = qEnvironmentVariable("TAVRIX_PROBE_ADDRESS");
+    return QUrl(override.isEmpty() ? texts::rsProbeAddress : override);
+}
+
 } // namespace
 
 ConnectionProbe::ConnectionProbe(QObject *parent)
-    : ConnectionProbe(QUrl(texts::rsProbeAddress), defaultBound, parent)
+    : ConnectionProbe(probeAddress(), defaultBound, parent)
 {}
 
 ConnectionProbe::ConnectionProbe(const QUrl &target, std::chrono::milliseconds bound,

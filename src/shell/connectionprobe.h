@@ -30,7 +30,8 @@ class ConnectionProbe final : public QObject
 public:
     static constexpr std::chrono::milliseconds defaultBound{5000};
 
-    // Probes the site named in the table of texts.
+    // Probes the site named in the table of texts, or the address in the
+    // environment variable TAVRIX_PROBE_ADDRESS when that is set (a test hook).
     explicit ConnectionProbe(QObject *parent = nullptr);
     // `target` is an http address; `bound` limits the whole probe, from
     // start() to the end of the headers, host name lookup included.

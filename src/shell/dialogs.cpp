@@ -6,18 +6,24 @@
 #include "texts.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QTextDocument>
+
+#include <memory>
 
 QStringList qtNameFilters(const QString &filter)
 {
@@ -92,6 +98,26 @@ bool QtDialogs::saveFile(QWidget *parent, FileDialogState &state)
     return runFileDialog(parent, state, QFileDialog::AcceptSave);
 }
 
+void hideUnusedFontControls(QFontDialog &dialog)
+{
+    // Only face, style and size are kept: the effects (underline, strike-out)
+    // and the writing system would be choices that go nowhere.
+    for (QCheckBox *box : dialog.findChildren<QCheckBox *>()) {
+        box->hide();
+        if (auto *group = qobject_cast<QGroupBox *>(box->parentWidget()))
+            group->hide();
+    }
+    for (QComboBox *combo : dialog.findChildren<QComboBox *>()) {
+        combo->hide();
+        if (auto *group = qobject_cast<QGroupBox *>(combo->parentWidget()))
+            group->hide();
+        for (QLabel *label : dialog.findChildren<QLabel *>()) {
+            if (label->buddy() == combo)
+                label->hide();
+        }
+    }
+}
+
 bool QtDialogs::chooseFont(QWidget *parent, FontRecord &font)
 {
     const int ppi = QGuiApplication::primaryScreen()
@@ -101,10 +127,13 @@ bool QtDialogs::chooseFont(QWidget *parent, FontRecord &font)
     initial.setPointSize(font.size(ppi));
     initial.setBold(font.Bold);
     initial.setItalic(font.Italic);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, parent);
-    if (!ok)
+    QFontDialog dialog(initial, parent);
+    // Qt's own dialog on every desktop, so that the controls below can go.
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    hideUnusedFontControls(dialog);
+    if (dialog.exec() != QDialog::Accepted)
         return false;
+    const QFont chosen = dialog.selectedFont();
     font.Name = chosen.family();
     font.setSize(chosen.pointSize() > 0 ? chosen.pointSize() : font.size(ppi), ppi);
     font.Bold = chosen.bold();
@@ -114,11 +143,25 @@ bool QtDialogs::chooseFont(QWidget *parent, FontRecord &font)
 
 void QtDialogs::printPreview(QWidget *parent, QTextDocument *document)
 {
+    if (!document)
+        return;
+    // The view replaces its document when a page loads, which can happen
+    // while the preview is open; the preview draws its own copy.
+    const std::unique_ptr<QTextDocument> copy(document->clone());
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, parent);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [document](QPrinter *target) { printScreenDocument(*document, *target); });
-    preview.exec();
+    QString failure;
+    QObject::connect(
+        &preview, &QPrintPreviewDialog::paintRequested, &preview,
+        [&copy, &failure](QPrinter *target) { failure = printScreenDocument(*copy, *target); });
+    // The dialog is accepted only once it has printed, so the last painting was the print.
+    if (preview.exec() != QDialog::Accepted)
+        return;
+    if (failure.isEmpty() && printer.outputFormat() == QPrinter::PdfFormat &&
+        !printer.outputFileName().isEmpty())
+        failure = unfinishedPdfReason(printer.outputFileName());
+    if (!failure.isEmpty())
+        message(parent, texts::rsCannotPrint.arg(failure));
 }
 
 int QtDialogs::execModal(QDialog *dialog)

@@ -5,6 +5,7 @@
 #include <exception>
 
 class QDialog;
+class QFontDialog;
 class QTextDocument;
 class QUrl;
 class QWidget;
@@ -65,6 +66,10 @@ public:
     int execModal(QDialog *dialog) override;
     bool openUrl(const QUrl &address) override;
 };
+
+// Hides the font dialog's underline, strike-out and writing-system controls,
+// whose choices the program does not keep.
+void hideUnusedFontControls(QFontDialog &dialog);
 
 // Shows an error's text, with every inner error on a line of its own, in the
 // plain message box.

@@ -1,6 +1,9 @@
 #include "printing.h"
 
+#include "texts.h"
+
 #include <QAbstractTextDocumentLayout>
+#include <QFile>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QTextDocument>
@@ -9,7 +12,8 @@
 #include <cmath>
 #include <memory>
 
-void printScreenDocument(const QTextDocument &document, QPagedPaintDevice &device, double screenDpi)
+QString printScreenDocument(const QTextDocument &document, QPagedPaintDevice &device,
+                            double screenDpi)
 {
     // Laid out on the device, pixel font sizes would shrink to device dots.
     std::unique_ptr<QTextDocument> copy(document.clone());
@@ -22,7 +26,7 @@ void printScreenDocument(const QTextDocument &document, QPagedPaintDevice &devic
 
     QPainter painter(&device);
     if (!painter.isActive())
-        return;
+        return texts::rsPrinterNotStarted;
     const int pages = std::max(1, copy->pageCount());
     for (int i = 0; i < pages; ++i) {
         if (i > 0)
@@ -38,4 +42,20 @@ void printScreenDocument(const QTextDocument &document, QPagedPaintDevice &devic
         copy->documentLayout()->draw(&painter, context);
         painter.restore();
     }
+    return painter.end() ? QString() : texts::rsPrintNotFinished;
+}
+
+QString unfinishedPdfReason(const QString &path)
+{
+    // A PDF file ends with its end-of-file marker; the writer does not report
+    // a failed write, so a cut-off file is found by its end.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const qint64 size = file.size();
+    constexpr qint64 tail = 32;
+    if (size > tail)
+        file.seek(size - tail);
+    const QByteArray end = size > 0 ? file.read(tail).trimmed() : QByteArray();
+    return end.endsWith("%%EOF") ? QString() : texts::rsPdfIncomplete.arg(path);
 }

@@ -98,6 +98,11 @@ inline const QString rsSystemError = QStringLiteral("System Error.  Code: %1.\r\
 inline const QString rsOsCallFailed = QStringLiteral("A call to an OS function failed");
 inline const QString rsNoPrimaryScreen =
     QStringLiteral("There is no screen to place the window on.");
+inline const QString rsCannotPrint = QStringLiteral("Cannot print: %1");
+inline const QString rsPrinterNotStarted = QStringLiteral("the printer could not be started");
+inline const QString rsPrintNotFinished = QStringLiteral("the printer could not finish the job");
+inline const QString rsPdfIncomplete =
+    QStringLiteral("\"%1\" was not written completely (is the disk full?)");
 
 inline const QString rsNotRegularFile = QStringLiteral("Not a regular file");
 inline const QString rsFileTooLarge =

@@ -22,6 +22,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextList>
+#include <QTimer>
 #include <QtMath>
 
 #include <malloc.h>
@@ -300,6 +301,9 @@ void HtmlView::fetch(const QUrl &url)
         m_network = new QNetworkAccessManager(this);
     m_loading = true;
     const quint64 generation = ++m_generation;
+    m_fetchGeneration = generation;
+    // A scroll step waiting for a page this fetch replaces need wait no more.
+    wakeWaits();
     QNetworkRequest request(url);
     request.setTransferTimeout(kFetchTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -309,10 +313,14 @@ void HtmlView::fetch(const QUrl &url)
         if (received > kMaxFetchBytes)
             reply->abort();
     });
+    // The transfer timeout counts silence only; a server that trickles a byte
+    // now and then is cut off at the same bound.
+    QTimer::singleShot(kFetchTimeoutMs, reply, [reply] { reply->abort(); });
     connect(reply, &QNetworkReply::finished, this, [this, reply, generation, url] {
         reply->deleteLater();
         if (generation != m_generation)
             return;
+        m_fetchGeneration = 0;
         const QString address = url.toString();
         if (reply->error() != QNetworkReply::NoError) {
             m_pendingHtml = errorPage(address, reply->errorString());
@@ -373,7 +381,7 @@ void HtmlView::finishLoad(quint64 generation)
 
 void HtmlView::waitUntilReady()
 {
-    awaitLoad();
+    awaitLoad(true);
 }
 
 bool HtmlView::hasWindow() const
@@ -390,9 +398,12 @@ void HtmlView::wakeWaits()
     }
 }
 
-bool HtmlView::awaitLoad()
+bool HtmlView::awaitLoad(bool includingFetch)
 {
-    if (!m_loading || !hasWindow())
+    const auto pending = [this, includingFetch] {
+        return m_loading && (includingFetch || !isFetching());
+    };
+    if (!pending() || !hasWindow())
         return true;
     const QPointer<HtmlView> self(this);
     // Entering an event loop drops a quit that is already posted (closing the
@@ -400,7 +411,7 @@ bool HtmlView::awaitLoad()
     QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::Quit);
     // An event loop, unlike processing events by hand, ends when the program
     // is asked to quit, and does not start once it has been.
-    while (self && m_loading && hasWindow() && !QCoreApplication::closingDown()) {
+    while (self && pending() && hasWindow() && !QCoreApplication::closingDown()) {
         Wait wait;
         m_waits.push_back(&wait);
         wait.loop.exec();
@@ -420,7 +431,7 @@ int HtmlView::scrollPosition() const
 
 void HtmlView::scrollTo(int x, int y)
 {
-    if (!awaitLoad() || !m_hasDocument)
+    if (!awaitLoad(false) || !m_hasDocument)
         return;
     horizontalScrollBar()->setValue(x);
     verticalScrollBar()->setValue(y);
@@ -433,7 +444,7 @@ void HtmlView::scrollToTop()
 
 void HtmlView::scrollToBottom()
 {
-    if (!awaitLoad() || !m_hasDocument)
+    if (!awaitLoad(false) || !m_hasDocument)
         return;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }

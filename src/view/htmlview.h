@@ -22,8 +22,14 @@ public:
     // Replaces the document with the lines, each ended by CR LF. Completes
     // asynchronously with documentComplete.
     void loadPage(const QStringList &lines);
-    // A directory shows a listing, an http(s) address is fetched; blank does nothing.
+    // A directory shows a listing, an http(s) address is fetched; blank does
+    // nothing. The shown page stays and scrolls while a fetch runs (scrolling
+    // does not wait for it, waitUntilReady does); a page loaded meanwhile
+    // wins over the fetch's answer.
     void navigate(const QString &address);
+    bool isFetching() const { return m_fetchGeneration != 0 && m_fetchGeneration == m_generation; }
+    // Changes with every page begun: loaded, fetched or listed.
+    quint64 pageGeneration() const { return m_generation; }
     // Processes events until the pending load has completed. Returns at once
     // when the program was asked to quit (before or during the wait) and when
     // the view has no window: its top-level window was never shown, is closed
@@ -71,8 +77,10 @@ protected:
 private:
     struct Wait;
 
-    // Waits as waitUntilReady does; false when the view was destroyed meanwhile.
-    bool awaitLoad();
+    // Waits as waitUntilReady does, but for a fetch only when `includingFetch`:
+    // scrolling goes on over the shown page while a fetch runs. False when
+    // the view was destroyed meanwhile.
+    bool awaitLoad(bool includingFetch);
     bool hasWindow() const;
     void wakeWaits();
     void beginLoad(const QString &html, const QString &address);
@@ -84,6 +92,7 @@ private:
     QString m_pendingAddress;
     QString m_engineText;
     quint64 m_generation = 0;
+    quint64 m_fetchGeneration = 0; // of the running fetch, 0 when none
     bool m_loading = false;
     bool m_hasDocument = false;
     bool m_destroying = false;

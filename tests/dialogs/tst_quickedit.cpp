@@ -304,6 +304,19 @@ private Q_SLOTS:
         QVERIFY(!link->isEnabled());
         QTest::mouseClick(link, Qt::LeftButton);
         QCOMPARE(dialogs.openedUrls.size(), 2);
+        // Switched off, the link is drawn grey, not lime.
+        const QImage shot = link->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int lime = 0;
+        int grey = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                lime += c.green() > 0x80 && c.red() < 0x40 && c.blue() < 0x40;
+                grey += c.red() > 0x40 && c.red() == c.green() && c.green() == c.blue();
+            }
+        }
+        QCOMPARE(lime, 0);
+        QVERIFY(grey > 0);
     }
 
     void aboutBox_centredOverTheWindow()

@@ -158,8 +158,10 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(200);
         setSpeed(p.form, 30);
+        widget<QSlider>(p.form, "speedSlider")->setFocus();
         trigger(p.form, "printAction");
         QCOMPARE(p.dialogs.printPreviews, 1);
+        QCOMPARE(QApplication::focusWidget(), page(p.form));
         QVERIFY(p.dialogs.printedText.contains(QStringLiteral("Line 199 of the evening news")));
         QCOMPARE(labelText(p.form, "speedLabel"), QStringLiteral("Speed 30"));
     }

@@ -24,6 +24,9 @@ private Q_SLOTS:
         QTest::newRow("right") << QRect(0, 0, 1860, 1080) << int(TaskBar::Right)
                                << QRect(QPoint(1860, 0), QPoint(1920, 1080));
         QTest::newRow("no panel") << screen << int(TaskBar::None) << QRect();
+        // Panels at both edges: the top one counts.
+        QTest::newRow("top and bottom") << QRect(0, 40, 1920, 1000) << int(TaskBar::Top)
+                                        << QRect(QPoint(0, 0), QPoint(1920, 40));
     }
 
     void taskBarFromScreen()

@@ -1,7 +1,10 @@
 #include "pagebuilder.h"
 
+#include <QGuiApplication>
 #include <QLocale>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 class PageBuilderTest : public QObject
 {
@@ -174,6 +177,49 @@ private Q_SLOTS:
         QCOMPARE(odd.at(13), QStringLiteral("<title><a&b> untitled document</title>"));
     }
 
+    // A face name from the settings file stays one name whatever it holds,
+    // and nothing of it reaches the page's text.
+    void fontName_staysOneName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("plain") << QStringLiteral("Arial") << QStringLiteral("font-family: Arial;");
+        QTest::newRow("blanks") << QStringLiteral("DejaVu Sans Mono")
+                                << QStringLiteral("font-family: DejaVu Sans Mono;");
+        QTest::newRow("style injection")
+            << QStringLiteral("Arial;}</style></head><body><h1>INJECTED HEADING</h1>")
+            << QStringLiteral("font-family: \"Arial;}&lt;/style&gt;&lt;/head&gt;&lt;body&gt;"
+                              "&lt;h1&gt;INJECTED HEADING&lt;/h1&gt;\";");
+        QTest::newRow("quotes and backslash")
+            << QStringLiteral("Sans\" 'x' \\ {y}")
+            << QStringLiteral("font-family: \"Sans\\\" 'x' \\\\ {y}\";");
+        QTest::newRow("comma and comment") << QStringLiteral("Serif, /* Mono */")
+                                           << QStringLiteral("font-family: \"Serif, /* Mono */\";");
+        QTest::newRow("line break") << QStringLiteral("Sans\r\nINJECTED")
+                                    << QStringLiteral("font-family: \"Sans  INJECTED\";");
+    }
+
+    void fontName_staysOneName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, line);
+        QStringList page = buildScriptPage({QStringLiteral("Script text")}, QStringLiteral("t"),
+                                           PageFont{name, 24}, false);
+        QCOMPARE(page.at(17), line);
+        // The view hands the style to the engine without its comment markers.
+        page.removeAll(QStringLiteral("<!--"));
+        page.removeAll(QStringLiteral("-->"));
+        QTextDocument document;
+        document.setHtml(page.join(QStringLiteral("\r\n")));
+        QVERIFY2(!document.toPlainText().contains(QStringLiteral("INJECTED")),
+                 qPrintable(document.toPlainText()));
+        QCOMPARE(document.toPlainText().trimmed(), QStringLiteral("Script text"));
+        const QTextCharFormat chars = document.begin().begin().fragment().charFormat();
+        QCOMPARE(chars.fontFamilies().toStringList().value(0),
+                 QString(name).replace(u'\r', u' ').replace(u'\n', u' '));
+        QCOMPARE(chars.font().pixelSize(), 24);
+    }
+
     void startupPage_wholeText()
     {
         const QString expected = QStringLiteral("<!DOCTYPE html PUBLIC \n"
@@ -222,5 +268,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(PageBuilderTest)
+QTEST_MAIN(PageBuilderTest)
 #include "tst_pagebuilder.moc"

@@ -4,11 +4,11 @@
 
 #include "aboutdialog.h"
 #include "artwork.h"
-#include "docking.h"
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "picturebutton.h"
 #include "quickeditdialog.h"
+#include "radiogroup.h"
 #include "scrollclock.h"
 #include "texts.h"
 
@@ -158,10 +158,22 @@ private Q_SLOTS:
         QStringList captions;
         for (QAction *a : widget<QMenu>(p.form, "logoMenu")->actions())
             captions.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(captions, QStringList({rsOpenSingleScript, rsFont, QStringLiteral("-"), rsOptions,
-                                        QStringLiteral("-"), rsQuickEdit, rsPrintScript,
-                                        QStringLiteral("-"), rsShowStatusBar, QStringLiteral("-"),
-                                        rsAbout, QStringLiteral("-"), rsFollowMyVoice}));
+        const QStringList specified{rsOpenSingleScript,
+                                    rsFont,
+                                    QStringLiteral("-"),
+                                    rsOptions,
+                                    QStringLiteral("-"),
+                                    rsQuickEdit,
+                                    rsPrintScript,
+                                    QStringLiteral("-"),
+                                    rsShowStatusBar,
+                                    QStringLiteral("-"),
+                                    rsAbout};
+        QCOMPARE(captions.mid(0, specified.size()), specified);
+        // Additions come after the specified items, each group behind a separator.
+        QCOMPARE(captions.mid(specified.size()),
+                 QStringList({QStringLiteral("-"), QStringLiteral("Remote Control..."),
+                              QStringLiteral("-"), rsFollowMyVoice}));
         QVERIFY(widget<QAction>(p.form, "followVoiceAction")->isCheckable());
         QVERIFY(!widget<QAction>(p.form, "followVoiceAction")->isChecked());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->isChecked());
@@ -197,13 +209,28 @@ private Q_SLOTS:
         menu->hide();
     }
 
+    void setform_docksAcrossThePrimaryScreen_data()
+    {
+        QTest::addColumn<int>("placement");
+        QTest::addColumn<QRect>("expected");
+        // The offscreen platform's screen: 800 x 800 without panels.
+        QTest::newRow("top") << 0 << QRect(0, 0, 800, 250);
+        QTest::newRow("bottom") << 1 << QRect(0, 550, 800, 250);
+    }
+
     void setform_docksAcrossThePrimaryScreen()
     {
+        QFETCH(int, placement);
+        QFETCH(QRect, expected);
         Prompter p;
-        const QScreen *screen = QGuiApplication::primaryScreen();
-        const QRect expected = dockedPlacement(
-            screen->geometry().width(), screen->geometry().height(),
-            taskBarFromScreen(screen->geometry(), screen->availableGeometry()), false, 250);
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 800));
+        if (placement != 0) {
+            p.dialogs.modal = [placement](QDialog *dialog) {
+                widget<RadioGroup>(*dialog, "placementGroup")->setItemIndex(placement);
+                return int(QDialog::Accepted);
+            };
+            p.form.showOptions();
+        }
         QCOMPARE(p.form.frameGeometry(), expected);
     }
 

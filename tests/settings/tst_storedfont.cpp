@@ -164,6 +164,7 @@ void TestStoredFont::readFont_appliesMembers_data()
     row("pitch number", f + "\"Pitch\"=dword:00000002\r\n",
         changed([](FontRecord &x) { x.pitch = FontRecord::Pitch::Fixed; }));
     row("pitch minus one", f + "\"Pitch\"=dword:ffffffff\r\n", startFont());
+    row("pitch three, one past the names", f + "\"Pitch\"=dword:00000003\r\n", startFont());
     row("pitch unknown name", f + "\"Pitch\"=\"fpWobbly\"\r\n", startFont());
     row("style key with only fsBold yes", f + styleHeader + "\"fsBold\"=\"yes\"\r\n",
         changed([](FontRecord &x) {

@@ -1,4 +1,5 @@
 #include "connectionprobe.h"
+#include "texts.h"
 
 #include <QFile>
 #include <QNetworkInterface>
@@ -230,6 +231,7 @@ private Q_SLOTS:
     void cookies_goBackWithTheNextProbe();
     void startWhileRunning_doesNothing();
     void setTarget_appliesFromTheNextProbe();
+    void environment_overridesTheSiteProbed();
     void largeBody_isNotDownloaded();
     void proxySettings_areBypassed();
     void destroyedWhileRunning_endsQuietly();
@@ -454,6 +456,16 @@ void TestConnectionProbe::setTarget_appliesFromTheNextProbe()
     QCOMPARE(probeOnce(probe), std::optional<bool>(false));
     QCOMPARE(second.requests().size(), 1);
     QCOMPARE(first.requests().size(), 1);
+}
+
+void TestConnectionProbe::environment_overridesTheSiteProbed()
+{
+    qputenv("TAVRIX_PROBE_ADDRESS", "http://127.0.0.1:9/");
+    const ConnectionProbe overridden;
+    qunsetenv("TAVRIX_PROBE_ADDRESS");
+    QCOMPARE(overridden.target(), QUrl(QStringLiteral("http://127.0.0.1:9/")));
+    const ConnectionProbe usual;
+    QCOMPARE(usual.target(), QUrl(texts::rsProbeAddress));
 }
 
 void TestConnectionProbe::largeBody_isNotDownloaded()

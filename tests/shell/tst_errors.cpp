@@ -5,6 +5,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -138,6 +142,37 @@ private Q_SLOTS:
         QCOMPARE(seen.icon, QMessageBox::NoIcon);
         QCOMPARE(seen.buttons, QStringList{QStringLiteral("OK")});
         QCOMPARE(seen.text, QStringLiteral("line 1\r\nline 2"));
+    }
+
+    // Face, style and size are all the program keeps of a font: the dialog
+    // offers nothing else (no effects, no writing system).
+    void realFontDialog_offersOnlyWhatIsKept()
+    {
+        QtDialogs dialogs;
+        bool found = false;
+        int fields = 0;
+        QStringList extra;
+        QTimer::singleShot(50, [&] {
+            auto *dialog = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            found = true;
+            for (QWidget *w : dialog->findChildren<QWidget *>()) {
+                const auto *label = qobject_cast<QLabel *>(w);
+                if (w->isVisible() &&
+                    (qobject_cast<QCheckBox *>(w) || qobject_cast<QComboBox *>(w) ||
+                     (label && label->buddy() && !label->buddy()->isVisible())))
+                    extra.append(QString::fromLatin1(w->metaObject()->className()));
+                fields += w->isVisible() && qobject_cast<QLineEdit *>(w);
+            }
+            dialog->reject();
+        });
+        FontRecord font;
+        font.Name = QStringLiteral("DejaVu Sans");
+        QVERIFY(!dialogs.chooseFont(nullptr, font));
+        QVERIFY(found);
+        QCOMPARE(extra, QStringList());
+        QCOMPARE(fields, 4); // face, style, size and the sample
     }
 };
 

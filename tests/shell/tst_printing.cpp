@@ -1,5 +1,12 @@
+#include "dialogs.h"
 #include "printing.h"
 
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QTimer>
+
+#include <QFile>
 #include <QImage>
 #include <QPdfWriter>
 #include <QProcess>
@@ -105,6 +112,74 @@ private Q_SLOTS:
         QVERIFY2(dark > samples * 7 / 10,
                  qPrintable(QStringLiteral("%1 of %2").arg(dark).arg(samples)));
         QVERIFY(light > samples / 100);
+    }
+
+    // Printing that fails says why; none of it passes for success.
+    void failures_haveAReason_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<qint64>("cutTo"); // -1: the file stays as printed
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("written") << QStringLiteral("good.pdf") << true << qint64(-1) << true;
+        QTest::newRow("folder missing")
+            << QStringLiteral("missing/page.pdf") << false << qint64(-1) << false;
+        QTest::newRow("disk full") << QStringLiteral("/dev/full") << true << qint64(-1) << false;
+        QTest::newRow("cut at 8 KiB") << QStringLiteral("cut.pdf") << true << qint64(8192) << false;
+        QTest::newRow("empty") << QStringLiteral("empty.pdf") << true << qint64(0) << false;
+    }
+
+    void failures_haveAReason()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, starts);
+        QFETCH(qint64, cutTo);
+        QFETCH(bool, complete);
+        if (!path.startsWith(u'/'))
+            path = m_dir.filePath(path);
+        QTextDocument document;
+        document.setHtml(scriptPage(200, 32));
+        QString reason;
+        {
+            QPdfWriter writer(path);
+            reason = printScreenDocument(document, writer);
+        }
+        QCOMPARE(reason.isEmpty(), starts);
+        if (!starts)
+            return;
+        if (cutTo >= 0)
+            QVERIFY(QFile::resize(path, cutTo));
+        QCOMPARE(unfinishedPdfReason(path).isEmpty(), complete);
+        if (!complete)
+            QVERIFY(unfinishedPdfReason(path).contains(path));
+    }
+
+    // The view replaces (and frees) its document when a page loads, which can
+    // happen while the preview is up: the preview draws what it was handed.
+    void preview_drawsItsOwnCopy()
+    {
+        QtDialogs dialogs;
+        auto *source = new QTextDocument;
+        source->setHtml(scriptPage(5, 32));
+        QList<int> pages; // at the start, after a change, after the deletion
+        QTimer::singleShot(50, [&] {
+            auto *preview = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            auto *widget = preview->findChild<QPrintPreviewWidget *>();
+            for (int step = 0; step < 3; ++step) {
+                if (step == 1)
+                    source->setHtml(scriptPage(600, 32));
+                if (step == 2)
+                    delete std::exchange(source, nullptr);
+                widget->updatePreview();
+                pages.append(widget->pageCount());
+            }
+            preview->reject();
+        });
+        dialogs.printPreview(nullptr, source);
+        delete source;
+        QCOMPARE(pages, QList<int>({1, 1, 1}));
     }
 };
 

@@ -390,8 +390,8 @@ private Q_SLOTS:
         QTest::newRow("view destroyed during the wait") << Interrupt::ViewDestroyed;
     }
 
-    // A scroll command waits for the pending page, here a fetch that would
-    // only end at its time limit; it must give up while the page is pending.
+    // Waiting for the pending page, here a fetch that would only end at its
+    // time limit, gives up while the page is pending.
     void waitUntilReady_endsOnQuitOrWithoutWindow()
     {
         QFETCH(Interrupt, interrupt);
@@ -431,7 +431,7 @@ private Q_SLOTS:
                 soon([&] { delete waiting.data(); });
                 break;
             }
-            waiting->scrollToBottom();
+            waiting->waitUntilReady();
             returned = true;
             stillLoading = waiting && waiting->isLoading();
             QCoreApplication::quit();

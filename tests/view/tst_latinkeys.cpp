@@ -41,6 +41,8 @@ private Q_SLOTS:
         QTest::newRow("azerty A") << int(Qt::Key_A) << "a" << 24u << int(Qt::Key_A);
         QTest::newRow("azerty Z") << int(Qt::Key_Z) << "z" << 25u << int(Qt::Key_Z);
         QTest::newRow("german Z") << int(Qt::Key_Z) << "z" << 29u << int(Qt::Key_Z);
+        // Turkish F: ğ sits on the E key and is a Latin letter of its own.
+        QTest::newRow("tr-F ğ on E") << int(U'Ğ') << "ğ" << 26u << int(U'Ğ');
         // Not letters: unchanged, wherever they sit.
         QTest::newRow("greek semicolon on Q")
             << int(Qt::Key_Semicolon) << ";" << 24u << int(Qt::Key_Semicolon);

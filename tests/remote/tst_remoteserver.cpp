@@ -1,0 +1,468 @@
+#include "lockout.h"
+#include "loopbackhttp.h"
+#include "operatoraction.h"
+#include "remotekey.h"
+#include "remoteserver.h"
+#include "requesthead.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkProxy>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWebSocket>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A server on 127.0.0.1 whose actions are written down and whose readout
+// carries the last one, so that an answer shows what ran.
+struct Served
+{
+    RemoteServer server;
+    QStringList performed;
+    Readout readout;
+    qint64 now = 1'000'000;
+
+    Served()
+    {
+        readout.speed = QStringLiteral("Paused...");
+        readout.title = QStringLiteral("C:\\news\\<b>\"late\"</b>.txt");
+        server.setActionHandler([this](OperatorAction action, int value) {
+            performed.append(actionTakesValue(action)
+                                 ? actionName(action) + u' ' + QString::number(value)
+                                 : actionName(action));
+            readout.speed = QStringLiteral("Speed ") + QString::number(performed.size());
+            server.readoutChanged();
+        });
+        server.setReadoutSource([this] { return readout; });
+        server.setClock([this] { return now; });
+        if (!server.start(0, QHostAddress::LocalHost))
+            qFatal("no loopback port: %s", qPrintable(server.errorText()));
+    }
+    QByteArray key() const { return server.key(); }
+    quint16 port() const { return server.port(); }
+    QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
+    QUrl webSocketUrl(const QByteArray &key) const
+    {
+        return QUrl(
+            QStringLiteral("ws://127.0.0.1:%1/ws?k=%2").arg(port()).arg(QString::fromLatin1(key)));
+    }
+};
+
+} // namespace
+
+class RemoteServerTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void names_roundTrip();
+    void values_data();
+    void values();
+    void key_isFreshHexComparedWhole();
+    void requests_data();
+    void requests();
+    void page_isTheResourceWithTheKey();
+    void lockout_tenFailuresRefuseAMinute();
+    void clients_sixteenAtMost();
+    void trickle_isCutAtTheIdleLimit();
+    void flood_everyRequestAnsweredOrRefused();
+    void webSocket_readoutPushedAndActionsInOrder();
+    void webSocket_refused_data();
+    void webSocket_refused();
+    void webSocket_badFramesClose_data();
+    void webSocket_badFramesClose();
+    void portInUse_saysSoAndStaysOff();
+    void stop_closesClientsAndNextStartHasANewKey();
+};
+
+void RemoteServerTest::names_roundTrip()
+{
+    const QStringList names{QStringLiteral("faster"),        QStringLiteral("slower"),
+                            QStringLiteral("coarse-faster"), QStringLiteral("coarse-slower"),
+                            QStringLiteral("pause"),         QStringLiteral("reverse"),
+                            QStringLiteral("top"),           QStringLiteral("previous"),
+                            QStringLiteral("next"),          QStringLiteral("speed"),
+                            QStringLiteral("step")};
+    for (const QString &name : names) {
+        const auto action = actionFromName(name);
+        QVERIFY2(action, qPrintable(name));
+        QCOMPARE(actionName(*action), name);
+    }
+    QVERIFY(!actionFromName(u"Faster"));
+    QVERIFY(!actionFromName(u"state"));
+    QVERIFY(!actionFromName(u""));
+}
+
+void RemoteServerTest::values_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("value");
+    QTest::newRow("30") << "30" << true << 30;
+    QTest::newRow("-0") << "-0" << true << 0;
+    QTest::newRow("+7") << "+7" << true << 7;
+    QTest::newRow("huge saturates") << "99999999999999999999" << true << 999999999;
+    QTest::newRow("huge negative") << "-1000000000000" << true << -999999999;
+    QTest::newRow("1e9") << "1e9" << false << 0;
+    QTest::newRow("abc") << "abc" << false << 0;
+    QTest::newRow("empty") << "" << false << 0;
+    QTest::newRow("sign only") << "-" << false << 0;
+    QTest::newRow("fraction") << "2.5" << false << 0;
+    QTest::newRow("space") << " 5" << false << 0;
+}
+
+void RemoteServerTest::values()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(int, value);
+    const auto parsed = actionValueFromText(text);
+    QCOMPARE(parsed.has_value(), valid);
+    if (valid)
+        QCOMPARE(*parsed, value);
+}
+
+void RemoteServerTest::key_isFreshHexComparedWhole()
+{
+    const QByteArray a = makeRemoteKey();
+    const QByteArray b = makeRemoteKey();
+    QCOMPARE(a.size(), 32);
+    QVERIFY(a != b);
+    QCOMPARE(QByteArray::fromHex(a).toHex(), a);
+    QVERIFY(sameKey(a, a));
+    QVERIFY(!sameKey(a.left(31), a));
+    QVERIFY(!sameKey(a + '0', a));
+    QVERIFY(!sameKey(QByteArray(), a));
+    QVERIFY(!sameKey(QByteArray(), QByteArray()));
+    QByteArray last = a;
+    last[31] = last[31] == '0' ? '1' : '0';
+    QVERIFY(!sameKey(last, a));
+}
+
+void RemoteServerTest::requests_data()
+{
+    QTest::addColumn<QByteArray>("request"); // @K@ stands for the key
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("performed");
+
+    QTest::newRow("state") << get("/api/state?k=@K@") << 200 << "";
+    QTest::newRow("faster") << get("/api/faster?k=@K@") << 200 << "faster";
+    QTest::newRow("coarse-slower") << get("/api/coarse-slower?k=@K@") << 200 << "coarse-slower";
+    QTest::newRow("speed 30") << get("/api/speed?k=@K@&v=30") << 200 << "speed 30";
+    QTest::newRow("speed -0") << get("/api/speed?v=-0&k=@K@") << 200 << "speed 0";
+    QTest::newRow("speed 1e9") << get("/api/speed?k=@K@&v=1e9") << 400 << "";
+    QTest::newRow("speed abc") << get("/api/speed?k=@K@&v=abc") << 400 << "";
+    QTest::newRow("speed without v") << get("/api/speed?k=@K@") << 400 << "";
+    QTest::newRow("step 1000000000")
+        << get("/api/step?k=@K@&v=1000000000") << 200 << "step 999999999";
+    QTest::newRow("unknown action") << get("/api/fly?k=@K@") << 404 << "";
+    QTest::newRow("unknown path") << get("/etc/passwd?k=@K@") << 404 << "";
+    QTest::newRow("climbing path") << get("/../../etc/passwd?k=@K@") << 404 << "";
+    QTest::newRow("no key") << get("/api/faster") << 401 << "";
+    QTest::newRow("empty key") << get("/api/faster?k=") << 401 << "";
+    QTest::newRow("wrong key") << get("/api/faster?k=0123456789abcdef0123456789abcdef") << 401
+                               << "";
+    QTest::newRow("long key") << get("/api/faster?k=" + QByteArray(7000, 'a')) << 401 << "";
+    QTest::newRow("key and more") << get("/api/faster?k=@K@00") << 401 << "";
+    QTest::newRow("percent-encoded key") << get("/api/faster?k=@%K@") << 200 << "faster";
+    QTest::newRow("key in a header")
+        << QByteArray("GET /api/faster HTTP/1.1\r\nAuthorization: Bearer @K@\r\nX-Key: @K@\r\n\r\n")
+        << 401 << "";
+    QTest::newRow("page without key") << get("/") << 401 << "";
+    QTest::newRow("script without key") << get("/remote.js") << 401 << "";
+    QTest::newRow("POST") << QByteArray("POST /api/faster?k=@K@ HTTP/1.1\r\n\r\n") << 405 << "";
+    QTest::newRow("HEAD") << QByteArray("HEAD /api/state?k=@K@ HTTP/1.1\r\n\r\n") << 405 << "";
+    QTest::newRow("OPTIONS") << QByteArray("OPTIONS * HTTP/1.1\r\n\r\n") << 400 << "";
+    QTest::newRow("GET with a body")
+        << QByteArray("GET /api/faster?k=@K@ HTTP/1.1\r\nContent-Length: 5\r\n\r\nhello") << 400
+        << "";
+    QTest::newRow("not HTTP") << QByteArray("HELLO\r\n\r\n") << 400 << "";
+    QTest::newRow("HTTP/2 line") << QByteArray("GET /api/state?k=@K@ HTTP/2\r\n\r\n") << 400 << "";
+    QTest::newRow("head over 8 KiB")
+        << QByteArray("GET /api/faster?k=@K@ HTTP/1.1\r\nX-Pad: " + QByteArray(9000, 'x') +
+                      "\r\n\r\n")
+        << 431 << "";
+    QTest::newRow("endless head") << QByteArray(20000, 'G') << 431 << "";
+    QTest::newRow("upgrade elsewhere")
+        << QByteArray("GET /api/state?k=@K@ HTTP/1.1\r\nUpgrade: websocket\r\nConnection: "
+                      "Upgrade\r\n\r\n")
+        << 404 << "";
+    QTest::newRow("upgrade from a foreign page")
+        << QByteArray("GET /ws?k=@K@ HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                      "Origin: http://evil.example\r\n\r\n")
+        << 403 << "";
+    QTest::newRow("upgrade without origin")
+        << QByteArray("GET /ws?k=@K@ HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n\r\n")
+        << 403 << "";
+    QTest::newRow("upgrade with a wrong key")
+        << QByteArray("GET /ws?k=nope HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                      "Origin: http://127.0.0.1\r\n\r\n")
+        << 401 << "";
+}
+
+void RemoteServerTest::requests()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(int, status);
+    QFETCH(QString, performed);
+    Served s;
+    request.replace("@%K@", s.key().toPercentEncoding("", "0123456789abcdef"));
+    request.replace("@K@", s.key());
+    const QByteArray answer = exchange(s.port(), request);
+    QCOMPARE(statusOf(answer), status);
+    QCOMPARE(s.performed.join(u','), performed);
+    if (status == 200) {
+        const QJsonObject readout = QJsonDocument::fromJson(bodyOf(answer)).object();
+        QCOMPARE(readout.value(QStringLiteral("speed")).toString(), s.readout.speed);
+        QCOMPARE(readout.value(QStringLiteral("title")).toString(), s.readout.title);
+        QVERIFY(answer.contains("Connection: close"));
+    }
+    QVERIFY(!bodyOf(answer).contains(s.key()));
+    QVERIFY(s.server.isRunning());
+}
+
+void RemoteServerTest::page_isTheResourceWithTheKey()
+{
+    Served s;
+    const QByteArray answer = exchange(s.port(), get("/?k=" + s.key()));
+    QCOMPARE(statusOf(answer), 200);
+    QVERIFY(answer.contains("Content-Security-Policy: default-src 'none'"));
+    QVERIFY(answer.contains("Referrer-Policy: no-referrer"));
+    const QByteArray page = bodyOf(answer);
+    QVERIFY(page.contains(QByteArray("remote.js?k=" + s.key())));
+    QVERIFY(!page.contains("@KEY@"));
+    for (const char *label : {"Faster", "Slower", "Pause", "Reverse", "Coarse Faster"})
+        QVERIFY2(page.contains(QByteArray("aria-label=\"" + QByteArray(label) + '"')), label);
+    const QByteArray script = bodyOf(exchange(s.port(), get("/remote.js?k=" + s.key())));
+    QVERIFY(script.contains("textContent"));
+    // Texts from the prompter never become markup on the phone.
+    for (const char *sink : {"innerHTML", "outerHTML", "insertAdjacentHTML", "document.write"})
+        QVERIFY2(!script.contains(sink), sink);
+}
+
+void RemoteServerTest::lockout_tenFailuresRefuseAMinute()
+{
+    Lockout lockout;
+    for (int i = 0; i < Lockout::kFailures - 1; ++i)
+        lockout.fail(QStringLiteral("10.0.0.2"), i * 5000);
+    QVERIFY(!lockout.isLocked(QStringLiteral("10.0.0.2"), 50'000));
+    // The first failure is more than a minute old by then: still nine.
+    lockout.fail(QStringLiteral("10.0.0.2"), 61'000);
+    QVERIFY(!lockout.isLocked(QStringLiteral("10.0.0.2"), 61'000));
+
+    Served s;
+    for (int i = 0; i < Lockout::kFailures; ++i)
+        QCOMPARE(statusOf(exchange(s.port(), get("/api/faster?k=wrong"))), 401);
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/faster?k=" + s.key()))), 429);
+    s.now += Lockout::kWindowMs - 1;
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/faster?k=" + s.key()))), 429);
+    s.now += 1;
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/faster?k=" + s.key()))), 200);
+    QCOMPARE(s.performed, QStringList{QStringLiteral("faster")});
+}
+
+void RemoteServerTest::clients_sixteenAtMost()
+{
+    Served s;
+    QObject owner;
+    for (int i = 0; i < RemoteServer::kMaxClients; ++i)
+        connectTo(s.port(), &owner);
+    QTRY_COMPARE(s.server.clientCount(), RemoteServer::kMaxClients);
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/faster?k=" + s.key()))), 503);
+    delete owner.findChildren<QTcpSocket *>().constFirst();
+    QTRY_COMPARE(s.server.clientCount(), RemoteServer::kMaxClients - 1);
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/faster?k=" + s.key()))), 200);
+}
+
+void RemoteServerTest::trickle_isCutAtTheIdleLimit()
+{
+    Served s;
+    s.server.setIdleLimit(300);
+    std::unique_ptr<QTcpSocket> socket(connectTo(s.port()));
+    QVERIFY(socket->waitForConnected(5000));
+    const QByteArray request = get("/api/faster?k=" + s.key());
+    // A byte every 50 ms would take 2 s: the head is not complete in time.
+    for (int i = 0; i < request.size() && socket->state() == QAbstractSocket::ConnectedState; ++i) {
+        socket->write(request.mid(i, 1));
+        QTest::qWait(50);
+    }
+    QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(s.performed.isEmpty());
+    QCOMPARE(s.server.clientCount(), 0);
+}
+
+void RemoteServerTest::flood_everyRequestAnsweredOrRefused()
+{
+    Served s;
+    QObject owner;
+    int ok = 0;
+    int busy = 0;
+    int closed = 0;
+    const int count = 400;
+    for (int i = 0; i < count; ++i) {
+        QTcpSocket *socket = connectTo(s.port(), &owner);
+        auto answer = std::make_shared<QByteArray>();
+        connect(socket, &QTcpSocket::connected, socket,
+                [socket, &s] { socket->write(get("/api/state?k=" + s.key())); });
+        connect(socket, &QTcpSocket::readyRead, socket,
+                [socket, answer] { *answer += socket->readAll(); });
+        connect(socket, &QTcpSocket::disconnected, socket, [&, answer] {
+            ++closed;
+            const int status = statusOf(*answer);
+            ok += status == 200;
+            busy += status == 503;
+        });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(closed, count, 60000);
+    QCOMPARE(ok + busy, count);
+    QVERIFY(ok > 0);
+    QTRY_COMPARE(s.server.clientCount(), 0);
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/state?k=" + s.key()))), 200);
+}
+
+void RemoteServerTest::webSocket_readoutPushedAndActionsInOrder()
+{
+    Served s;
+    QWebSocket client(s.origin());
+    client.setProxy(QNetworkProxy::NoProxy);
+    QStringList received;
+    connect(&client, &QWebSocket::textMessageReceived, this,
+            [&](const QString &m) { received.append(m); });
+    client.open(s.webSocketUrl(s.key()));
+    QTRY_COMPARE(received.size(), 1);
+    QCOMPARE(QJsonDocument::fromJson(received.at(0).toUtf8())["title"].toString(), s.readout.title);
+    for (const char *m : {"faster", "speed 30", "step -4", "pause", "speed abc", "fly"})
+        client.sendTextMessage(QLatin1String(m));
+    QTRY_COMPARE(s.performed.size(), 4);
+    QCOMPARE(s.performed, (QStringList{QStringLiteral("faster"), QStringLiteral("speed 30"),
+                                       QStringLiteral("step -4"), QStringLiteral("pause")}));
+    // The last readout reaches the client, though pushes are at most ten a second.
+    QTRY_VERIFY(received.constLast().contains(QLatin1String("Speed 4")) || received.size() >= 2);
+    QTRY_VERIFY(std::any_of(received.cbegin(), received.cend(), [](const QString &m) {
+        return m.contains(QLatin1String("\"Speed 4\""));
+    }));
+    QVERIFY(std::any_of(received.cbegin(), received.cend(),
+                        [](const QString &m) { return m.contains(QLatin1String("error")); }));
+    QCOMPARE(s.server.webSocketCount(), 1);
+}
+
+void RemoteServerTest::webSocket_refused_data()
+{
+    QTest::addColumn<QString>("origin");
+    QTest::addColumn<bool>("rightKey");
+    QTest::newRow("foreign origin") << "http://evil.example" << true;
+    QTest::newRow("other port") << "http://127.0.0.1:1" << true;
+    QTest::newRow("no origin") << "" << true;
+    QTest::newRow("wrong key") << "@" << false;
+}
+
+void RemoteServerTest::webSocket_refused()
+{
+    QFETCH(QString, origin);
+    QFETCH(bool, rightKey);
+    Served s;
+    QWebSocket client(origin == QLatin1String("@") ? s.origin() : origin);
+    client.setProxy(QNetworkProxy::NoProxy);
+    QSignalSpy errors(&client, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error));
+    client.open(s.webSocketUrl(rightKey ? s.key() : QByteArray("0123")));
+    QTRY_VERIFY(!errors.isEmpty() || client.state() == QAbstractSocket::UnconnectedState);
+    QVERIFY(client.state() != QAbstractSocket::ConnectedState);
+    QCOMPARE(s.server.webSocketCount(), 0);
+}
+
+void RemoteServerTest::webSocket_badFramesClose_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("1 MB text frame") << 0;
+    QTest::newRow("binary frame") << 1;
+    QTest::newRow("masked text that is not UTF-8") << 2;
+    QTest::newRow("gone mid-message") << 3;
+}
+
+void RemoteServerTest::webSocket_badFramesClose()
+{
+    QFETCH(int, kind);
+    Served s;
+    if (kind < 2) {
+        QWebSocket client(s.origin());
+        client.setProxy(QNetworkProxy::NoProxy);
+        client.open(s.webSocketUrl(s.key()));
+        QTRY_COMPARE(client.state(), QAbstractSocket::ConnectedState);
+        if (kind == 0)
+            client.sendTextMessage(QString(1 << 20, u'w'));
+        else
+            client.sendBinaryMessage("faster");
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QAbstractSocket::UnconnectedState, 20000);
+    } else {
+        // A hand-made handshake, then a frame whose unmasked text is not UTF-8, or half a frame.
+        std::unique_ptr<QTcpSocket> socket(connectTo(s.port()));
+        QVERIFY(socket->waitForConnected(5000));
+        socket->write("GET /ws?k=" + s.key() +
+                      " HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: "
+                      "Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                      "Sec-WebSocket-Version: 13\r\nOrigin: " +
+                      s.origin().toLatin1() + "\r\n\r\n");
+        QTRY_VERIFY(socket->bytesAvailable() > 0 || socket->waitForReadyRead(10));
+        QTRY_COMPARE(s.server.webSocketCount(), 1);
+        if (kind == 2) {
+            socket->write(QByteArray::fromHex("818400000000FFFEFDFC"));
+            QTRY_COMPARE_WITH_TIMEOUT(socket->state(), QAbstractSocket::UnconnectedState, 20000);
+        } else {
+            socket->write(QByteArray::fromHex("81FE1000AABBCCDD") + QByteArray(100, 'x'));
+            socket->abort();
+        }
+    }
+    QTRY_COMPARE(s.server.webSocketCount(), 0);
+    QVERIFY(s.performed.isEmpty());
+    QVERIFY(s.server.isRunning());
+}
+
+void RemoteServerTest::portInUse_saysSoAndStaysOff()
+{
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::Any, 0));
+    RemoteServer server;
+    QSignalSpy running(&server, &RemoteServer::runningChanged);
+    QVERIFY(!server.start(taken.serverPort()));
+    QVERIFY(!server.isRunning());
+    QVERIFY(server.errorText().contains(QString::number(taken.serverPort())));
+    QVERIFY(server.errorText().contains(QLatin1String("in use")));
+    QVERIFY(server.key().isEmpty());
+    QCOMPARE(running.size(), 0);
+}
+
+void RemoteServerTest::stop_closesClientsAndNextStartHasANewKey()
+{
+    Served s;
+    const QByteArray firstKey = s.key();
+    QWebSocket client(s.origin());
+    client.setProxy(QNetworkProxy::NoProxy);
+    client.open(s.webSocketUrl(firstKey));
+    QTRY_COMPARE(client.state(), QAbstractSocket::ConnectedState);
+    std::unique_ptr<QTcpSocket> halfway(connectTo(s.port()));
+    QVERIFY(halfway->waitForConnected(5000));
+    halfway->write("GET /api/faster?k=");
+    QTRY_COMPARE(s.server.clientCount(), 2);
+
+    s.server.stop();
+    QVERIFY(!s.server.isRunning());
+    QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(client.closeCode(), QWebSocketProtocol::CloseCodeGoingAway);
+    QTRY_COMPARE(halfway->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(s.performed.isEmpty());
+
+    QVERIFY(s.server.start(0, QHostAddress::LocalHost));
+    QVERIFY(s.key() != firstKey);
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/state?k=" + firstKey))), 401);
+    QCOMPARE(statusOf(exchange(s.port(), get("/api/state?k=" + s.key()))), 200);
+}
+
+QTEST_GUILESS_MAIN(RemoteServerTest)
+#include "tst_remoteserver.moc"
