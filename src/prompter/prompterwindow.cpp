@@ -11,6 +11,7 @@
 #include "picturebutton.h"
 #include "prompttimer.h"
 #include "registrystore.h"
+#include "talentscreen.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "windowsettings.h"
@@ -37,6 +38,8 @@ const QString kStoreSection = QStringLiteral("Form1");
 const QString kFontValue = QStringLiteral("FontDialog1_Font");
 const QString kStepValue = QStringLiteral("speedmod_Value");
 const QString kPeriodValue = QStringLiteral("Timer1_Interval");
+const QString kMirrorXValue = QStringLiteral("MirrorLeftToRight");
+const QString kMirrorYValue = QStringLiteral("MirrorTopToBottom");
 
 QFont tahoma()
 {
@@ -113,6 +116,18 @@ void PrompterWindow::createSettings()
     m_settings->addInteger(
         kPeriodValue, [this] { return int(scrollTimer->interval()); },
         [this](int value) { scrollTimer->setInterval(unsigned(value)); });
+    const auto mirrorFlag = [this](const QString &name, QAction *item) {
+        m_settings->addInteger(
+            name, [item] { return item->isChecked() ? 1 : 0; },
+            [this, item](int value) {
+                item->setChecked(value != 0);
+                applyMirror();
+            });
+    };
+    mirrorFlag(kMirrorXValue, mirrorLeftToRightAction);
+    mirrorFlag(kMirrorYValue, mirrorTopToBottomAction);
+    talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, m_menuStyle.get());
+    logoMenu->addMenu(talentScreen->menu())->setObjectName(QStringLiteral("talentScreenItem"));
 }
 
 PrompterWindow::~PrompterWindow()
@@ -296,6 +311,11 @@ void PrompterWindow::createMenu()
     statusStripAction->setChecked(true);
     logoMenu->addSeparator();
     aboutAction = item("aboutAction", 27);
+    logoMenu->addSeparator();
+    mirrorLeftToRightAction = item("mirrorLeftToRightAction", -1);
+    mirrorTopToBottomAction = item("mirrorTopToBottomAction", -1);
+    for (QAction *mirror : {mirrorLeftToRightAction, mirrorTopToBottomAction})
+        mirror->setCheckable(true);
     for (QWidget *w : {static_cast<QWidget *>(logoPanel), static_cast<QWidget *>(logo),
                        static_cast<QWidget *>(menuHint)}) {
         w->setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -337,6 +357,8 @@ void PrompterWindow::assignTexts()
     nextButton->setToolTip(rsLoadNextScript);
     helpButton->setToolTip(rsToggleHelp);
     aboutAction->setText(rsAbout);
+    mirrorLeftToRightAction->setText(rsMirrorLeftToRight);
+    mirrorTopToBottomAction->setText(rsMirrorTopToBottom);
 }
 
 void PrompterWindow::connectHandlers()
@@ -366,6 +388,8 @@ void PrompterWindow::connectHandlers()
             [this] { guarded([this] { quickEditScript(); }); });
     connect(printAction, &QAction::triggered, this, [this] { guarded([this] { printScript(); }); });
     connect(aboutAction, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
+    for (QAction *mirror : {mirrorLeftToRightAction, mirrorTopToBottomAction})
+        connect(mirror, &QAction::triggered, this, [this] { applyMirror(); });
 
     const auto hover = [this](PictureButton *b, int enter, int leave) {
         connect(b, &PictureButton::mouseEnter, this,
@@ -385,6 +409,11 @@ void PrompterWindow::connectHandlers()
     hover(helpButton, 21, 20);
 
     connectControlStrip();
+}
+
+void PrompterWindow::applyMirror()
+{
+    page->setMirrored(mirrorLeftToRightAction->isChecked(), mirrorTopToBottomAction->isChecked());
 }
 
 void PrompterWindow::guarded(const std::function<void()> &handler)

@@ -26,6 +26,7 @@ class QuickEditDialog;
 class OptionsDialog;
 class AboutDialog;
 class RegistryStore;
+class TalentScreen;
 class WindowSettings;
 
 // The prompter: a black band with the logo panel at the left, the page in
@@ -124,6 +125,8 @@ private:
     void onReverse();
     void onReset();
     void toggleStatusStrip();
+    // Flips the page for a prompter glass as the two mirror items say.
+    void applyMirror();
     // Switches the view between the script page and the online help page.
     void toggleHelp();
     void onProbeFinished(bool connected);
@@ -187,6 +190,9 @@ private:
     QAction *printAction = nullptr;
     QAction *statusStripAction = nullptr;
     QAction *aboutAction = nullptr;
+    QAction *mirrorLeftToRightAction = nullptr;
+    QAction *mirrorTopToBottomAction = nullptr;
+    TalentScreen *talentScreen = nullptr;
     QList<QPixmap> m_buttonPictures;
     QList<QPixmap> m_logoPictures;
     FontRecord m_promptFont;

@@ -7,6 +7,7 @@
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "quickeditdialog.h"
+#include "talentscreen.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "windowsettings.h"
@@ -40,6 +41,7 @@ void PrompterWindow::initialise()
 void PrompterWindow::onShown()
 {
     dockToScreenEdge();
+    talentScreen->start();
 }
 
 void PrompterWindow::showEvent(QShowEvent *event)
@@ -105,5 +107,6 @@ void PrompterWindow::onClosing()
 {
     if (m_options)
         m_options->clearQueue();
+    talentScreen->stop();
     m_settings->save();
 }

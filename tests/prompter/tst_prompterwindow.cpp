@@ -161,7 +161,11 @@ private Q_SLOTS:
         QCOMPARE(captions,
                  QStringList({rsOpenSingleScript, rsFont, QStringLiteral("-"), rsOptions,
                               QStringLiteral("-"), rsQuickEdit, rsPrintScript, QStringLiteral("-"),
-                              rsShowStatusBar, QStringLiteral("-"), rsAbout}));
+                              rsShowStatusBar, QStringLiteral("-"), rsAbout, QStringLiteral("-"),
+                              rsMirrorLeftToRight, rsMirrorTopToBottom, rsTalentScreen}));
+        // The page is drawn as it is until the operator asks for a mirror.
+        QVERIFY(!widget<QAction>(p.form, "mirrorLeftToRightAction")->isChecked());
+        QVERIFY(!page(p.form)->mirroredLeftToRight() && !page(p.form)->mirroredTopToBottom());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->isChecked());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->icon().isNull());
         QVERIFY(!widget<QAction>(p.form, "openAction")->icon().isNull());

@@ -1,0 +1,177 @@
+#include "talentwindow.h"
+
+#include "htmlview.h"
+#include "mirror.h"
+#include "talentzoom.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+// Text of an ordinary sentence, to measure what a character of the page takes.
+const QString kSample = QStringLiteral("The quick brown fox jumps over the lazy dog, then rests.");
+
+// The width of an average character in the page's first font.
+qreal characterWidth(const QTextDocument &page)
+{
+    QFont font = page.defaultFont();
+    for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
+        if (auto it = block.begin(); !it.atEnd()) {
+            font = it.fragment().charFormat().font();
+            break;
+        }
+    }
+    return QFontMetricsF(font).horizontalAdvance(kSample) / qreal(kSample.size());
+}
+
+} // namespace
+
+bool TalentWindow::Frame::sameLine() const
+{
+    if (band.position < 0 || talent.position < 0)
+        return false;
+    return (talent.nextPosition < 0 || talent.nextPosition > band.position) &&
+           (band.nextPosition < 0 || talent.position < band.nextPosition);
+}
+
+TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      m_band(band), m_characters(talentzoom::kDefaultCharacters)
+{
+    setObjectName(QStringLiteral("talentWindow"));
+    setWindowTitle(QStringLiteral("Tavrix Talent"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setCursor(Qt::BlankCursor);
+    // One repaint a frame at most: the band's moves only mark this window dirty.
+    connect(m_band->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            qOverload<>(&QWidget::update));
+    connect(m_band, &HtmlView::documentComplete, this, &TalentWindow::copyPage);
+    m_band->viewport()->installEventFilter(this);
+    copyPage();
+}
+
+TalentWindow::~TalentWindow() = default;
+
+void TalentWindow::setMirror(const MirrorFlags &flags)
+{
+    if (m_mirror == flags)
+        return;
+    m_mirror = flags;
+    update();
+}
+
+void TalentWindow::setCharactersPerLine(int characters)
+{
+    characters = talentzoom::clampCharacters(characters);
+    if (characters == m_characters)
+        return;
+    m_characters = characters;
+    relayout();
+}
+
+void TalentWindow::copyPage()
+{
+    QTextDocument *source = m_band->hasDocument() ? m_band->document() : nullptr;
+    m_source = source;
+    if (!source) {
+        m_page.reset();
+        update();
+        return;
+    }
+    m_page.reset(source->clone());
+    m_page->setUndoRedoEnabled(false);
+    // Laid out at one size and drawn at another: advances must not be rounded to pixels.
+    QTextOption option = m_page->defaultTextOption();
+    option.setUseDesignMetrics(true);
+    m_page->setDefaultTextOption(option);
+    relayout();
+}
+
+void TalentWindow::relayout()
+{
+    if (m_page) {
+        m_scale = talentzoom::scaleFor(width(), m_characters, characterWidth(*m_page),
+                                       m_page->documentMargin());
+        // The layout runs lazily from here: drawing lays out only as far as it looks.
+        m_page->setTextWidth(qMax(1.0, width() / m_scale));
+    }
+    update();
+}
+
+TextSpot TalentWindow::bandSpot() const
+{
+    // Between a load's new page and its completion the copy is of the old one.
+    if (!m_band->hasDocument() || m_band->isLoading() || m_band->document() != m_source)
+        return {};
+    const qreal y = m_band->verticalScrollBar()->value() + m_band->viewport()->height() / 3;
+    return textSpotAt(*m_band->document(), y);
+}
+
+qreal TalentWindow::followedHeight()
+{
+    if (!m_page)
+        return 0;
+    const TextSpot spot = bandSpot();
+    if (spot.position >= 0)
+        m_followed = heightOfSpot(*m_page, spot);
+    return m_followed;
+}
+
+void TalentWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
+    Frame frame;
+    if (m_page) {
+        frame.band = bandSpot();
+        const qreal followed = followedHeight();
+        const qreal top = followed - readingLine() / m_scale;
+        painter.save();
+        painter.scale(m_scale, m_scale);
+        painter.translate(0, -top);
+        const QRectF area(0, top, width() / m_scale, height() / m_scale);
+        painter.setClipRect(area);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = area;
+        context.palette = palette();
+        context.palette.setColor(QPalette::Text, Qt::white);
+        m_page->documentLayout()->draw(&painter, context);
+        painter.restore();
+        if (m_frameHook)
+            frame.talent = textSpotAt(*m_page, followed);
+    }
+    const qreal size = qMax(6, height() / 60);
+    QPainterPath marker;
+    marker.moveTo(0, readingLine() - size);
+    marker.lineTo(size * 1.2, readingLine());
+    marker.lineTo(0, readingLine() + size);
+    marker.closeSubpath();
+    painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
+    if (m_frameHook)
+        m_frameHook(frame);
+}
+
+void TalentWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+bool TalentWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The band's reading line moves with its page's height.
+    if (watched == m_band->viewport() && event->type() == QEvent::Resize)
+        update();
+    return QWidget::eventFilter(watched, event);
+}
