@@ -7,6 +7,7 @@ TAVRIX_PACKAGES=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth xdotool x11-utils python3 poppler-utils openbox
     appstream desktop-file-utils librsvg2-bin dpkg-dev file qt6-wayland weston
+    xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils tesseract-ocr imagemagick
 )
 
 tavrix_install_packages() {

@@ -110,7 +110,9 @@ void TalentScreen::openWindow()
     m_window->setCharactersPerLine(m_characters);
     m_window->setScreen(m_screen);
     m_window->setGeometry(m_screen->geometry());
-    m_window->showFullScreen();
+    // Full screen without asking for the focus: the band keeps the keys.
+    m_window->setWindowState(Qt::WindowFullScreen);
+    m_window->show();
 }
 
 void TalentScreen::closeWindow()
