@@ -44,7 +44,8 @@ struct Fixture
     }
 };
 
-// Processor time of this process, in seconds.
+} // namespace
+
 double ownCpuSeconds()
 {
     timespec t{};
@@ -52,8 +53,6 @@ double ownCpuSeconds()
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-// The X server started next to this process by tests/with-xserver.sh (a child of the
-// same parent, named Xvfb); 0 when there is none, as offscreen.
 qint64 siblingXServer()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -67,13 +66,13 @@ qint64 siblingXServer()
         const QByteArray line = stat.readAll();
         const qsizetype close = line.lastIndexOf(')');
         const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (line.contains("(Xvfb)") && fields.size() > 1 && fields.at(1) == parent.toLatin1())
+        const bool server = line.contains("(Xvfb)") || line.contains("(Xorg)");
+        if (server && fields.size() > 1 && fields.at(1) == parent.toLatin1())
             return entry.toLongLong();
     }
     return 0;
 }
 
-// Processor time (user and system) of another process, in seconds.
 double cpuSecondsOf(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -86,8 +85,6 @@ double cpuSecondsOf(qint64 pid)
                                     double(sysconf(_SC_CLK_TCK))
                               : 0;
 }
-
-} // namespace
 
 TAVRIX_BENCH_CASE(ticks)
 {

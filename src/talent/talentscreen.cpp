@@ -110,6 +110,7 @@ void TalentScreen::openWindow()
     m_window->setCharactersPerLine(m_characters);
     m_window->setScreen(m_screen);
     m_window->setGeometry(m_screen->geometry());
+    Q_EMIT opened(m_window);
     // Full screen without asking for the focus: the band keeps the keys.
     m_window->setWindowState(Qt::WindowFullScreen);
     m_window->show();

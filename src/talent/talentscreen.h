@@ -48,6 +48,10 @@ public:
     void largerText();
     void smallerText();
 
+Q_SIGNALS:
+    // A talent window was made and is about to be shown.
+    void opened(TalentWindow *window);
+
 private:
     void fillMenu();
     QScreen *chosenScreen() const;

@@ -9,9 +9,11 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -51,9 +53,13 @@ TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_QuitOnClose, false);
     setCursor(Qt::BlankCursor);
-    // One repaint a frame at most: the band's moves only mark this window dirty.
+    m_frameTimer = new QTimer(this);
+    m_frameTimer->setSingleShot(true);
+    m_frameTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_frameTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    // The band may move many times a frame; this window draws only where it is at the frame.
     connect(m_band->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            qOverload<>(&QWidget::update));
+            &TalentWindow::scheduleFrame);
     connect(m_band, &HtmlView::documentComplete, this, &TalentWindow::copyPage);
     m_band->viewport()->installEventFilter(this);
     copyPage();
@@ -126,8 +132,22 @@ qreal TalentWindow::followedHeight()
     return m_followed;
 }
 
+void TalentWindow::scheduleFrame()
+{
+    if (m_frameTimer->isActive())
+        return;
+    const qreal rate = screen() && screen()->refreshRate() >= 1 ? screen()->refreshRate() : 60;
+    const qint64 wait =
+        qint64(1000 / rate) - (m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : 1000);
+    if (wait <= 0)
+        update();
+    else
+        m_frameTimer->start(int(wait));
+}
+
 void TalentWindow::paintEvent(QPaintEvent *)
 {
+    m_sinceFrame.start();
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -3,6 +3,7 @@
 #include "talentstore.h"
 #include "textspot.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 
 class HtmlView;
 class QTextDocument;
+class QTimer;
 
 // The talent screen: the band's page laid out again at this window's width
 // and its own text size, in white on black, following the band by text. The
@@ -60,6 +62,8 @@ protected:
 private:
     void relayout();
     TextSpot bandSpot() const;
+    // Repaints at most once a refresh of the window's screen.
+    void scheduleFrame();
 
     HtmlView *m_band;
     std::unique_ptr<QTextDocument> m_page;
@@ -69,4 +73,6 @@ private:
     qreal m_scale = 1;
     qreal m_followed = 0; // kept while the band has no page to follow
     std::function<void(const Frame &)> m_frameHook;
+    QTimer *m_frameTimer;
+    QElapsedTimer m_sinceFrame;
 };
