@@ -15,7 +15,21 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include <algorithm>
+#include <malloc.h>
+
 namespace {
+
+// Strips of the page drawn once each; those near the shown part are kept.
+constexpr int kTileHeight = 128;
+constexpr qint64 kSpareTiles = 1;
+// Strips drawn in one frame beyond those at the reading line, which are always drawn.
+constexpr qint64 kFrameBudgetNs = 6000000;
+
+qint64 floorDivide(qint64 a, qint64 b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 // Text of an ordinary sentence, to measure what a character of the page takes.
 const QString kSample = QStringLiteral("The quick brown fox jumps over the lazy dog, then rests.");
@@ -72,6 +86,7 @@ void TalentWindow::setMirror(const MirrorFlags &flags)
     if (m_mirror == flags)
         return;
     m_mirror = flags;
+    m_tiles.clear();
     update();
 }
 
@@ -90,10 +105,14 @@ void TalentWindow::copyPage()
     m_source = source;
     if (!source) {
         m_page.reset();
+        m_tiles.clear();
         update();
         return;
     }
     m_page.reset(source->clone());
+    // The copy goes through an intermediate fragment of the whole page; hand
+    // its freed pages back rather than keep them.
+    malloc_trim(0);
     m_page->setUndoRedoEnabled(false);
     // Laid out at one size and drawn at another: advances must not be rounded to pixels.
     QTextOption option = m_page->defaultTextOption();
@@ -104,6 +123,7 @@ void TalentWindow::copyPage()
 
 void TalentWindow::relayout()
 {
+    m_tiles.clear();
     if (m_page) {
         m_scale = talentzoom::scaleFor(width(), m_characters, characterWidth(*m_page),
                                        m_page->documentMargin());
@@ -150,36 +170,87 @@ void TalentWindow::paintEvent(QPaintEvent *)
     m_sinceFrame.start();
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
     Frame frame;
     if (m_page) {
         frame.band = bandSpot();
         const qreal followed = followedHeight();
-        const qreal top = followed - readingLine() / m_scale;
-        painter.save();
+        // The page in screen pixels, its top row at the window's top.
+        const qint64 top = qRound64(followed * m_scale) - readingLine();
+        const qint64 first = floorDivide(top, kTileHeight);
+        const qint64 last = floorDivide(top + height() - 1, kTileHeight);
+        // Nearest the reading line first; strips further out may wait a frame or two.
+        const qint64 reading = floorDivide(top + readingLine(), kTileHeight);
+        std::vector<qint64> order;
+        for (qint64 index = first; index <= last; ++index)
+            order.push_back(index);
+        std::stable_sort(order.begin(), order.end(), [reading](qint64 a, qint64 b) {
+            return qAbs(a - reading) < qAbs(b - reading);
+        });
+        QElapsedTimer budget;
+        budget.start();
+        bool missing = false;
+        for (const qint64 index : order) {
+            const QImage *image = keptTile(index);
+            if (!image && (qAbs(index - reading) <= 1 || budget.nsecsElapsed() < kFrameBudgetNs))
+                image = &drawTile(index);
+            if (!image) {
+                missing = true;
+                continue;
+            }
+            const int y = int(index * kTileHeight - top);
+            painter.drawImage(0, m_mirror.topToBottom ? height() - y - kTileHeight : y, *image);
+        }
+        if (missing)
+            QTimer::singleShot(0, this, &TalentWindow::scheduleFrame);
+        std::erase_if(m_tiles, [&](const Tile &t) {
+            return t.index < first - kSpareTiles || t.index > last + kSpareTiles;
+        });
+        if (m_frameHook)
+            frame.talent = textSpotAt(*m_page, followed);
+    }
+    const qreal half = qMax(6, height() / 60);
+    QPainterPath marker;
+    marker.moveTo(0, readingLine() - half);
+    marker.lineTo(half * 1.2, readingLine());
+    marker.lineTo(0, readingLine() + half);
+    marker.closeSubpath();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
+    painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
+    if (m_frameHook)
+        m_frameHook(frame);
+}
+
+const QImage *TalentWindow::keptTile(qint64 index) const
+{
+    const auto kept = std::find_if(m_tiles.begin(), m_tiles.end(),
+                                   [index](const Tile &t) { return t.index == index; });
+    return kept != m_tiles.end() ? &kept->image : nullptr;
+}
+
+const QImage &TalentWindow::drawTile(qint64 index)
+{
+    // Text this large is filled glyph by glyph as outlines, far too slow for
+    // every frame: each strip of the page is drawn once and then only moved.
+    QImage image(qMax(1, width()), kTileHeight, QImage::Format_RGB16);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(0, -qreal(index * kTileHeight));
         painter.scale(m_scale, m_scale);
-        painter.translate(0, -top);
-        const QRectF area(0, top, width() / m_scale, height() / m_scale);
+        const QRectF area(0, qreal(index * kTileHeight) / m_scale, width() / m_scale,
+                          kTileHeight / m_scale);
         painter.setClipRect(area);
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = area;
         context.palette = palette();
         context.palette.setColor(QPalette::Text, Qt::white);
         m_page->documentLayout()->draw(&painter, context);
-        painter.restore();
-        if (m_frameHook)
-            frame.talent = textSpotAt(*m_page, followed);
     }
-    const qreal size = qMax(6, height() / 60);
-    QPainterPath marker;
-    marker.moveTo(0, readingLine() - size);
-    marker.lineTo(size * 1.2, readingLine());
-    marker.lineTo(0, readingLine() + size);
-    marker.closeSubpath();
-    painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
-    if (m_frameHook)
-        m_frameHook(frame);
+    image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
+    m_tiles.push_back({index, std::move(image)});
+    return m_tiles.back().image;
 }
 
 void TalentWindow::resizeEvent(QResizeEvent *event)

@@ -4,11 +4,13 @@
 #include "textspot.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class HtmlView;
 class QTextDocument;
@@ -64,6 +66,10 @@ private:
     TextSpot bandSpot() const;
     // Repaints at most once a refresh of the window's screen.
     void scheduleFrame();
+    // The strip `index` of the page at screen size, flipped as the window is:
+    // the one kept, or null; drawn now.
+    const QImage *keptTile(qint64 index) const;
+    const QImage &drawTile(qint64 index);
 
     HtmlView *m_band;
     std::unique_ptr<QTextDocument> m_page;
@@ -75,4 +81,10 @@ private:
     std::function<void(const Frame &)> m_frameHook;
     QTimer *m_frameTimer;
     QElapsedTimer m_sinceFrame;
+    struct Tile
+    {
+        qint64 index; // strip of kTileHeight screen pixels from the page's top
+        QImage image;
+    };
+    std::vector<Tile> m_tiles;
 };
