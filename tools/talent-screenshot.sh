@@ -12,7 +12,7 @@ rm -rf "$scripts"
 mkdir -m 700 "$scripts"
 config=$(mktemp -d)
 pid=""
-trap 'kill $pid 2> /dev/null || true; rm -rf "$scripts" "$config"' EXIT
+trap 'kill $pid 2> /dev/null && wait $pid 2> /dev/null; rm -rf "$scripts" "$config"' EXIT
 cat > "$scripts/lecture.txt" << 'TEXT'
 Good evening, and welcome to the spring lecture.
 Tonight we look at how a small team built a bridge
