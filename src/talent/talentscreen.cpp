@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 using namespace texts;
 
@@ -45,6 +46,11 @@ void TalentScreen::start()
     if (m_started)
         return;
     m_started = true;
+    // The band moving onto the talent's screen closes the talent window, and back opens it.
+    if (QWindow *band = m_bandWindow->windowHandle(); band && !m_followsBand) {
+        connect(band, &QWindow::screenChanged, this, &TalentScreen::onScreensChanged);
+        m_followsBand = true;
+    }
     m_chosen = m_store.screenName();
     m_characters = m_store.charactersPerLine();
     onScreensChanged();

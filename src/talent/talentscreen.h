@@ -68,4 +68,5 @@ private:
     QPointer<TalentWindow> m_window;
     QPointer<QScreen> m_screen; // the screen m_window was opened on
     bool m_started = false;
+    bool m_followsBand = false; // connected to the band window's screen changes
 };

@@ -35,6 +35,30 @@ qint64 floorDivide(qint64 a, qint64 b)
 const QString kSample = QStringLiteral("The quick brown fox jumps over the lazy dog, then rests.");
 
 // The width of an average character in the page's first font.
+bool grey(const QBrush &brush)
+{
+    const QColor c = brush.color();
+    return brush.style() == Qt::NoBrush || (c.red() == c.green() && c.green() == c.blue());
+}
+
+// Whether the page holds only shades of grey: white text on black, as a
+// script is unless its markup colours it. Tables and pictures count as colour.
+bool greyOnly(const QTextDocument &page)
+{
+    if (!page.rootFrame()->childFrames().isEmpty())
+        return false;
+    for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
+        if (!grey(block.blockFormat().background()))
+            return false;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isImageFormat() || !grey(format.foreground()) || !grey(format.background()))
+                return false;
+        }
+    }
+    return true;
+}
+
 qreal characterWidth(const QTextDocument &page)
 {
     QFont font = page.defaultFont();
@@ -114,6 +138,8 @@ void TalentWindow::copyPage()
     // its freed pages back rather than keep them.
     malloc_trim(0);
     m_page->setUndoRedoEnabled(false);
+    // A strip of grey text takes a byte a pixel rather than four.
+    m_tileFormat = greyOnly(*m_page) ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
     // Laid out at one size and drawn at another: advances must not be rounded to pixels.
     QTextOption option = m_page->defaultTextOption();
     option.setUseDesignMetrics(true);
@@ -200,6 +226,7 @@ void TalentWindow::paintEvent(QPaintEvent *)
             const int y = int(index * kTileHeight - top);
             painter.drawImage(0, m_mirror.topToBottom ? height() - y - kTileHeight : y, *image);
         }
+        frame.complete = !missing;
         if (missing)
             QTimer::singleShot(0, this, &TalentWindow::scheduleFrame);
         std::erase_if(m_tiles, [&](const Tile &t) {
@@ -217,6 +244,7 @@ void TalentWindow::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
     painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
+    m_complete = frame.complete;
     if (m_frameHook)
         m_frameHook(frame);
 }
@@ -232,7 +260,7 @@ const QImage &TalentWindow::drawTile(qint64 index)
 {
     // Text this large is filled glyph by glyph as outlines, far too slow for
     // every frame: each strip of the page is drawn once and then only moved.
-    QImage image(qMax(1, width()), kTileHeight, QImage::Format_RGB16);
+    QImage image(qMax(1, width()), kTileHeight, m_tileFormat);
     image.fill(Qt::black);
     {
         QPainter painter(&image);

@@ -33,6 +33,7 @@ public:
     {
         TextSpot band;
         TextSpot talent;
+        bool complete = true; // false while strips away from the reading line wait
         bool sameLine() const;
     };
 
@@ -53,6 +54,8 @@ public:
     // The page height drawn at the reading line for the band's place now.
     qreal followedHeight();
     const QTextDocument *pageCopy() const { return m_page.get(); }
+    // Whether the last frame showed every strip of the page it covers.
+    bool lastFrameComplete() const { return m_complete; }
     // Called after every painted frame (benchmarks and tests record them).
     void setFrameHook(std::function<void(const Frame &)> hook) { m_frameHook = std::move(hook); }
 
@@ -87,4 +90,6 @@ private:
         QImage image;
     };
     std::vector<Tile> m_tiles;
+    QImage::Format m_tileFormat = QImage::Format_RGB32;
+    bool m_complete = true;
 };

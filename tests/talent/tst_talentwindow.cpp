@@ -60,16 +60,12 @@ struct Band
 
 // The window's picture once every strip of it is drawn (a frame draws the
 // strips at the reading line and leaves others for the next frames).
-QImage settled(QWidget &window)
+QImage settled(TalentWindow &window)
 {
-    QImage last = window.grab().toImage();
-    for (int i = 0; i < 50; ++i) {
-        const QImage next = window.grab().toImage();
-        if (next == last)
-            return next;
-        last = next;
-    }
-    return last;
+    QImage picture = window.grab().toImage();
+    for (int i = 0; i < 100 && !window.lastFrameComplete(); ++i)
+        picture = window.grab().toImage();
+    return picture;
 }
 
 // The share of pixels that differ clearly: glyphs drawn through a flip are
@@ -142,15 +138,20 @@ private Q_SLOTS:
     void mirrorFlags_flipTheWholePicture_data()
     {
         QTest::addColumn<MirrorFlags>("mirror");
-        QTest::newRow("left to right") << MirrorFlags{true, false};
-        QTest::newRow("top to bottom") << MirrorFlags{false, true};
-        QTest::newRow("both") << MirrorFlags{true, true};
+        QTest::addColumn<QString>("words");
+        QTest::newRow("left to right") << MirrorFlags{true, false} << kNews;
+        QTest::newRow("top to bottom") << MirrorFlags{false, true} << kNews;
+        QTest::newRow("both, coloured markup")
+            << MirrorFlags{true, true}
+            << QStringLiteral("Line %1 <font color=red>in red</font> and <u>underlined</u>");
     }
 
     void mirrorFlags_flipTheWholePicture()
     {
         QFETCH(MirrorFlags, mirror);
+        QFETCH(QString, words);
         Band band;
+        band.load(page(120, words));
         band.view->scrollTo(0, 333);
         TalentWindow talent(band.view, nullptr);
         talent.resize(800, 600);
@@ -161,6 +162,15 @@ private Q_SLOTS:
         QVERIFY(differingShare(flipped, plain.mirrored(mirror.leftToRight, mirror.topToBottom)) <
                 0.005);
         QVERIFY(differingShare(flipped, plain) > 0.05);
+        // The markup's colours are the band's.
+        bool red = false;
+        for (int y = 0; y < flipped.height() && !red; ++y) {
+            for (int x = 0; x < flipped.width() && !red; ++x) {
+                const QColor c = flipped.pixelColor(x, y);
+                red = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+        }
+        QCOMPARE(red, words.contains(QStringLiteral("red")));
     }
 
     void scriptsReplacedWhileShown_areFollowed()
