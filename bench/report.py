@@ -222,8 +222,8 @@ add("every tick until it is paced by the display (`talent_scroll300_band_only_re
 add("Its large text is filled glyph by glyph as outlines, so each strip of 128 screen rows is drawn once")
 add("and then only moved; at speed 300 the talent's text moves so fast that it draws new strips all the")
 add("time, and the band gets fewer ticks. The resident growth includes the talent window's own picture")
-add("(8 MB at 1920 x 1080) and the strips kept around the shown part (1.5 MB for grey text, four times"
-add("that with colours). The first frame draws the strips at the reading line; the others follow within"
+add("(8 MB at 1920 x 1080) and the strips kept around the shown part (1.5 MB for grey text, four times")
+add("that with colours). The first frame draws the strips at the reading line; the others follow within")
 add("a budget of 6 ms a frame (`..._first_complete_frame`).")
 add("")
 add("| Figure | Value |")
