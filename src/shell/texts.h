@@ -35,6 +35,7 @@ inline const QString rsTalentScreen = QStringLiteral("Talent Screen");
 inline const QString rsTalentOff = QStringLiteral("Off");
 inline const QString rsLargerText = QStringLiteral("Larger Text");
 inline const QString rsSmallerText = QStringLiteral("Smaller Text");
+inline const QString rsTalentWindowTitle = QStringLiteral("Tavrix Talent");
 // A screen in the talent screen menu: its name, width and height.
 inline const QString rsScreenItem = QStringLiteral("%1 (%2 x %3)");
 

@@ -3,6 +3,7 @@
 #include "htmlview.h"
 #include "mirror.h"
 #include "talentzoom.h"
+#include "texts.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
@@ -86,7 +87,7 @@ TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
       m_band(band), m_characters(talentzoom::kDefaultCharacters)
 {
     setObjectName(QStringLiteral("talentWindow"));
-    setWindowTitle(QStringLiteral("Tavrix Talent"));
+    setWindowTitle(texts::rsTalentWindowTitle);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_QuitOnClose, false);
