@@ -39,6 +39,15 @@ qint64 sinceProcessStart();
 // `tavrix-bench --child KIND ARG`: work that must run in a process of its own.
 int runChild(const char *kind, const char *argument);
 
+// Processor time of this process, in seconds.
+double ownCpuSeconds();
+// The X server started next to this process by tests/with-xserver.sh or
+// tests/with-two-monitors.sh (a child of the same parent, named Xvfb or Xorg);
+// 0 when there is none, as offscreen.
+qint64 siblingXServer();
+// Processor time (user and system) of another process, in seconds.
+double cpuSecondsOf(qint64 pid);
+
 // Runs the event loop for `milliseconds`, sleeping while there is nothing to do (a loop
 // of processEvents with a time limit never sleeps, and its spinning would be measured).
 void runEventLoop(int milliseconds);

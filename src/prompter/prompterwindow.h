@@ -30,6 +30,7 @@ class OptionsDialog;
 class AboutDialog;
 class RegistryStore;
 class RemoteWindow;
+class TalentScreen;
 class WindowSettings;
 
 // The prompter: a black band with the logo panel at the left, the page in
@@ -148,6 +149,8 @@ private:
     void stepCoarse(int delta);
     void togglePause();
     void toggleStatusStrip();
+    // Flips the page for a prompter glass as the two mirror items say.
+    void applyMirror();
     // Switches the view between the script page and the online help page.
     void toggleHelp();
     void onProbeFinished(bool connected);
@@ -214,6 +217,9 @@ private:
     QAction *statusStripAction = nullptr;
     QAction *aboutAction = nullptr;
     QAction *remoteAction = nullptr;
+    QAction *mirrorLeftToRightAction = nullptr;
+    QAction *mirrorTopToBottomAction = nullptr;
+    TalentScreen *talentScreen = nullptr;
     QList<QPixmap> m_buttonPictures;
     QList<QPixmap> m_logoPictures;
     FontRecord m_promptFont;

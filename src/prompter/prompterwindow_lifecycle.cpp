@@ -8,6 +8,7 @@
 #include "pagebuilder.h"
 #include "quickeditdialog.h"
 #include "scrollclock.h"
+#include "talentscreen.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "windowsettings.h"
@@ -43,6 +44,7 @@ void PrompterWindow::onShown()
 {
     dockToScreenEdge();
     followScreenRate();
+    talentScreen->start();
 }
 
 void PrompterWindow::followScreenRate()
@@ -125,5 +127,6 @@ void PrompterWindow::onClosing()
 {
     if (m_options)
         m_options->clearQueue();
+    talentScreen->stop();
     m_settings->save();
 }

@@ -28,6 +28,16 @@ inline const QString rsQuickEdit = QStringLiteral("&Quick Edit Script");
 inline const QString rsPrintScript = QStringLiteral("&Print Script");
 inline const QString rsShowStatusBar = QStringLiteral("&Show Status Bar");
 inline const QString rsAbout = QStringLiteral("About");
+// Items after About: mirroring for prompter glass and the talent screen.
+inline const QString rsMirrorLeftToRight = QStringLiteral("Mirror Left to Right");
+inline const QString rsMirrorTopToBottom = QStringLiteral("Mirror Top to Bottom");
+inline const QString rsTalentScreen = QStringLiteral("Talent Screen");
+inline const QString rsTalentOff = QStringLiteral("Off");
+inline const QString rsLargerText = QStringLiteral("Larger Text");
+inline const QString rsSmallerText = QStringLiteral("Smaller Text");
+inline const QString rsTalentWindowTitle = QStringLiteral("Tavrix Talent");
+// A screen in the talent screen menu: its name, width and height.
+inline const QString rsScreenItem = QStringLiteral("%1 (%2 x %3)");
 
 // Button hints
 inline const QString rsIncreaseSpeed = QStringLiteral("Increase Speed");

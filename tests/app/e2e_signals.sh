@@ -27,10 +27,10 @@ for signal in TERM INT HUP; do
         # W sets a period of 291 ms, which the store keeps.
         xdotool mousemove 600 100 click 1 key w
         if [ "$dialog" = about ]; then
-            # The logo panel's menu: About is its last item but for Remote Control....
+            # The logo panel's menu: About is its seventh item (newer items follow it).
             xdotool mousemove 50 40 click 3
             sleep 0.3
-            xdotool key Up Up Return
+            xdotool key Down Down Down Down Down Down Down Return
             about=""
             for _ in $(seq 1 50); do
                 about=$(xdotool search --onlyvisible --name '^About Tavrix2$' 2>/dev/null || true)

@@ -6,8 +6,8 @@
 #include "optionsdialog.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
-#include "scrollclock.h"
 #include "radiogroup.h"
+#include "scrollclock.h"
 #include "texts.h"
 
 #include <QAction>

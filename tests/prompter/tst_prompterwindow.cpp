@@ -8,8 +8,8 @@
 #include "pagebuilder.h"
 #include "picturebutton.h"
 #include "quickeditdialog.h"
-#include "scrollclock.h"
 #include "radiogroup.h"
+#include "scrollclock.h"
 #include "texts.h"
 
 #include <QAction>
@@ -172,7 +172,12 @@ private Q_SLOTS:
         QCOMPARE(captions.mid(0, specified.size()), specified);
         // Additions come after the specified items, each group behind a separator.
         QCOMPARE(captions.mid(specified.size()),
-                 QStringList({QStringLiteral("-"), QStringLiteral("Remote Control...")}));
+                 QStringList({QStringLiteral("-"), rsMirrorLeftToRight, rsMirrorTopToBottom,
+                              rsTalentScreen, QStringLiteral("-"),
+                              QStringLiteral("Remote Control...")}));
+        // The page is drawn as it is until the operator asks for a mirror.
+        QVERIFY(!widget<QAction>(p.form, "mirrorLeftToRightAction")->isChecked());
+        QVERIFY(!page(p.form)->mirroredLeftToRight() && !page(p.form)->mirroredTopToBottom());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->isChecked());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->icon().isNull());
         QVERIFY(!widget<QAction>(p.form, "openAction")->icon().isNull());

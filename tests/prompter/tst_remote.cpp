@@ -164,14 +164,8 @@ void RemoteTest::perform_setsWithinBounds()
 void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
 {
     auto p = std::make_unique<Prompter>();
-    // The menu's last item, behind a separator after About.
-    const QList<QAction *> items = widget<QMenu>(p->form, "logoMenu")->actions();
-    QCOMPARE(items.constLast()->objectName(), QStringLiteral("remoteAction"));
-    QCOMPARE(items.constLast()->text(), QStringLiteral("Remote Control..."));
-    QVERIFY(items.at(items.size() - 2)->isSeparator());
-    QCOMPARE(items.at(items.size() - 3)->objectName(), QStringLiteral("aboutAction"));
-
-    items.constLast()->trigger();
+    // Its place in the menu is the menu test's business.
+    widget<QAction>(p->form, "remoteAction")->trigger();
     auto *remote = widget<QDialog>(p->form, "remoteWindow");
     QVERIFY(remote->isVisible());
     const quint16 port = freePort();
