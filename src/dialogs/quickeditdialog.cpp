@@ -1,11 +1,14 @@
 #include "quickeditdialog.h"
 
 #include "application.h"
+#include "tavrixerror.h"
 #include "textfile.h"
 #include "texts.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -66,6 +69,10 @@ QuickEditDialog::QuickEditDialog(Dialogs &dialogs, QWidget *parent)
     connect(m_cancelAction, &QAction::triggered, this, &QuickEditDialog::reject);
 
     resize(626, 253 + menuBar->sizeHint().height());
+}
+
+void QuickEditDialog::centreOnScreen()
+{
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->geometry().center());
@@ -74,7 +81,8 @@ QuickEditDialog::QuickEditDialog(Dialogs &dialogs, QWidget *parent)
 }
 
 std::optional<QStringList> QuickEditDialog::edit(const QStringList &lines,
-                                                 const QString &proposedFile)
+                                                 const QString &proposedFile,
+                                                 const QString &partialFile)
 {
     QString text;
     qsizetype longest = 0;
@@ -87,11 +95,15 @@ std::optional<QStringList> QuickEditDialog::edit(const QStringList &lines,
     m_editor->setLineWrapMode(longest > kMaxWrappedLine ? QPlainTextEdit::NoWrap
                                                         : QPlainTextEdit::WidgetWidth);
     m_editor->setPlainText(text);
+    m_scriptLines = lines;
+    m_scriptText = text;
+    m_shownText = editorText();
+    m_partialFile = partialFile;
     m_saveState.fileName = proposedFile;
     m_edited = false;
     if (m_dialogs.execModal(this) != QDialog::Accepted)
         return std::nullopt;
-    return linesOf(editorText());
+    return changed() ? linesOf(editorText()) : m_scriptLines;
 }
 
 QStringList QuickEditDialog::linesOf(const QString &text)
@@ -99,9 +111,29 @@ QStringList QuickEditDialog::linesOf(const QString &text)
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
-    for (QString &line : lines)
-        line.truncate(kMaxLineLength);
     return lines;
+}
+
+bool QuickEditDialog::changed() const
+{
+    // The editor turns some characters into line breaks (U+2028, U+2029, U+FDD0,
+    // U+FDD1): what the operator did not change is taken from the script itself.
+    return editorText() != m_shownText;
+}
+
+bool QuickEditDialog::holdsUnsavedText() const
+{
+    return isVisible() && changed();
+}
+
+QString QuickEditDialog::unsavedText() const
+{
+    return editorText();
+}
+
+QString QuickEditDialog::proposedFile() const
+{
+    return m_saveState.fileName;
 }
 
 QString QuickEditDialog::editorText() const
@@ -117,6 +149,19 @@ void QuickEditDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     m_edited = false;
+    // Every opening, not only the first: the operator may have moved it since.
+    if (!event->spontaneous())
+        centreOnScreen();
+}
+
+void QuickEditDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Escape would leave without a word; the editor ends through its menu or close box.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void QuickEditDialog::saveAndExit()
@@ -124,7 +169,11 @@ void QuickEditDialog::saveAndExit()
     if (!m_dialogs.saveFile(this, m_saveState))
         return;
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
-    writeTextFile(m_saveState.fileName, formatText(editorText()));
+    const QString target = m_saveState.fileName;
+    if (!m_partialFile.isEmpty() && QFileInfo::exists(target) &&
+        QFileInfo(target).canonicalFilePath() == QFileInfo(m_partialFile).canonicalFilePath())
+        throw TavrixError(rsScriptEndsAtNul.arg(target));
+    writeTextFile(target, formatText(changed() ? editorText() : m_scriptText));
     m_edited = false;
     accept();
 }

@@ -136,6 +136,8 @@ private:
     bool m_scrollForward = false;
     bool m_helpShown = false;
     QString m_scriptTitle;
+    // The script is only the beginning of its file: the text ends at a NUL.
+    bool m_scriptEndsAtNul = false;
     int m_queuePosition = 0;
     int m_documentLength = 0;
     int m_repeatDirection = 0;

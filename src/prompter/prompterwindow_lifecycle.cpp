@@ -7,6 +7,7 @@
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "quickeditdialog.h"
+#include "registrystore.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "windowsettings.h"
@@ -23,10 +24,19 @@ using namespace texts;
 void PrompterWindow::initialise()
 {
     assignTexts();
+    // A store that cannot be read is never written over: say so once, from the
+    // event loop, where a termination signal can already end the box.
+    if (const std::optional<QString> problem = m_store->readProblem()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = rsSettingsUnreadable.arg(*problem)] { m_dialogs.message(this, text); },
+            Qt::QueuedConnection);
+    }
     guarded([this] { m_settings->restore(); });
     viewArea->setVisible(true);
     m_helpShown = false;
     m_scriptLines.clear();
+    m_scriptEndsAtNul = false;
     m_pageLines.clear();
     m_pageLines = buildStartupPage({m_promptFont.Name, m_promptFont.size(pixelsPerInch())});
     page->loadPage(m_pageLines);

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The real program ends cleanly on SIGTERM, SIGINT and SIGHUP: status 0 and the
-# settings of the run saved, also while a dialog is open.
+# settings of the run saved, also while a dialog is open; the quick editor's
+# unsaved text is kept and shown at the next start; settings that cannot be
+# saved go to standard error and the status is 1, without a box to wait on.
 set -euo pipefail
 program=$1
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 export XDG_CONFIG_HOME=$config
+export XDG_DATA_HOME=$config/data
 
 start() {
-    "$program" &
+    "$program" 2> "$config/stderr" &
     pid=$!
     window=""
     for _ in $(seq 1 100); do
@@ -54,3 +57,64 @@ for signal in TERM INT HUP; do
         echo "ok: SIG$signal with dialog $dialog"
     done
 done
+
+# ends_with STATUS WHAT: the program ends within 10 s with that status.
+ends_with() {
+    local status=0
+    for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    if kill -0 $pid 2>/dev/null; then
+        echo "$2: still running"
+        kill -9 $pid
+        exit 1
+    fi
+    wait $pid || status=$?
+    [ "$status" -eq "$1" ] || { echo "$2: exit status $status"; cat "$config/stderr"; exit 1; }
+}
+
+# Unsaved quick edit text survives SIGTERM and is announced at the next start.
+rm -rf "$config/tavrix" "$XDG_DATA_HOME"
+start
+xdotool mousemove 50 40 click 3
+sleep 0.3
+xdotool key q
+editor=""
+for _ in $(seq 1 50); do
+    editor=$(xdotool search --onlyvisible --name '^Tavrix Quick Edit$' 2>/dev/null || true)
+    [ -n "$editor" ] && break
+    sleep 0.1
+done
+[ -n "$editor" ] || { echo "the quick editor did not open"; kill -9 $pid; exit 1; }
+xdotool windowfocus --sync "$editor" 2>/dev/null || true
+sleep 0.3
+xdotool type --delay 20 "typed before the logout"
+sleep 0.3
+kill -s TERM $pid
+ends_with 0 "SIGTERM (quick edit)"
+recovered=$(ls "$XDG_DATA_HOME"/tavrix/recovered/script-*.txt 2>/dev/null || true)
+[ "$(printf '%s' "$recovered" | grep -c .)" -eq 1 ] ||
+    { echo "no single recovered copy: $recovered"; exit 1; }
+[ "$(cat "$recovered")" = "typed before the logout" ] ||
+    { echo "the recovered copy holds: $(cat "$recovered")"; exit 1; }
+grep -qF "$recovered" "$config/stderr" || { echo "standard error does not name the copy"; exit 1; }
+start
+boxes=0
+for _ in $(seq 1 50); do
+    boxes=$(xdotool search --onlyvisible --name '^Tavrix2 Home$' 2>/dev/null | wc -l)
+    [ "$boxes" -ge 2 ] && break
+    sleep 0.1
+done
+[ "$boxes" -ge 2 ] || { echo "the next start did not tell where the text is"; kill -9 $pid; exit 1; }
+kill -s TERM $pid
+ends_with 0 "SIGTERM (recovered text announced)"
+[ ! -e "$XDG_DATA_HOME/tavrix/recovered/.unannounced" ] || { echo "announced twice"; exit 1; }
+echo "ok: unsaved quick edit text kept and announced"
+
+# Settings that cannot be saved: reported on standard error, status 1, no box.
+rm -rf "$config/tavrix"
+mkdir -p "$config/tavrix/user.reg"
+start
+kill -s TERM $pid
+ends_with 1 "SIGTERM (settings unsaved)"
+grep -q 'Unable to open key' "$config/stderr" || { echo "no error on standard error"; cat "$config/stderr"; exit 1; }
+[ -d "$config/tavrix/user.reg" ] || { echo "the store was written over"; exit 1; }
+echo "ok: unsaved settings reported and the program ended"
