@@ -58,77 +58,56 @@ for signal in TERM INT HUP; do
     done
 done
 
+bad() { echo "$*"; kill -9 $pid 2>/dev/null || true; cat "$config/stderr"; exit 1; }
+
 # ends_with STATUS WHAT: the program ends within 10 s with that status.
 ends_with() {
     local status=0
     for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-    if kill -0 $pid 2>/dev/null; then
-        echo "$2: still running"
-        kill -9 $pid
-        exit 1
-    fi
+    kill -0 $pid 2>/dev/null && bad "$2: still running"
     wait $pid || status=$?
-    [ "$status" -eq "$1" ] || { echo "$2: exit status $status"; cat "$config/stderr"; exit 1; }
+    [ "$status" -eq "$1" ] || bad "$2: exit status $status"
+}
+
+# wait_title TITLE COUNT: until COUNT windows have that title (a message box shares the band's).
+wait_title() {
+    for _ in $(seq 1 50); do
+        [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 # Unsaved quick edit text survives SIGTERM and is announced at the next start.
 rm -rf "$config/tavrix" "$XDG_DATA_HOME"
 start
-xdotool mousemove 50 40 click 3
-sleep 0.3
-xdotool key q
-editor=""
-for _ in $(seq 1 50); do
-    editor=$(xdotool search --onlyvisible --name '^Tavrix Quick Edit$' 2>/dev/null || true)
-    [ -n "$editor" ] && break
-    sleep 0.1
-done
-[ -n "$editor" ] || { echo "the quick editor did not open"; kill -9 $pid; exit 1; }
-xdotool windowfocus --sync "$editor" 2>/dev/null || true
+xdotool mousemove 50 40 click 3 sleep 0.3 key q
+wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
 sleep 0.3
 xdotool type --delay 20 "typed before the logout"
-sleep 0.3
 kill -s TERM $pid
 ends_with 0 "SIGTERM (quick edit)"
-recovered=$(ls "$XDG_DATA_HOME"/tavrix/recovered/script-*.txt 2>/dev/null || true)
-[ "$(printf '%s' "$recovered" | grep -c .)" -eq 1 ] ||
-    { echo "no single recovered copy: $recovered"; exit 1; }
-[ "$(cat "$recovered")" = "typed before the logout" ] ||
-    { echo "the recovered copy holds: $(cat "$recovered")"; exit 1; }
-grep -qF "$recovered" "$config/stderr" || { echo "standard error does not name the copy"; exit 1; }
+recovered=$(ls "$XDG_DATA_HOME"/tavrix/recovered/script-*.txt)
+[ "$(cat "$recovered")" = "typed before the logout" ] || bad "the recovered copy holds: $(cat "$recovered")"
 start
-boxes=0
-for _ in $(seq 1 50); do
-    boxes=$(xdotool search --onlyvisible --name '^Tavrix2 Home$' 2>/dev/null | wc -l)
-    [ "$boxes" -ge 2 ] && break
-    sleep 0.1
-done
-[ "$boxes" -ge 2 ] || { echo "the next start did not tell where the text is"; kill -9 $pid; exit 1; }
+wait_title 'Tavrix2 Home' 2 || bad "the next start did not tell where the text is"
 kill -s TERM $pid
 ends_with 0 "SIGTERM (recovered text announced)"
-[ ! -e "$XDG_DATA_HOME/tavrix/recovered/.unannounced" ] || { echo "announced twice"; exit 1; }
+[ ! -e "$XDG_DATA_HOME/tavrix/recovered/.unannounced" ] || bad "announced twice"
 echo "ok: unsaved quick edit text kept and announced"
 
-# A store that is not a regular file (a FIFO would block a plain open): the
-# band still starts, a message says so, and on SIGTERM the failed save goes to
-# standard error with status 1, without a box to wait on; the store stays.
+# A store that is not a regular file (a FIFO would block a plain open): a
+# message at the start; on SIGTERM the failed save goes to standard error with
+# status 1, without a box to wait on; the store is never written over.
 for store in directory fifo; do
     rm -rf "$config/tavrix"
     mkdir -p "$config/tavrix"
     if [ $store = directory ]; then mkdir "$config/tavrix/user.reg"; else mkfifo "$config/tavrix/user.reg"; fi
     start
-    boxes=0
-    for _ in $(seq 1 50); do
-        boxes=$(xdotool search --onlyvisible --name '^Tavrix2 Home$' 2>/dev/null | wc -l)
-        [ "$boxes" -ge 2 ] && break
-        sleep 0.1
-    done
-    [ "$boxes" -ge 2 ] || { echo "$store: no message about the settings"; kill -9 $pid; exit 1; }
+    wait_title 'Tavrix2 Home' 2 || bad "$store: no message about the settings"
     kill -s TERM $pid
     ends_with 1 "SIGTERM (settings in a $store)"
-    grep -q 'Unable to open key' "$config/stderr" ||
-        { echo "$store: no error on standard error"; cat "$config/stderr"; exit 1; }
-    if [ $store = directory ]; then test -d "$config/tavrix/user.reg"; else test -p "$config/tavrix/user.reg"; fi ||
-        { echo "$store: the store was written over"; exit 1; }
+    grep -q 'Unable to open key' "$config/stderr" || bad "$store: no error on standard error"
+    [ -d "$config/tavrix/user.reg" ] || [ -p "$config/tavrix/user.reg" ] || bad "$store: written over"
     echo "ok: settings in a $store reported and the program ended"
 done

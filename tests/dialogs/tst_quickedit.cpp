@@ -237,10 +237,6 @@ private Q_SLOTS:
             << QStringList{accented};
         // A line taken back cut would be saved cut the next time.
         const QString longLine(5001, QLatin1Char('x'));
-        QTest::newRow("5001-character line written and taken back whole")
-            << QStringList{longLine, "end"} << QString()
-            << (longLine + QStringLiteral("\r\nend\r\n")).toLatin1()
-            << QStringList{longLine, "end"};
         QTest::newRow("5001-character line kept whole beside an edit")
             << QStringList{longLine} << "more" << (longLine + QStringLiteral("\r\nmore")).toLatin1()
             << QStringList{longLine, "more"};
@@ -250,11 +246,6 @@ private Q_SLOTS:
         QTest::newRow("separators, frame marks and NUL kept unedited")
             << QStringList{breaking, "two"} << QString()
             << (breaking + QStringLiteral("\r\ntwo\r\n")).toUtf8() << QStringList{breaking, "two"};
-        const QString pairAcross4096 =
-            QString(4095, QLatin1Char('y')) + QStringLiteral("\U0001F600");
-        QTest::newRow("surrogate pair across the 4096th character kept")
-            << QStringList{pairAcross4096} << QString()
-            << (pairAcross4096 + QStringLiteral("\r\n")).toUtf8() << QStringList{pairAcross4096};
     }
 
     void saveAndExit_writesTheTextAndHandsBackLines()
