@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -76,8 +77,24 @@ void QuickEditDialog::centreOnScreen()
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->geometry().center());
+        m_centredFrame = frame.size() - size();
         move(frame.topLeft());
     }
+}
+
+void QuickEditDialog::centreAgainOnceFramed(int checksLeft)
+{
+    // A window manager frames the window some time after it is first shown,
+    // and tells no one: look again a few times, so the frame sits centred.
+    QTimer::singleShot(100, this, [this, checksLeft] {
+        if (!isVisible() || !m_centredFrame || !m_centredFrame->isNull())
+            return;
+        const QSize frame = frameGeometry().size() - size();
+        if (frame.width() > 0 && frame.height() > 0)
+            centreOnScreen();
+        else if (checksLeft > 1)
+            centreAgainOnceFramed(checksLeft - 1);
+    });
 }
 
 std::optional<QStringList> QuickEditDialog::edit(const QStringList &lines,
@@ -150,8 +167,11 @@ void QuickEditDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     m_edited = false;
     // Every opening, not only the first: the operator may have moved it since.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         centreOnScreen();
+        if (m_centredFrame && m_centredFrame->isNull())
+            centreAgainOnceFramed(10);
+    }
 }
 
 void QuickEditDialog::keyPressEvent(QKeyEvent *event)

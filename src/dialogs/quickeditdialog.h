@@ -3,6 +3,7 @@
 #include "dialogs.h"
 
 #include <QDialog>
+#include <QSize>
 #include <QStringList>
 
 #include <optional>
@@ -52,6 +53,7 @@ protected:
 
 private:
     void centreOnScreen();
+    void centreAgainOnceFramed(int checksLeft);
     bool changed() const;
     QString editorText() const;
     void saveAndExit();
@@ -67,5 +69,7 @@ private:
     QString m_scriptText;      // the same lines, each ended by a line feed
     QString m_shownText;       // the editor's text before the operator typed
     QString m_partialFile;
+    // The frame's share of the size when the window was last centred.
+    std::optional<QSize> m_centredFrame;
     bool m_edited = false;
 };
