@@ -70,6 +70,7 @@ QuickEditDialog::QuickEditDialog(Dialogs &dialogs, QWidget *parent)
     connect(m_cancelAction, &QAction::triggered, this, &QuickEditDialog::reject);
 
     resize(626, 253 + menuBar->sizeHint().height());
+    centreOnScreen();
 }
 
 void QuickEditDialog::centreOnScreen()

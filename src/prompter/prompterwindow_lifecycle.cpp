@@ -26,12 +26,13 @@ void PrompterWindow::initialise()
     assignTexts();
     // A store that cannot be read is never written over: say so once, from the
     // event loop, where a termination signal can already end the box.
-    if (const std::optional<QString> problem = m_store->readProblem()) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, text = rsSettingsUnreadable.arg(*problem)] { m_dialogs.message(this, text); },
-            Qt::QueuedConnection);
-    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (const std::optional<QString> problem = m_store->readProblem())
+                m_dialogs.message(this, rsSettingsUnreadable.arg(*problem));
+        },
+        Qt::QueuedConnection);
     guarded([this] { m_settings->restore(); });
     viewArea->setVisible(true);
     m_helpShown = false;
