@@ -25,7 +25,8 @@ int main(int argc, char **argv)
     Application::setWindowIcon(makeAppIcon());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
-    app.closeOnTerminationSignals(windows.prompter.get());
+    stopOnTerminationSignals(app, dialogs, windows);
     windows.prompter->show();
+    announceRecoveredText(dialogs, windows);
     return Application::exec();
 }

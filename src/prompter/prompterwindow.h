@@ -165,6 +165,8 @@ private:
     // The page a help press found; the probe's answer is for that page only.
     quint64 m_helpPressedOnPage = 0;
     QString m_scriptTitle;
+    // The script is only the beginning of its file: the text ends at a NUL.
+    bool m_scriptEndsAtNul = false;
     int m_queuePosition = 0;
     int m_documentLength = 0;
     int m_repeatDirection = 0;

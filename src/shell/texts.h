@@ -129,6 +129,16 @@ inline const QString rsUnableToCreateKey = QStringLiteral("Unable to create key 
 inline const QString rsUnableToOpenKeyForWrite =
     QStringLiteral("Unable to open key \"%1\" for write");
 inline const QString rsInvalidProperty = QStringLiteral("Invalid property element: %1");
+inline const QString rsScriptEndsAtNul = QStringLiteral(
+    "The script ends at a NUL character in \"%1\"; saving over that file would drop the "
+    "rest of it. Save the script under another name.");
+inline const QString rsCannotReserveSpace =
+    QStringLiteral("Cannot write \"%1\" in place: %2. The file was not changed.");
+inline const QString rsRecoveredText = QStringLiteral(
+    "Tavrix was stopped while Quick Edit held unsaved text. The text was kept in:\n%1");
+inline const QString rsSettingsUnreadable =
+    QStringLiteral("The settings cannot be read; the defaults are used and the settings are "
+                   "not saved.\n%1");
 
 // Pages the view makes itself
 inline const QString rsPageCannotBeShown = QStringLiteral("This page cannot be shown");
