@@ -42,6 +42,14 @@ int runChild(const char *kind, const char *argument);
 // `tavrix-bench --voice-replay WAV SCRIPT [--realtime]`: the recogniser and aligner fed from a
 // WAVE file, as fast as they decode or in real time; prints each move of the position.
 int replayVoice(const char *wav, const char *scriptPath, bool realTime);
+// Processor time of this process, in seconds.
+double ownCpuSeconds();
+// The X server started next to this process by tests/with-xserver.sh or
+// tests/with-two-monitors.sh (a child of the same parent, named Xvfb or Xorg);
+// 0 when there is none, as offscreen.
+qint64 siblingXServer();
+// Processor time (user and system) of another process, in seconds.
+double cpuSecondsOf(qint64 pid);
 
 // Runs the event loop for `milliseconds`, sleeping while there is nothing to do (a loop
 // of processEvents with a time limit never sleeps, and its spinning would be measured).

@@ -49,7 +49,8 @@ struct Fixture
     }
 };
 
-// Processor time of this process, in seconds.
+} // namespace
+
 double ownCpuSeconds()
 {
     timespec t{};
@@ -57,8 +58,6 @@ double ownCpuSeconds()
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-// The X server started next to this process by tests/with-xserver.sh (a child of the
-// same parent, named Xvfb); 0 when there is none, as offscreen.
 qint64 siblingXServer()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -72,13 +71,13 @@ qint64 siblingXServer()
         const QByteArray line = stat.readAll();
         const qsizetype close = line.lastIndexOf(')');
         const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (line.contains("(Xvfb)") && fields.size() > 1 && fields.at(1) == parent.toLatin1())
+        const bool server = line.contains("(Xvfb)") || line.contains("(Xorg)");
+        if (server && fields.size() > 1 && fields.at(1) == parent.toLatin1())
             return entry.toLongLong();
     }
     return 0;
 }
 
-// Processor time (user and system) of another process, in seconds.
 double cpuSecondsOf(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -91,6 +90,8 @@ double cpuSecondsOf(qint64 pid)
                                     double(sysconf(_SC_CLK_TCK))
                               : 0;
 }
+
+namespace {
 
 // The page's scroll position at every repaint of its viewport: what the
 // display is handed, frame by frame.

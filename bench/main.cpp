@@ -103,6 +103,9 @@ double percentile(std::vector<double> &sample, double fraction)
 int main(int argc, char **argv)
 {
     g_processClock.start();
+    // As the program sets it (src/app/main.cpp), for the talent screen's large text.
+    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
+        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "64");
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     BenchApplication app(argc, argv);

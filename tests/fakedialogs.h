@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QList>
 #include <QStringList>
+#include <QTest>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -28,7 +29,7 @@ public:
     std::function<void()> duringOpen;
     std::deque<std::optional<QString>> openAnswers; // nullopt cancels
     std::deque<std::optional<QString>> saveAnswers;
-    std::deque<Answer> questionAnswers;
+    std::deque<Answer> questionAnswers; // a question with none queued fails the test
     std::optional<FontRecord> fontAnswer;
     int printPreviews = 0;
     QString printedText; // of the last document handed to the print preview
@@ -41,8 +42,13 @@ public:
     Answer question(QWidget *, const QString &text) override
     {
         questions.append(text);
-        if (questionAnswers.empty())
-            return Answer::No;
+        // A question the test did not expect fails it; Yes then keeps whatever
+        // the question would have thrown away.
+        if (questionAnswers.empty()) {
+            QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__,
+                         __LINE__);
+            return Answer::Yes;
+        }
         const Answer a = questionAnswers.front();
         questionAnswers.pop_front();
         return a;

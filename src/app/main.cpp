@@ -9,6 +9,15 @@
 int main(int argc, char **argv)
 {
     preferX11OnWayland();
+    // Glyphs above this size are filled as outlines. Measured on Debian's Qt 6.4
+    // under X11: without the limit set, the talent screen's scaled-up text (over
+    // 100 px a glyph) was cached blank and never showed.
+    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
+        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "64");
+    // The talent screen draws text of 100 px and more; above 64 px the raster
+    // engine would fill every glyph as an outline each frame instead of caching it.
+    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
+        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "256");
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tavrix"));
     Application::setApplicationVersion(QStringLiteral("2.0.0"));
@@ -16,7 +25,8 @@ int main(int argc, char **argv)
     Application::setWindowIcon(makeAppIcon());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
-    app.closeOnTerminationSignals(windows.prompter.get());
+    stopOnTerminationSignals(app, dialogs, windows);
     windows.prompter->show();
+    announceRecoveredText(dialogs, windows);
     return Application::exec();
 }

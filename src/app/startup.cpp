@@ -2,11 +2,18 @@
 #include "startup.h"
 
 #include "aboutdialog.h"
+#include "application.h"
+#include "dialogs.h"
 #include "optionsdialog.h"
 #include "prompterwindow.h"
 #include "quickeditdialog.h"
+#include "recoveredtext.h"
+#include "texts.h"
 
+#include <QDateTime>
 #include <QFont>
+
+#include <cstdio>
 
 Windows::Windows() = default;
 Windows::Windows(Windows &&) noexcept = default;
@@ -25,4 +32,38 @@ Windows createWindows(Dialogs &dialogs)
     windows.prompter->setDialogs(windows.quickEdit.get(), windows.options.get(),
                                  windows.about.get());
     return windows;
+}
+
+void stopOnTerminationSignals(Application &app, QtDialogs &dialogs, const Windows &windows)
+{
+    QuickEditDialog *editor = windows.quickEdit.get();
+    QObject::connect(&app, &Application::terminating, &app, [&dialogs, editor] {
+        dialogs.setUnattended();
+        if (!editor->holdsUnsavedText())
+            return;
+        runReported(
+            [editor] {
+                const QString path =
+                    keepRecoveredText(recoveredTextFolder(), editor->proposedFile(),
+                                      QDateTime::currentDateTime(), editor->unsavedText());
+                std::fprintf(stderr, "tavrix: %s\n",
+                             qUtf8Printable(texts::rsRecoveredText.arg(path)));
+            },
+            [&dialogs](const std::exception &error) { reportError(dialogs, nullptr, error); });
+    });
+    app.closeOnTerminationSignals(windows.prompter.get(),
+                                  [&dialogs] { return dialogs.unattendedMessages() > 0 ? 1 : 0; });
+}
+
+void announceRecoveredText(Dialogs &dialogs, const Windows &windows)
+{
+    // From the event loop, so that a termination signal can end the box.
+    PrompterWindow *prompter = windows.prompter.get();
+    QMetaObject::invokeMethod(
+        prompter,
+        [&dialogs, prompter] {
+            for (const QString &path : takeRecoveredTextNotes(recoveredTextFolder()))
+                dialogs.message(prompter, texts::rsRecoveredText.arg(path));
+        },
+        Qt::QueuedConnection);
 }

@@ -1,17 +1,21 @@
 #include "quickeditdialog.h"
 
 #include "application.h"
+#include "tavrixerror.h"
 #include "textfile.h"
 #include "texts.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -66,15 +70,37 @@ QuickEditDialog::QuickEditDialog(Dialogs &dialogs, QWidget *parent)
     connect(m_cancelAction, &QAction::triggered, this, &QuickEditDialog::reject);
 
     resize(626, 253 + menuBar->sizeHint().height());
+    centreOnScreen();
+}
+
+void QuickEditDialog::centreOnScreen()
+{
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->geometry().center());
+        m_centredFrame = frame.size() - size();
         move(frame.topLeft());
     }
 }
 
+void QuickEditDialog::centreAgainOnceFramed(int checksLeft)
+{
+    // A window manager frames the window some time after it is first shown,
+    // and tells no one: look again a few times, so the frame sits centred.
+    QTimer::singleShot(100, this, [this, checksLeft] {
+        if (!isVisible() || !m_centredFrame || !m_centredFrame->isNull())
+            return;
+        const QSize frame = frameGeometry().size() - size();
+        if (frame.width() > 0 && frame.height() > 0)
+            centreOnScreen();
+        else if (checksLeft > 1)
+            centreAgainOnceFramed(checksLeft - 1);
+    });
+}
+
 std::optional<QStringList> QuickEditDialog::edit(const QStringList &lines,
-                                                 const QString &proposedFile)
+                                                 const QString &proposedFile,
+                                                 const QString &partialFile)
 {
     QString text;
     qsizetype longest = 0;
@@ -87,11 +113,15 @@ std::optional<QStringList> QuickEditDialog::edit(const QStringList &lines,
     m_editor->setLineWrapMode(longest > kMaxWrappedLine ? QPlainTextEdit::NoWrap
                                                         : QPlainTextEdit::WidgetWidth);
     m_editor->setPlainText(text);
+    m_scriptLines = lines;
+    m_scriptText = text;
+    m_shownText = editorText();
+    m_partialFile = partialFile;
     m_saveState.fileName = proposedFile;
     m_edited = false;
     if (m_dialogs.execModal(this) != QDialog::Accepted)
         return std::nullopt;
-    return linesOf(editorText());
+    return changed() ? linesOf(editorText()) : m_scriptLines;
 }
 
 QStringList QuickEditDialog::linesOf(const QString &text)
@@ -99,9 +129,29 @@ QStringList QuickEditDialog::linesOf(const QString &text)
     QStringList lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.constLast().isEmpty())
         lines.removeLast();
-    for (QString &line : lines)
-        line.truncate(kMaxLineLength);
     return lines;
+}
+
+bool QuickEditDialog::changed() const
+{
+    // The editor turns some characters into line breaks (U+2028, U+2029, U+FDD0,
+    // U+FDD1): what the operator did not change is taken from the script itself.
+    return editorText() != m_shownText;
+}
+
+bool QuickEditDialog::holdsUnsavedText() const
+{
+    return isVisible() && changed();
+}
+
+QString QuickEditDialog::unsavedText() const
+{
+    return editorText();
+}
+
+QString QuickEditDialog::proposedFile() const
+{
+    return m_saveState.fileName;
 }
 
 QString QuickEditDialog::editorText() const
@@ -117,6 +167,22 @@ void QuickEditDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     m_edited = false;
+    // Every opening, not only the first: the operator may have moved it since.
+    if (!event->spontaneous()) {
+        centreOnScreen();
+        if (m_centredFrame && m_centredFrame->isNull())
+            centreAgainOnceFramed(10);
+    }
+}
+
+void QuickEditDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Escape would leave without a word; the editor ends through its menu or close box.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void QuickEditDialog::saveAndExit()
@@ -124,7 +190,11 @@ void QuickEditDialog::saveAndExit()
     if (!m_dialogs.saveFile(this, m_saveState))
         return;
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
-    writeTextFile(m_saveState.fileName, formatText(editorText()));
+    const QString target = m_saveState.fileName;
+    if (!m_partialFile.isEmpty() && QFileInfo::exists(target) &&
+        QFileInfo(target).canonicalFilePath() == QFileInfo(m_partialFile).canonicalFilePath())
+        throw TavrixError(rsScriptEndsAtNul.arg(target));
+    writeTextFile(target, formatText(changed() ? editorText() : m_scriptText));
     m_edited = false;
     accept();
 }

@@ -14,6 +14,7 @@
 #include "registrystore.h"
 #include "remotewindow.h"
 #include "scrollclock.h"
+#include "talentscreen.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "voicefollower.h"
@@ -43,6 +44,8 @@ const QString kFontValue = QStringLiteral("FontDialog1_Font");
 const QString kStepValue = QStringLiteral("speedmod_Value");
 const QString kPeriodValue = QStringLiteral("Timer1_Interval");
 const QString kRemotePortValue = QStringLiteral("RemotePort");
+const QString kMirrorXValue = QStringLiteral("MirrorLeftToRight");
+const QString kMirrorYValue = QStringLiteral("MirrorTopToBottom");
 
 QFont tahoma()
 {
@@ -93,11 +96,12 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     m_logoPictures = makeImageList2();
     createControls();
     createMenu();
+    connectHandlers();
+    createSettings();
+    // After the talent screen's submenu, which needs the store.
     createRemote();
     // Last on the menu, after the remote's item.
     createVoiceFollowing();
-    connectHandlers();
-    createSettings();
     initialise();
 }
 
@@ -125,6 +129,18 @@ void PrompterWindow::createSettings()
     m_settings->addInteger(
         kRemotePortValue, [this] { return m_remote->port(); },
         [this](int value) { m_remote->setPort(value); });
+    const auto mirrorFlag = [this](const QString &name, QAction *item) {
+        m_settings->addInteger(
+            name, [item] { return item->isChecked() ? 1 : 0; },
+            [this, item](int value) {
+                item->setChecked(value != 0);
+                applyMirror();
+            });
+    };
+    mirrorFlag(kMirrorXValue, mirrorLeftToRightAction);
+    mirrorFlag(kMirrorYValue, mirrorTopToBottomAction);
+    talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, m_menuStyle.get());
+    logoMenu->addMenu(talentScreen->menu())->setObjectName(QStringLiteral("talentScreenItem"));
 }
 
 PrompterWindow::~PrompterWindow()
@@ -308,6 +324,11 @@ void PrompterWindow::createMenu()
     statusStripAction->setChecked(true);
     logoMenu->addSeparator();
     aboutAction = item("aboutAction", 27);
+    logoMenu->addSeparator();
+    mirrorLeftToRightAction = item("mirrorLeftToRightAction", -1);
+    mirrorTopToBottomAction = item("mirrorTopToBottomAction", -1);
+    for (QAction *mirror : {mirrorLeftToRightAction, mirrorTopToBottomAction})
+        mirror->setCheckable(true);
     for (QWidget *w : {static_cast<QWidget *>(logoPanel), static_cast<QWidget *>(logo),
                        static_cast<QWidget *>(menuHint)}) {
         w->setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -349,6 +370,8 @@ void PrompterWindow::assignTexts()
     nextButton->setToolTip(rsLoadNextScript);
     helpButton->setToolTip(rsToggleHelp);
     aboutAction->setText(rsAbout);
+    mirrorLeftToRightAction->setText(rsMirrorLeftToRight);
+    mirrorTopToBottomAction->setText(rsMirrorTopToBottom);
 }
 
 void PrompterWindow::connectHandlers()
@@ -378,6 +401,8 @@ void PrompterWindow::connectHandlers()
             [this] { guarded([this] { quickEditScript(); }); });
     connect(printAction, &QAction::triggered, this, [this] { guarded([this] { printScript(); }); });
     connect(aboutAction, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
+    for (QAction *mirror : {mirrorLeftToRightAction, mirrorTopToBottomAction})
+        connect(mirror, &QAction::triggered, this, [this] { applyMirror(); });
 
     const auto hover = [this](PictureButton *b, int enter, int leave) {
         connect(b, &PictureButton::mouseEnter, this,
@@ -397,6 +422,11 @@ void PrompterWindow::connectHandlers()
     hover(helpButton, 21, 20);
 
     connectControlStrip();
+}
+
+void PrompterWindow::applyMirror()
+{
+    page->setMirrored(mirrorLeftToRightAction->isChecked(), mirrorTopToBottomAction->isChecked());
 }
 
 void PrompterWindow::guarded(const std::function<void()> &handler)

@@ -36,6 +36,7 @@ class OptionsDialog;
 class AboutDialog;
 class RegistryStore;
 class RemoteWindow;
+class TalentScreen;
 class WindowSettings;
 
 // The prompter: a black band with the logo panel at the left, the page in
@@ -154,6 +155,8 @@ private:
     void stepCoarse(int delta);
     void togglePause();
     void toggleStatusStrip();
+    // Flips the page for a prompter glass as the two mirror items say.
+    void applyMirror();
     // Switches the view between the script page and the online help page.
     void toggleHelp();
     void onProbeFinished(bool connected);
@@ -179,6 +182,8 @@ private:
     // The page a help press found; the probe's answer is for that page only.
     quint64 m_helpPressedOnPage = 0;
     QString m_scriptTitle;
+    // The script is only the beginning of its file: the text ends at a NUL.
+    bool m_scriptEndsAtNul = false;
     int m_queuePosition = 0;
     int m_documentLength = 0;
     int m_repeatDirection = 0;
@@ -232,6 +237,9 @@ private:
     QAction *aboutAction = nullptr;
     QAction *remoteAction = nullptr;
     QAction *followVoiceAction = nullptr;
+    QAction *mirrorLeftToRightAction = nullptr;
+    QAction *mirrorTopToBottomAction = nullptr;
+    TalentScreen *talentScreen = nullptr;
     QList<QPixmap> m_buttonPictures;
     QList<QPixmap> m_logoPictures;
     FontRecord m_promptFont;

@@ -5,6 +5,7 @@
 #include "htmlview.h"
 #include "quickeditdialog.h"
 #include "storedfont.h"
+#include "textfile.h"
 
 #include <algorithm>
 
@@ -12,7 +13,9 @@ void PrompterWindow::quickEditScript()
 {
     if (m_quickEdit) {
         // The proposed name is the last script opened alone; queue loads leave it.
-        if (const auto lines = m_quickEdit->edit(m_scriptLines, m_openState.fileName))
+        const QString proposed = plainTextFileFor(m_openState.fileName);
+        const QString partial = m_scriptEndsAtNul ? m_scriptTitle : QString();
+        if (const auto lines = m_quickEdit->edit(m_scriptLines, proposed, partial))
             showEditedScript(*lines);
     }
     page->focus();

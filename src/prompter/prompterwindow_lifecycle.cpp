@@ -7,7 +7,9 @@
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "quickeditdialog.h"
+#include "registrystore.h"
 #include "scrollclock.h"
+#include "talentscreen.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "windowsettings.h"
@@ -25,10 +27,20 @@ using namespace texts;
 void PrompterWindow::initialise()
 {
     assignTexts();
+    // A store that cannot be read is never written over: say so once, from the
+    // event loop, where a termination signal can already end the box.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (const std::optional<QString> problem = m_store->readProblem())
+                m_dialogs.message(this, rsSettingsUnreadable.arg(*problem));
+        },
+        Qt::QueuedConnection);
     guarded([this] { m_settings->restore(); });
     viewArea->setVisible(true);
     m_helpShown = false;
     m_scriptLines.clear();
+    m_scriptEndsAtNul = false;
     m_pageLines.clear();
     m_pageLines = buildStartupPage({m_promptFont.Name, m_promptFont.size(pixelsPerInch())});
     page->loadPage(m_pageLines);
@@ -43,6 +55,7 @@ void PrompterWindow::onShown()
 {
     dockToScreenEdge();
     followScreenRate();
+    talentScreen->start();
 }
 
 void PrompterWindow::followScreenRate()
@@ -125,5 +138,6 @@ void PrompterWindow::onClosing()
 {
     if (m_options)
         m_options->clearQueue();
+    talentScreen->stop();
     m_settings->save();
 }

@@ -23,8 +23,10 @@ void PrompterWindow::openSingleScript()
 
 void PrompterWindow::loadScript(const QString &path)
 {
-    m_scriptLines = readScript(path);
+    ReadLoss loss;
+    m_scriptLines = readScript(path, &loss);
     m_scriptTitle = path;
+    m_scriptEndsAtNul = loss.endsAtNul;
     scriptLabel->setText(path);
     rebuildPage();
     Q_EMIT readoutChanged();

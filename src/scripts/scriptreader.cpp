@@ -169,9 +169,11 @@ private:
 
 // The lines are counted before they are made, so that a file of millions of
 // short lines is refused without building them.
-QStringList plainTextLines(const QString &path, const QByteArray &bytes, bool cut)
+QStringList plainTextLines(const QString &path, const QByteArray &bytes, bool cut, ReadLoss *loss)
 {
     checkLineCount(path, measureLines(bytes).lines);
+    if (loss)
+        loss->endsAtNul = textEndsAtNul(bytes);
     QStringList lines = decodeLines(bytes);
     if (cut)
         lines = cutLongLines(std::move(lines));
@@ -211,13 +213,15 @@ void checkScriptOpens(const QString &path)
     file.refuseOver(isRichTextPath(path) ? kMaxRichTextBytes : kMaxScriptBytes);
 }
 
-QStringList readPlainTextFile(const QString &path)
+QStringList readPlainTextFile(const QString &path, ReadLoss *loss)
 {
-    return plainTextLines(path, readFileBytes(path, kMaxScriptBytes), false);
+    return plainTextLines(path, readFileBytes(path, kMaxScriptBytes), false, loss);
 }
 
-QStringList readRichTextFile(const QString &path)
+QStringList readRichTextFile(const QString &path, ReadLoss *loss)
 {
+    if (loss)
+        *loss = ReadLoss();
     const ScriptFile file(path);
     file.refuseOver(kMaxRichTextBytes);
     QByteArray head = file.readHead(kFirstReadBytes);
@@ -225,7 +229,7 @@ QStringList readRichTextFile(const QString &path)
         // Plain text under an .rtf name: the plain text cap holds.
         file.refuseOver(kMaxScriptBytes);
         file.readToEnd(head, kMaxScriptBytes);
-        return plainTextLines(path, head, true);
+        return plainTextLines(path, head, true, loss);
     }
 
     qsizetype served = 0;
@@ -252,7 +256,7 @@ QStringList readRichTextFile(const QString &path)
     return text->lines;
 }
 
-QStringList readScript(const QString &path)
+QStringList readScript(const QString &path, ReadLoss *loss)
 {
-    return isRichTextPath(path) ? readRichTextFile(path) : readPlainTextFile(path);
+    return isRichTextPath(path) ? readRichTextFile(path, loss) : readPlainTextFile(path, loss);
 }

@@ -31,14 +31,21 @@ QString systemErrorText(int errorNumber);
 // Reads nothing.
 void checkScriptOpens(const QString &path);
 
+// What a reader dropped of the file besides formatting: set when a plain text
+// ends at a NUL character, so the script is only the file's beginning.
+struct ReadLoss
+{
+    bool endsAtNul = false;
+};
+
 // The plain text reader: decodeLines of the file, lines not cut.
-QStringList readPlainTextFile(const QString &path);
+QStringList readPlainTextFile(const QString &path, ReadLoss *loss = nullptr);
 
 // The rich text reader: rtfToLines of the file; a file that is not RTF is read
 // as plain text, its lines cut as rich text lines are.
-QStringList readRichTextFile(const QString &path);
+QStringList readRichTextFile(const QString &path, ReadLoss *loss = nullptr);
 
 // The script read rule: the rich text reader for .rtf paths, else the plain one.
 // Each reader refuses a script too long for the view with the cannot-open
 // message, before it holds the script's text.
-QStringList readScript(const QString &path);
+QStringList readScript(const QString &path, ReadLoss *loss = nullptr);

@@ -251,6 +251,21 @@ QString decodeText(QByteArrayView bytes)
     return utf8.decode(body);
 }
 
+bool textEndsAtNul(QByteArrayView bytes)
+{
+    const bool le = startsWith(bytes, "\xFF\xFE");
+    if (le || startsWith(bytes, "\xFE\xFF")) {
+        // A zero unit, never a zero byte of a non-zero one.
+        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+            if (bytes[i] == 0 && bytes[i + 1] == 0)
+                return true;
+        }
+        return false;
+    }
+    const QByteArrayView body = startsWith(bytes, "\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+    return beforeFirstNul(body).size() < body.size();
+}
+
 QStringList splitLines(const QString &text)
 {
     QStringList lines;

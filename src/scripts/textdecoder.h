@@ -11,6 +11,9 @@ struct CodePageTable;
 // else Windows-1252. Invalid sequences become U+FFFD; the first U+0000 ends the text.
 QString decodeText(QByteArrayView bytes);
 
+// True when decodeText drops a NUL character and whatever follows it.
+bool textEndsAtNul(QByteArrayView bytes);
+
 // Lines ending at CR LF, a lone CR or a lone LF; a break at the very end makes
 // no empty last line.
 QStringList splitLines(const QString &text);

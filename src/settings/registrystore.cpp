@@ -13,6 +13,14 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString hive = QStringLiteral("HKEY_CURRENT_USER");
@@ -26,19 +34,50 @@ QString fullKey(const QString &key)
     return key.isEmpty() ? hive : hive + u'\\' + key;
 }
 
-// A missing file is an empty store; nullopt when it exists but cannot be read.
-std::optional<RegFile> load(const QString &path)
+struct Loaded
 {
-    QFile file(path);
-    if (!file.exists())
-        return RegFile();
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+    std::optional<RegFile> file; // nullopt: the file exists but cannot be read
+    int error = 0;               // why not: an errno value, or 0 for not a regular file
+};
+
+// A missing file is an empty store. Anything but a regular file (a FIFO, a
+// device, a folder) is unreadable: opened without blocking, never read.
+Loaded load(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == ENOENT ? Loaded{RegFile(), 0} : Loaded{std::nullopt, errno};
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0)
+        return {std::nullopt, errno};
+    if (S_ISDIR(info.st_mode))
+        return {std::nullopt, EISDIR};
+    if (!S_ISREG(info.st_mode))
+        return {std::nullopt, 0};
     // One byte past the cap is enough to know that the file is over it.
-    const QByteArray bytes = file.read(RegFile::MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return RegFile::parse(bytes);
+    constexpr qint64 cap = RegFile::MaxFileSize + 1;
+    QByteArray bytes(qsizetype(std::min<qint64>(info.st_size + 1, cap)), Qt::Uninitialized);
+    qsizetype total = 0;
+    for (;;) {
+        if (total == bytes.size()) {
+            // The file grew since fstat: read on, up to the cap.
+            if (bytes.size() >= cap)
+                break;
+            bytes.resize(qsizetype(std::min<qint64>(bytes.size() * 2, cap)));
+        }
+        const ssize_t count = ::read(fd, bytes.data() + total, std::size_t(bytes.size() - total));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return {std::nullopt, errno};
+        if (count == 0)
+            break;
+        total += count;
+    }
+    bytes.truncate(total);
+    return {RegFile::parse(bytes), 0};
 }
 
 } // namespace
@@ -63,6 +102,16 @@ QString RegistryStore::damagedCopyPath(const QString &filePath)
     return filePath + QStringLiteral(".bad");
 }
 
+std::optional<QString> RegistryStore::readProblem() const
+{
+    const Loaded loaded = load(m_filePath);
+    if (loaded.file)
+        return std::nullopt;
+    const QString reason = loaded.error == 0 ? texts::rsNotRegularFile
+                                             : QString::fromLocal8Bit(std::strerror(loaded.error));
+    return texts::rsCannotOpenFile.arg(m_filePath, reason);
+}
+
 RegistryStore::Location RegistryStore::locate(const QString &path) const
 {
     QStringList parts;
@@ -80,7 +129,7 @@ RegistryStore::Location RegistryStore::locate(const QString &path) const
 template <typename Read> auto RegistryStore::reading(Read read) const
 {
     if (!m_document)
-        m_document = load(m_filePath).value_or(RegFile());
+        m_document = load(m_filePath).file.value_or(RegFile());
     // Outside a batch every read sees the file as it is now.
     const auto forget = qScopeGuard([this] {
         if (m_depth == 0)
@@ -163,7 +212,7 @@ RegFile &RegistryStore::documentForWrite(const QString &key)
     if (!lock->tryLock(lockWaitMs))
         failOpen(key);
     // Re-read under the lock, so that what another copy saved is kept.
-    std::optional<RegFile> current = load(m_filePath);
+    std::optional<RegFile> current = load(m_filePath).file;
     if (!current)
         failOpen(key);
     m_document = std::move(*current);

@@ -35,6 +35,10 @@ public:
     QString root() const { return m_root; }
     QString filePath() const { return m_filePath; }
 
+    // Why the store file exists but cannot be read ("Cannot open file ..."), or
+    // nothing. Such a file reads as defaults and is never written over.
+    std::optional<QString> readProblem() const;
+
     bool valueExists(const QString &path) const;
     bool keyExists(const QString &path) const;
     // A dword, or a string holding a decimal 32-bit integer; else the default.

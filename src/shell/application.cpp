@@ -25,9 +25,10 @@ void onSignal(int)
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 
-void Application::closeOnTerminationSignals(QWidget *window)
+void Application::closeOnTerminationSignals(QWidget *window, std::function<int()> exitStatus)
 {
     m_closeOnSignal = window;
+    m_exitStatus = std::move(exitStatus);
     if (signalPipe[0] >= 0)
         return;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
@@ -49,6 +50,11 @@ void Application::closeOnTerminationSignals(QWidget *window)
 
 void Application::onTerminationSignal()
 {
+    // A second signal while the first is handled changes nothing.
+    if (m_terminating)
+        return;
+    m_terminating = true;
+    Q_EMIT terminating();
     // Open dialogs end first, unanswered, so that nothing waits for the operator.
     while (QWidget *modal = activeModalWidget()) {
         if (auto *dialog = qobject_cast<QDialog *>(modal))
@@ -58,7 +64,7 @@ void Application::onTerminationSignal()
     }
     if (m_closeOnSignal)
         m_closeOnSignal->close();
-    exit(0);
+    exit(m_exitStatus ? m_exitStatus() : 0);
 }
 
 void runReported(const std::function<void()> &handler, const Application::ExceptionHook &report)

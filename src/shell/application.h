@@ -22,15 +22,21 @@ public:
 
     // SIGTERM, SIGINT and SIGHUP (logout, a service manager, Ctrl+C) close
     // `window` as its close box would, so its settings are saved, and the
-    // program then ends with status 0.
-    void closeOnTerminationSignals(QWidget *window);
+    // program then ends with the status `exitStatus` gives after the close
+    // (0 without it). terminating() comes first, while the dialogs are still up.
+    void closeOnTerminationSignals(QWidget *window, std::function<int()> exitStatus = {});
     bool notify(QObject *receiver, QEvent *event) override;
+
+Q_SIGNALS:
+    void terminating();
 
 private:
     void onTerminationSignal();
 
     ExceptionHook m_hook;
     QPointer<QWidget> m_closeOnSignal;
+    std::function<int()> m_exitStatus;
+    bool m_terminating = false;
 };
 
 // The toolkit's silent cancel: reaches no hook and shows nothing.

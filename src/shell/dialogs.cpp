@@ -23,6 +23,7 @@
 #include <QScreen>
 #include <QTextDocument>
 
+#include <cstdio>
 #include <memory>
 
 QStringList qtNameFilters(const QString &filter)
@@ -45,6 +46,11 @@ QStringList qtNameFilters(const QString &filter)
 
 void QtDialogs::message(QWidget *, const QString &text)
 {
+    if (m_unattended) {
+        ++m_unattendedMessages;
+        std::fprintf(stderr, "tavrix: %s\n", qUtf8Printable(text));
+        return;
+    }
     // Without a parent Qt centres the box on the screen rather than on the band;
     // application-modal keeps the windows behind it out of reach all the same.
     QMessageBox box(QMessageBox::NoIcon, texts::rsAppTitle, text, QMessageBox::Ok);
@@ -57,9 +63,16 @@ void QtDialogs::message(QWidget *, const QString &text)
 
 Dialogs::Answer QtDialogs::question(QWidget *parent, const QString &text)
 {
+    // Unanswered, nothing is thrown away.
+    if (m_unattended)
+        return Answer::Yes;
     QMessageBox box(QMessageBox::Warning, texts::rsAppTitle, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
-    return box.exec() == QMessageBox::No ? Answer::No : Answer::Yes;
+    // Only the No button discards: Escape and the close box answer Yes, which
+    // keeps the operator's work.
+    box.setEscapeButton(box.button(QMessageBox::Yes));
+    box.exec();
+    return box.clickedButton() == box.button(QMessageBox::No) ? Answer::No : Answer::Yes;
 }
 
 static bool runFileDialog(QWidget *parent, FileDialogState &state, QFileDialog::AcceptMode mode)
@@ -90,11 +103,15 @@ static bool runFileDialog(QWidget *parent, FileDialogState &state, QFileDialog::
 
 bool QtDialogs::openFile(QWidget *parent, FileDialogState &state)
 {
+    if (m_unattended)
+        return false;
     return runFileDialog(parent, state, QFileDialog::AcceptOpen);
 }
 
 bool QtDialogs::saveFile(QWidget *parent, FileDialogState &state)
 {
+    if (m_unattended)
+        return false;
     return runFileDialog(parent, state, QFileDialog::AcceptSave);
 }
 
@@ -120,6 +137,8 @@ void hideUnusedFontControls(QFontDialog &dialog)
 
 bool QtDialogs::chooseFont(QWidget *parent, FontRecord &font)
 {
+    if (m_unattended)
+        return false;
     const int ppi = QGuiApplication::primaryScreen()
                         ? qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch())
                         : 96;
@@ -143,7 +162,7 @@ bool QtDialogs::chooseFont(QWidget *parent, FontRecord &font)
 
 void QtDialogs::printPreview(QWidget *parent, QTextDocument *document)
 {
-    if (!document)
+    if (m_unattended || !document)
         return;
     // The view replaces its document when a page loads, which can happen
     // while the preview is open; the preview draws its own copy.
@@ -166,6 +185,8 @@ void QtDialogs::printPreview(QWidget *parent, QTextDocument *document)
 
 int QtDialogs::execModal(QDialog *dialog)
 {
+    if (m_unattended)
+        return QDialog::Rejected;
     return dialog->exec();
 }
 

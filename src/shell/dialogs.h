@@ -57,6 +57,12 @@ public:
 class QtDialogs final : public Dialogs
 {
 public:
+    // From now on nobody is at the keyboard (the program is being stopped):
+    // messages go to standard error, and every other dialog is left unanswered.
+    void setUnattended() { m_unattended = true; }
+    // Messages that went to standard error.
+    int unattendedMessages() const { return m_unattendedMessages; }
+
     void message(QWidget *parent, const QString &text) override;
     Answer question(QWidget *parent, const QString &text) override;
     bool openFile(QWidget *parent, FileDialogState &state) override;
@@ -65,6 +71,10 @@ public:
     void printPreview(QWidget *parent, QTextDocument *document) override;
     int execModal(QDialog *dialog) override;
     bool openUrl(const QUrl &address) override;
+
+private:
+    bool m_unattended = false;
+    int m_unattendedMessages = 0;
 };
 
 // Hides the font dialog's underline, strike-out and writing-system controls,

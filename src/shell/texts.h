@@ -28,6 +28,16 @@ inline const QString rsQuickEdit = QStringLiteral("&Quick Edit Script");
 inline const QString rsPrintScript = QStringLiteral("&Print Script");
 inline const QString rsShowStatusBar = QStringLiteral("&Show Status Bar");
 inline const QString rsAbout = QStringLiteral("About");
+// Items after About: mirroring for prompter glass and the talent screen.
+inline const QString rsMirrorLeftToRight = QStringLiteral("Mirror Left to Right");
+inline const QString rsMirrorTopToBottom = QStringLiteral("Mirror Top to Bottom");
+inline const QString rsTalentScreen = QStringLiteral("Talent Screen");
+inline const QString rsTalentOff = QStringLiteral("Off");
+inline const QString rsLargerText = QStringLiteral("Larger Text");
+inline const QString rsSmallerText = QStringLiteral("Smaller Text");
+inline const QString rsTalentWindowTitle = QStringLiteral("Tavrix Talent");
+// A screen in the talent screen menu: its name, width and height.
+inline const QString rsScreenItem = QStringLiteral("%1 (%2 x %3)");
 
 // Button hints
 inline const QString rsIncreaseSpeed = QStringLiteral("Increase Speed");
@@ -119,6 +129,16 @@ inline const QString rsUnableToCreateKey = QStringLiteral("Unable to create key 
 inline const QString rsUnableToOpenKeyForWrite =
     QStringLiteral("Unable to open key \"%1\" for write");
 inline const QString rsInvalidProperty = QStringLiteral("Invalid property element: %1");
+inline const QString rsScriptEndsAtNul = QStringLiteral(
+    "The script ends at a NUL character in \"%1\"; saving over that file would drop the "
+    "rest of it. Save the script under another name.");
+inline const QString rsCannotReserveSpace =
+    QStringLiteral("Cannot write \"%1\" in place: %2. The file was not changed.");
+inline const QString rsRecoveredText = QStringLiteral(
+    "Tavrix was stopped while Quick Edit held unsaved text. The text was kept in:\n%1");
+inline const QString rsSettingsUnreadable =
+    QStringLiteral("The settings cannot be read; the defaults are used and the settings are "
+                   "not saved.\n%1");
 
 // Pages the view makes itself
 inline const QString rsPageCannotBeShown = QStringLiteral("This page cannot be shown");

@@ -1,6 +1,7 @@
 #include "htmlview.h"
 
 #include "latinkeys.h"
+#include "mirror.h"
 
 #include "texts.h"
 
@@ -12,6 +13,8 @@
 #include <QKeyEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QResizeEvent>
@@ -459,6 +462,46 @@ void HtmlView::print()
 void HtmlView::focus()
 {
     setFocus(Qt::OtherFocusReason);
+}
+
+void HtmlView::setMirrored(bool leftToRight, bool topToBottom)
+{
+    if (m_mirrorX == leftToRight && m_mirrorY == topToBottom)
+        return;
+    m_mirrorX = leftToRight;
+    m_mirrorY = topToBottom;
+    viewport()->update();
+}
+
+void HtmlView::paintEvent(QPaintEvent *event)
+{
+    if (!m_mirrorX && !m_mirrorY) {
+        QTextBrowser::paintEvent(event);
+        return;
+    }
+    QWidget *port = viewport();
+    const QTransform flip = mirrorTransform(port->size(), m_mirrorX, m_mirrorY);
+    const QPoint offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    // The flip is its own inverse: the damaged area maps to the page's area the same way.
+    const QRect area = flip.mapRect(event->rect()).translated(offset);
+    QPainter painter(port);
+    painter.setTransform(flip);
+    painter.translate(-offset);
+    painter.setClipRect(area);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = area;
+    context.palette = palette();
+    document()->documentLayout()->draw(&painter, context);
+}
+
+void HtmlView::scrollContentsBy(int dx, int dy)
+{
+    if (!m_mirrorX && !m_mirrorY) {
+        QTextBrowser::scrollContentsBy(dx, dy);
+        return;
+    }
+    // A flipped page moves the other way on the glass.
+    viewport()->scroll(m_mirrorX ? -dx : dx, m_mirrorY ? -dy : dy);
 }
 
 bool HtmlView::handleScrollKey(QKeyEvent *event)

@@ -49,6 +49,11 @@ public:
     void setPrintHook(std::function<void(QTextDocument *)> hook) { m_printHook = std::move(hook); }
     void focus();
 
+    // Draws the page flipped for a beam-splitter glass; input keeps its meaning.
+    void setMirrored(bool leftToRight, bool topToBottom);
+    bool mirroredLeftToRight() const { return m_mirrorX; }
+    bool mirroredTopToBottom() const { return m_mirrorY; }
+
     // The text last handed to the engine (comment markers around the style removed).
     QString engineText() const { return m_engineText; }
 
@@ -72,6 +77,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
     QVariant loadResource(int type, const QUrl &name) override;
 
 private:
@@ -96,6 +103,8 @@ private:
     bool m_loading = false;
     bool m_hasDocument = false;
     bool m_destroying = false;
+    bool m_mirrorX = false;
+    bool m_mirrorY = false;
     std::vector<Wait *> m_waits; // nested waits, innermost last
     std::function<void(QTextDocument *)> m_printHook;
     QNetworkAccessManager *m_network = nullptr;

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The real program ends cleanly on SIGTERM, SIGINT and SIGHUP: status 0 and the
-# settings of the run saved, also while a dialog is open.
+# settings of the run saved, also while a dialog is open; the quick editor's
+# unsaved text is kept and shown at the next start; settings that cannot be
+# saved go to standard error and the status is 1, without a box to wait on.
 set -euo pipefail
 program=$1
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 export XDG_CONFIG_HOME=$config
+export XDG_DATA_HOME=$config/data
 
 start() {
-    "$program" &
+    "$program" 2> "$config/stderr" &
     pid=$!
     window=""
     for _ in $(seq 1 100); do
@@ -27,10 +30,10 @@ for signal in TERM INT HUP; do
         # W sets a period of 291 ms, which the store keeps.
         xdotool mousemove 600 100 click 1 key w
         if [ "$dialog" = about ]; then
-            # The logo panel's menu: About, then Remote Control... and Follow My Voice.
+            # The logo panel's menu: About is its seventh item (newer items follow it).
             xdotool mousemove 50 40 click 3
             sleep 0.3
-            xdotool key Up Up Up Return
+            xdotool key Down Down Down Down Down Down Down Return
             about=""
             for _ in $(seq 1 50); do
                 about=$(xdotool search --onlyvisible --name '^About Tavrix2$' 2>/dev/null || true)
@@ -53,4 +56,58 @@ for signal in TERM INT HUP; do
             { echo "SIG$signal ($dialog): settings not saved"; cat "$config/tavrix/user.reg" || true; exit 1; }
         echo "ok: SIG$signal with dialog $dialog"
     done
+done
+
+bad() { echo "$*"; kill -9 $pid 2>/dev/null || true; cat "$config/stderr"; exit 1; }
+
+# ends_with STATUS WHAT: the program ends within 10 s with that status.
+ends_with() {
+    local status=0
+    for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    kill -0 $pid 2>/dev/null && bad "$2: still running"
+    wait $pid || status=$?
+    [ "$status" -eq "$1" ] || bad "$2: exit status $status"
+}
+
+# wait_title TITLE COUNT: until COUNT windows have that title (a message box shares the band's).
+wait_title() {
+    for _ in $(seq 1 50); do
+        [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Unsaved quick edit text survives SIGTERM and is announced at the next start.
+rm -rf "$config/tavrix" "$XDG_DATA_HOME"
+start
+xdotool mousemove 50 40 click 3 sleep 0.3 key q
+wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
+sleep 0.3
+xdotool type --delay 20 "typed before the logout"
+kill -s TERM $pid
+ends_with 0 "SIGTERM (quick edit)"
+recovered=$(ls "$XDG_DATA_HOME"/tavrix/recovered/script-*.txt)
+[ "$(cat "$recovered")" = "typed before the logout" ] || bad "the recovered copy holds: $(cat "$recovered")"
+start
+wait_title 'Tavrix2 Home' 2 || bad "the next start did not tell where the text is"
+kill -s TERM $pid
+ends_with 0 "SIGTERM (recovered text announced)"
+[ ! -e "$XDG_DATA_HOME/tavrix/recovered/.unannounced" ] || bad "announced twice"
+echo "ok: unsaved quick edit text kept and announced"
+
+# A store that is not a regular file (a FIFO would block a plain open): a
+# message at the start; on SIGTERM the failed save goes to standard error with
+# status 1, without a box to wait on; the store is never written over.
+for store in directory fifo; do
+    rm -rf "$config/tavrix"
+    mkdir -p "$config/tavrix"
+    if [ $store = directory ]; then mkdir "$config/tavrix/user.reg"; else mkfifo "$config/tavrix/user.reg"; fi
+    start
+    wait_title 'Tavrix2 Home' 2 || bad "$store: no message about the settings"
+    kill -s TERM $pid
+    ends_with 1 "SIGTERM (settings in a $store)"
+    grep -q 'Unable to open key' "$config/stderr" || bad "$store: no error on standard error"
+    [ -d "$config/tavrix/user.reg" ] || [ -p "$config/tavrix/user.reg" ] || bad "$store: written over"
+    echo "ok: settings in a $store reported and the program ended"
 done

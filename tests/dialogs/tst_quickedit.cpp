@@ -5,9 +5,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -95,37 +97,48 @@ private Q_SLOTS:
     void leaving_asksOnlyAfterAnEdit_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<QString>("how");
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("questions");
         QTest::addColumn<bool>("stillOpen");
         const int no = int(Dialogs::Answer::No), yes = int(Dialogs::Answer::Yes);
-        QTest::newRow("cancel untouched") << QString() << false << no << 0 << false;
-        QTest::newRow("close box untouched") << QString() << true << no << 0 << false;
-        QTest::newRow("cancel edited, No") << "x" << false << no << 1 << false;
-        QTest::newRow("cancel edited, Yes") << "x" << false << yes << 1 << true;
-        QTest::newRow("close box edited, No") << "x" << true << no << 1 << false;
-        QTest::newRow("close box edited, Yes") << "x" << true << yes << 1 << true;
+        QTest::newRow("cancel untouched") << QString() << "cancel" << no << 0 << false;
+        QTest::newRow("close box untouched") << QString() << "close box" << no << 0 << false;
+        QTest::newRow("cancel edited, No") << "x"
+                                           << "cancel" << no << 1 << false;
+        QTest::newRow("cancel edited, Yes") << "x"
+                                            << "cancel" << yes << 1 << true;
+        QTest::newRow("close box edited, No") << "x"
+                                              << "close box" << no << 1 << false;
+        QTest::newRow("close box edited, Yes") << "x"
+                                               << "close box" << yes << 1 << true;
+        // Escape is ignored: it neither asks nor leaves.
+        QTest::newRow("Escape untouched") << QString() << "escape" << no << 0 << true;
+        QTest::newRow("Escape edited") << "x"
+                                       << "escape" << no << 0 << true;
     }
 
     void leaving_asksOnlyAfterAnEdit()
     {
         QFETCH(QString, typed);
-        QFETCH(bool, closeBox);
+        QFETCH(QString, how);
         QFETCH(int, answer);
         QFETCH(int, questions);
         QFETCH(bool, stillOpen);
         FakeDialogs dialogs;
-        dialogs.questionAnswers = {Dialogs::Answer(answer)};
+        if (questions)
+            dialogs.questionAnswers = {Dialogs::Answer(answer)};
         QuickEditDialog d(dialogs);
-        const Session s = run(dialogs, d, {QStringLiteral("one"), QStringLiteral("two")},
-                              [&](QuickEditDialog &e) {
-                                  type(e, typed);
-                                  if (closeBox)
-                                      e.close();
-                                  else
-                                      trigger(e, "cancelEditAction");
-                              });
+        const Session s = run(
+            dialogs, d, {QStringLiteral("one"), QStringLiteral("two")}, [&](QuickEditDialog &e) {
+                type(e, typed);
+                if (how == u"close box")
+                    e.close();
+                else if (how == u"escape")
+                    QTest::keyClick(child<QPlainTextEdit>(&e, "editor"), Qt::Key_Escape);
+                else
+                    trigger(e, "cancelEditAction");
+            });
         QCOMPARE(dialogs.questions.size(), questions);
         if (questions)
             QCOMPARE(dialogs.questions.constFirst(),
@@ -134,11 +147,35 @@ private Q_SLOTS:
         QCOMPARE(s.stillOpen, stillOpen);
         QVERIFY(!s.result);
         QCOMPARE(dialogs.saveCalls, 0);
+        if (stillOpen)
+            QCOMPARE(child<QPlainTextEdit>(&d, "editor")->toPlainText(),
+                     typed + QStringLiteral("one\ntwo\n"));
+    }
+
+    // Each opening starts centred, wherever the operator left it the time before.
+    void opening_centredEveryTime()
+    {
+        FakeDialogs dialogs;
+        QuickEditDialog d(dialogs);
+        QPoint centre;
+        dialogs.modal = [&](QDialog *dialog) {
+            dialog->show();
+            centre = dialog->frameGeometry().center();
+            dialog->move(3, 5);
+            return int(QDialog::Rejected);
+        };
+        const QPoint screen = QGuiApplication::primaryScreen()->geometry().center();
+        for (int opening = 1; opening <= 2; ++opening) {
+            d.edit({QStringLiteral("a")}, QString());
+            QVERIFY2((centre - screen).manhattanLength() <= 1,
+                     qPrintable(QStringLiteral("opening %1").arg(opening)));
+        }
     }
 
     void reopening_forgetsEarlierTyping()
     {
         FakeDialogs dialogs;
+        dialogs.questionAnswers = {Dialogs::Answer::No};
         QuickEditDialog d(dialogs);
         run(dialogs, d, {QStringLiteral("news")}, [](QuickEditDialog &e) {
             type(e, QStringLiteral("lost"));
@@ -198,11 +235,17 @@ private Q_SLOTS:
         QTest::newRow("characters beyond 8 bits, no-break space kept")
             << QStringList{accented} << QString() << (accented + QStringLiteral("\r\n")).toUtf8()
             << QStringList{accented};
-        const QString longLine(5000, QLatin1Char('x'));
-        QTest::newRow("5000-character line written whole, taken back cut")
-            << QStringList{longLine, "end"} << QString()
-            << (longLine + QStringLiteral("\r\nend\r\n")).toLatin1()
-            << QStringList{longLine.left(4096), "end"};
+        // A line taken back cut would be saved cut the next time.
+        const QString longLine(5001, QLatin1Char('x'));
+        QTest::newRow("5001-character line kept whole beside an edit")
+            << QStringList{longLine} << "more" << (longLine + QStringLiteral("\r\nmore")).toLatin1()
+            << QStringList{longLine, "more"};
+        // The editor makes line breaks of these; unedited they go back as they came.
+        const QString breaking = QStringLiteral("a\u2028b\u2029c") + QChar(0xFDD0) + u'd' +
+                                 QChar(0xFDD1) + u'e' + QChar(0) + u'f';
+        QTest::newRow("separators, frame marks and NUL kept unedited")
+            << QStringList{breaking, "two"} << QString()
+            << (breaking + QStringLiteral("\r\ntwo\r\n")).toUtf8() << QStringList{breaking, "two"};
     }
 
     void saveAndExit_writesTheTextAndHandsBackLines()

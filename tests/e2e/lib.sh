@@ -8,6 +8,7 @@ CLOSER="$E2E_DIR/../app/x11close.py"
 SHOOTER="$E2E_DIR/../../tools/x11shot.py"
 WORK=$(mktemp -d)
 export XDG_CONFIG_HOME="$WORK/config"
+export XDG_DATA_HOME="$WORK/data"
 mkdir -p "$XDG_CONFIG_HOME"
 STORE="$XDG_CONFIG_HOME/tavrix/user.reg"
 PID=""

@@ -72,6 +72,7 @@ private Q_SLOTS:
         Prompter p;
         p.showScript(3);
         const QStringList before = p.form.pageLines();
+        p.dialogs.questionAnswers = {Dialogs::Answer::No};
         p.dialogs.modal = [](QDialog *d) {
             d->show();
             QTest::keyClicks(widget<QPlainTextEdit>(*d, "editor"), QStringLiteral("typed"));
@@ -110,6 +111,56 @@ private Q_SLOTS:
         p.settle();
         QCOMPARE(p.form.scriptTitle(), queued);
         QCOMPARE(proposed(), single);
+        // The editor writes plain text: an RTF script is proposed as a text file beside it.
+        const QString rich =
+            script(QStringLiteral("talk.Rtf"), "{\\rtf1 This is {\\b bold}.\\par}");
+        openScript(p, rich);
+        QCOMPARE(p.form.scriptLines(), QStringList{QStringLiteral("This is bold.")});
+        QCOMPARE(proposed(), m_dir.filePath(QStringLiteral("talk.txt")));
+    }
+
+    // Saved over its own file without a change, a script gives the file back
+    // whole, or the save is refused before anything is written.
+    void quickEdit_unchangedSaveOverItsFile_losesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("saves");
+        QTest::addColumn<QString>("message"); // "%1": the path
+        QTest::newRow("text after a NUL: refused")
+            << QByteArray("before NUL\0after NUL\r\nline two\r\n", 32) << 1
+            << QStringLiteral("The script ends at a NUL character in \"%1\"; saving over that "
+                              "file would drop the rest of it. Save the script under another "
+                              "name.");
+        QTest::newRow("a 5001-character line, saved twice") << QByteArray(5001, 'x') + "\r\nend\r\n"
+                                                            << 2 << QString();
+    }
+
+    void quickEdit_unchangedSaveOverItsFile_losesNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, saves);
+        QFETCH(QString, message);
+        Prompter p;
+        const QString path = script(QStringLiteral("whole.txt"), bytes);
+        openScript(p, path);
+        bool stillOpen = false;
+        p.dialogs.modal = [&](QDialog *d) {
+            d->show();
+            widget<QAction>(*d, "saveAndExitAction")->trigger();
+            stillOpen = d->isVisible();
+            return stillOpen ? int(QDialog::Rejected) : d->result();
+        };
+        for (int i = 0; i < saves; ++i) {
+            p.dialogs.saveAnswers = {path};
+            trigger(p.form, "quickEditAction");
+            p.settle();
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        QCOMPARE(stillOpen, !message.isEmpty());
+        QCOMPARE(p.dialogs.messages,
+                 message.isEmpty() ? QStringList() : QStringList{message.arg(path)});
     }
 
     void font_okRebuildsCancelDoesNot_bothRewindAndPause_data()

@@ -171,11 +171,16 @@ private Q_SLOTS:
                                     rsAbout};
         QCOMPARE(captions.mid(0, specified.size()), specified);
         // Additions come after the specified items, each group behind a separator.
-        QCOMPARE(captions.mid(specified.size()),
-                 QStringList({QStringLiteral("-"), QStringLiteral("Remote Control..."),
-                              QStringLiteral("-"), rsFollowMyVoice}));
+        QCOMPARE(
+            captions.mid(specified.size()),
+            QStringList({QStringLiteral("-"), rsMirrorLeftToRight, rsMirrorTopToBottom,
+                         rsTalentScreen, QStringLiteral("-"), QStringLiteral("Remote Control..."),
+                         QStringLiteral("-"), rsFollowMyVoice}));
         QVERIFY(widget<QAction>(p.form, "followVoiceAction")->isCheckable());
         QVERIFY(!widget<QAction>(p.form, "followVoiceAction")->isChecked());
+        // The page is drawn as it is until the operator asks for a mirror.
+        QVERIFY(!widget<QAction>(p.form, "mirrorLeftToRightAction")->isChecked());
+        QVERIFY(!page(p.form)->mirroredLeftToRight() && !page(p.form)->mirroredTopToBottom());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->isChecked());
         QVERIFY(widget<QAction>(p.form, "statusStripAction")->icon().isNull());
         QVERIFY(!widget<QAction>(p.form, "openAction")->icon().isNull());

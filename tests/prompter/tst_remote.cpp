@@ -164,14 +164,8 @@ void RemoteTest::perform_setsWithinBounds()
 void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
 {
     auto p = std::make_unique<Prompter>();
-    // Behind a separator after About; Follow My Voice comes after it.
-    const QList<QAction *> items = widget<QMenu>(p->form, "logoMenu")->actions();
-    const qsizetype at = items.indexOf(widget<QAction>(p->form, "remoteAction"));
-    QCOMPARE(items.at(at)->text(), QStringLiteral("Remote Control..."));
-    QVERIFY(items.at(at - 1)->isSeparator());
-    QCOMPARE(items.at(at - 2)->objectName(), QStringLiteral("aboutAction"));
-
-    items.at(at)->trigger();
+    // Its place in the menu is the menu test's business.
+    widget<QAction>(p->form, "remoteAction")->trigger();
     auto *remote = widget<QDialog>(p->form, "remoteWindow");
     QVERIFY(remote->isVisible());
     const quint16 port = freePort();

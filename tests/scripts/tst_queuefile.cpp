@@ -372,27 +372,33 @@ private Q_SLOTS:
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"queue.tvx"_s});
     }
 
-    // In place there is no earlier file left to keep: the write stops where the disk did.
-    void save_inPlace_writeStopsPartWay()
+    // In place there is no earlier file to fall back on: a new size the disk
+    // cannot take is refused before the file is touched. A file size limit in
+    // the child stands in for a full disk, which a test cannot make.
+    void save_inPlace_refusedWhenTheSizeCannotBeReserved()
     {
         const auto dir = makeSharedTemporaryDir();
         QVERIFY(dir->isValid());
         const QString folder = dir->filePath(u"queues"_s);
         QVERIFY(QDir().mkdir(folder));
-        const QString path = folder + u"/queue.tvx"_s;
-        writeFile(path, kPreviousBytes);
+        const QString path = folder + u"/keep.txt"_s;
+        QByteArray previous;
+        for (int i = 0; i < 1000; ++i)
+            previous += "/scripts/kept line " + QByteArray::number(i) + '\n';
+        writeFile(path, previous);
         setPermissions(path, kWritableForAll);
         setPermissions(folder, kReadOnlyForAll);
         const QStringList bigQueue(2000, u"/scripts/a long path that fills the disk.txt"_s);
-        constexpr rlim_t limit = 16 * 1024;
         const ChildOutcome outcome = runInChild(ChildUser::Unprivileged, [&] {
-            const FileSizeLimit lowered(limit);
+            const FileSizeLimit lowered(rlim_t(previous.size() + 100));
             return lowered.active() ? writeFailure(path, bigQueue).toUtf8() : "(no limit)";
         });
         setPermissions(folder, kWritableForAll);
         QVERIFY_CHILD(outcome);
-        QCOMPARE(QString::fromUtf8(outcome.result), u"Stream write error"_s);
-        QCOMPARE(readFile(path), formatQueue(bigQueue).left(limit));
+        QCOMPARE(
+            QString::fromUtf8(outcome.result),
+            u"Cannot write \"%1\" in place: File too large. The file was not changed."_s.arg(path));
+        QCOMPARE(readFile(path), previous);
     }
 
     // A queue smaller than Qt's write buffer reaches the disk only as the file is

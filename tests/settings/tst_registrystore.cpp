@@ -15,7 +15,10 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -76,6 +79,7 @@ private Q_SLOTS:
     void readString_acceptsStringsOnly_data();
     void readString_acceptsStringsOnly();
     void exists_valuesAndKeys();
+    void read_missingOrUnreadableFileGivesDefaults_data();
     void read_missingOrUnreadableFileGivesDefaults();
     void read_seesChangesOfOtherWriters();
     void write_createsDirectoryAndFile();
@@ -226,17 +230,52 @@ void TestAppRegistryStorage::exists_valuesAndKeys()
     QVERIFY(!store.valueExists(QStringLiteral("Form1\\FontDialog1_Font\\Style\\fsItalic")));
 }
 
+void TestAppRegistryStorage::read_missingOrUnreadableFileGivesDefaults_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // empty: readable
+    QTest::newRow("missing") << QStringLiteral("missing") << QString();
+    QTest::newRow("a directory") << QStringLiteral("directory") << QStringLiteral("Is a directory");
+    QTest::newRow("a FIFO, which would block the open")
+        << QStringLiteral("fifo") << QStringLiteral("Not a regular file");
+}
+
+// Defaults, the reason, and the file never written over. The store runs in a
+// child that an alarm ends, so that an open that blocks fails the row.
 void TestAppRegistryStorage::read_missingOrUnreadableFileGivesDefaults()
 {
-    const RegistryStore missing(mainRoot, m_file);
-    QCOMPARE(missing.readInteger(QStringLiteral("Form1\\A"), 5), 5);
-    QVERIFY(!missing.keyExists(QStringLiteral("Form1")));
-
-    QVERIFY(QDir().mkpath(m_file)); // a directory where the file should be
-    const RegistryStore directory(mainRoot, m_file);
-    QCOMPARE(directory.readString(QStringLiteral("Form1\\A"), QStringLiteral("d")),
-             QStringLiteral("d"));
-    QVERIFY(!directory.valueExists(QStringLiteral("Form1\\A")));
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QVERIFY(QDir().mkpath(QFileInfo(m_file).path()));
+    if (kind == u"directory")
+        QVERIFY(QDir().mkpath(m_file));
+    else if (kind == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(m_file).constData(), 0600), 0);
+    const ChildOutcome outcome = runInChild(ChildUser::Caller, [&] {
+        ::alarm(20);
+        RegistryStore store(mainRoot, m_file);
+        QStringList seen;
+        seen << QString::number(store.readInteger(QStringLiteral("Form1\\A"), 5))
+             << store.readString(QStringLiteral("Form1\\B"), QStringLiteral("d"))
+             << (store.keyExists(QStringLiteral("Form1")) ? u"key"_s : u"no key"_s)
+             << store.readProblem().value_or(QString());
+        if (kind != u"missing")
+            seen << errorOf([&] { store.writeInteger(QStringLiteral("Form1\\A"), 1); });
+        return seen.join(u'|').toUtf8();
+    });
+    QVERIFY_CHILD(outcome);
+    QStringList expected{u"5"_s, u"d"_s, u"no key"_s};
+    if (reason.isEmpty()) {
+        expected << QString();
+    } else {
+        expected << u"Cannot open file \"%1\". %2"_s.arg(m_file, reason)
+                 << u"Unable to open key "
+                    "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"_s;
+    }
+    QCOMPARE(QString::fromUtf8(outcome.result), expected.join(u'|'));
+    const QFileInfo left(m_file);
+    QCOMPARE(left.exists(), kind != u"missing");
+    QVERIFY(!left.isFile());
 }
 
 void TestAppRegistryStorage::read_seesChangesOfOtherWriters()

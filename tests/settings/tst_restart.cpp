@@ -5,6 +5,7 @@
 #include "registrystore.h"
 #include "scrollclock.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,18 +59,24 @@ private Q_SLOTS:
         }
         // Saved back under the same names; only the window's place on this
         // test screen, which is not the earlier 1920 x 1080 one, is new, and
-        // the values of the additions, under names of their own.
-        const auto lines = [](const QString &path) {
+        // the mirror flags are added under names the earlier release ignores.
+        QStringList added;
+        const auto lines = [&added](const QString &path) {
             QFile file(path);
             file.open(QIODevice::ReadOnly);
             QStringList kept;
-            for (const QByteArray &line : file.readAll().split('\n'))
-                if (!line.startsWith("\"NormPos") && !line.startsWith("\"MinMaxPos") &&
-                    !line.startsWith("\"RemotePort"))
+            for (const QByteArray &line : file.readAll().split('\n')) {
+                if (line.startsWith("\"Mirror"))
+                    added.append(QString::fromUtf8(line.trimmed()));
+                else if (!line.startsWith("\"NormPos") && !line.startsWith("\"MinMaxPos") &&
+                         !line.startsWith("\"RemotePort"))
                     kept.append(QString::fromUtf8(line));
+            }
             return kept;
         };
         QCOMPARE(lines(home.storeFile()), lines(earlier));
+        QCOMPARE(added, QStringList({QStringLiteral("\"MirrorLeftToRight\"=dword:00000000"),
+                                     QStringLiteral("\"MirrorTopToBottom\"=dword:00000000")}));
     }
 
     void stepFontPeriodAndOptions_comeBack()
@@ -93,6 +100,8 @@ private Q_SLOTS:
                 return int(QDialog::Accepted);
             };
             f.showOptions();
+            widget<QAction>(f, "mirrorTopToBottomAction")->trigger();
+            QVERIFY(page(f)->mirroredTopToBottom());
             f.close();
             QVERIFY(dialogs.messages.isEmpty());
         }
@@ -113,6 +122,9 @@ private Q_SLOTS:
         QVERIFY(f.pageLines().contains(QStringLiteral("font-family: DejaVu Serif;")));
         QCOMPARE(windows.options->capitalsIndex(), 1);
         QCOMPARE(windows.options->placementIndex(), 1);
+        QVERIFY(widget<QAction>(f, "mirrorTopToBottomAction")->isChecked());
+        QVERIFY(page(f)->mirroredTopToBottom());
+        QVERIFY(!page(f)->mirroredLeftToRight());
         // The window is created at the top and moves to the stored edge when shown.
         QCOMPARE(f.frameGeometry().top(), 0);
         f.show();

@@ -174,6 +174,46 @@ private Q_SLOTS:
         QCOMPARE(extra, QStringList());
         QCOMPARE(fields, 4); // face, style, size and the sample
     }
+
+    void realQuestion_onlyTheNoButtonAnswersNo_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("answersNo");
+        QTest::newRow("No button") << QStringLiteral("no") << true;
+        QTest::newRow("Yes button") << QStringLiteral("yes") << false;
+        QTest::newRow("Escape") << QStringLiteral("escape") << false;
+        QTest::newRow("close box") << QStringLiteral("close") << false;
+    }
+
+    void realQuestion_onlyTheNoButtonAnswersNo()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, answersNo);
+        QtDialogs dialogs;
+        bool found = false;
+        QTimer::singleShot(50, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                if (!box || !box->isVisible())
+                    continue;
+                found = true;
+                if (how == u"no")
+                    box->button(QMessageBox::No)->click();
+                else if (how == u"yes")
+                    box->button(QMessageBox::Yes)->click();
+                else if (how == u"escape")
+                    QTest::keyClick(box, Qt::Key_Escape);
+                else
+                    box->close();
+                // Whatever the row did, the box must not outlive the test.
+                if (box->isVisible())
+                    box->done(QMessageBox::Yes);
+            }
+        });
+        const Dialogs::Answer answer = dialogs.question(nullptr, QStringLiteral("Save?"));
+        QVERIFY(found);
+        QCOMPARE(answer == Dialogs::Answer::No, answersNo);
+    }
 };
 
 int main(int argc, char **argv)

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -14,6 +15,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
@@ -32,6 +34,24 @@ QStringList page(int lines, const QString &line = QStringLiteral("Line of the sc
         result.append(line + QString::number(i) + QStringLiteral("<br>"));
     result.append(QStringLiteral("</body></html>"));
     return result;
+}
+
+// The share of pixels that differ clearly: glyphs drawn through a flip are
+// smoothed a little differently from upright ones.
+double differingShare(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 1;
+    const QImage x = a.convertToFormat(QImage::Format_Grayscale8);
+    const QImage y = b.convertToFormat(QImage::Format_Grayscale8);
+    qint64 differing = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int column = 0; column < x.width(); ++column) {
+            if (qAbs(int(x.constScanLine(row)[column]) - int(y.constScanLine(row)[column])) > 96)
+                ++differing;
+        }
+    }
+    return double(differing) / double(x.width() * x.height());
 }
 
 // A web server that takes every connection and never answers, so that a
@@ -320,6 +340,50 @@ private Q_SLOTS:
         QCOMPARE(clicks.count(), 2);
         QCOMPARE(clicks.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
         QCOMPARE(clicks.at(1).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+    }
+
+    void mirroredPage_isTheFlippedPictureAndKeepsItsInput_data()
+    {
+        QTest::addColumn<bool>("leftToRight");
+        QTest::addColumn<bool>("topToBottom");
+        QTest::newRow("left to right") << true << false;
+        QTest::newRow("top to bottom") << false << true;
+        QTest::newRow("both") << true << true;
+    }
+
+    void mirroredPage_isTheFlippedPictureAndKeepsItsInput()
+    {
+        QFETCH(bool, leftToRight);
+        QFETCH(bool, topToBottom);
+        loadAndWait(page(60));
+        view->scrollTo(0, 37);
+        const QImage plain = view->viewport()->grab().toImage();
+        view->setMirrored(leftToRight, topToBottom);
+        // Small moves reuse the pixels already shown; they must move the flipped way.
+        view->scrollTo(0, 20);
+        QCoreApplication::processEvents();
+        view->scrollTo(0, 37);
+        QCoreApplication::processEvents();
+        const QRect port(view->viewport()->mapTo(view.get(), QPoint()), view->viewport()->size());
+        const QImage shown =
+            view->screen()
+                ->grabWindow(view->winId(), port.x(), port.y(), port.width(), port.height())
+                .toImage()
+                .convertToFormat(plain.format());
+        QVERIFY(differingShare(shown, plain.mirrored(leftToRight, topToBottom)) < 0.005);
+        QVERIFY(differingShare(shown, plain) > 0.02);
+        // Presses, keys and the wheel mean what they meant.
+        QSignalSpy clicks(view.get(), &HtmlView::click);
+        QTest::mousePress(view->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(clicks.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+        QTest::keyClick(view.get(), Qt::Key_Down);
+        QCOMPARE(view->scrollPosition(), 37 + view->verticalScrollBar()->singleStep());
+        const int before = view->scrollPosition();
+        QWheelEvent wheel(QPointF(20, 20), view->viewport()->mapToGlobal(QPointF(20, 20)), {},
+                          QPoint(0, -120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view->viewport(), &wheel);
+        QVERIFY(view->scrollPosition() > before);
     }
 
     void page_cannotSelectTextOrFollowLinks()

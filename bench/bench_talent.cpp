@@ -1,0 +1,195 @@
+// The talent screen on a second monitor (run under tests/with-two-monitors.sh):
+// the time to its first painted frame and the memory it adds with a
+// 10,000-line script, and scrolling at speed 300 with both windows shown.
+#include "bench.h"
+#include "benchwindows.h"
+
+#include "htmlview.h"
+#include "prompterwindow.h"
+#include "prompttimer.h"
+#include "startup.h"
+#include "talentscreen.h"
+#include "talentwindow.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
+#include <QThread>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kLines = 10000;
+
+struct Fixture
+{
+    BenchDialogs dialogs;
+    Windows windows = createWindows(dialogs);
+    PrompterWindow &form = *windows.prompter;
+    HtmlView *page = control<HtmlView>(form, "page");
+    TalentScreen *talent = control<TalentScreen>(form, "talentScreen");
+
+    Fixture()
+    {
+        // Off whatever an earlier run stored: each case opens the window itself.
+        talent->choose(QString());
+        form.show();
+        form.showEditedScript(newsScript(kLines));
+        page->waitUntilReady();
+        runEventLoop(300);
+    }
+
+    // The first screen the talent window may use; empty with one monitor.
+    QString screenName() const
+    {
+        const QList<QScreen *> screens = talent->candidates();
+        return screens.isEmpty() ? QString() : screens.constFirst()->name();
+    }
+
+    // Opens the talent window and waits for its first painted frame; returns
+    // the milliseconds from the choice to the end of that paint.
+    // `complete` is when every strip of the screen was drawn.
+    double open(const QString &screen, TalentWindow::Frame &first, double *complete = nullptr)
+    {
+        QElapsedTimer clock;
+        double painted = -1;
+        double whole = -1;
+        const auto hook = QObject::connect(talent, &TalentScreen::opened, [&](TalentWindow *w) {
+            w->setFrameHook([&](const TalentWindow::Frame &frame) {
+                const double now = double(clock.nsecsElapsed()) / 1e6;
+                if (painted < 0) {
+                    painted = now;
+                    first = frame;
+                }
+                if (whole < 0 && frame.complete)
+                    whole = now;
+            });
+        });
+        clock.start();
+        talent->choose(screen);
+        QObject::disconnect(hook);
+        while ((painted < 0 || whole < 0) && clock.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::usleep(200);
+        }
+        // The hook refers to this call's variables.
+        if (TalentWindow *window = talent->window())
+            window->setFrameHook({});
+        if (complete)
+            *complete = whole;
+        return painted;
+    }
+};
+
+double residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / 1048576.0
+                             : 0;
+}
+
+bool skipWithoutSecondScreen(const QString &screen)
+{
+    if (!screen.isEmpty())
+        return false;
+    std::fprintf(stderr, "talent: no second screen (run under tests/with-two-monitors.sh)\n");
+    return true;
+}
+
+} // namespace
+
+TAVRIX_BENCH_CASE(talent_open)
+{
+    Fixture f;
+    const QString screen = f.screenName();
+    if (skipWithoutSecondScreen(screen))
+        return;
+    // The band half way down: the talent's layout must reach that far first.
+    QScrollBar *bar = f.page->verticalScrollBar();
+    for (const auto &[where, position] :
+         {std::pair{"middle", bar->maximum() / 2}, std::pair{"top", 0}}) {
+        f.page->scrollTo(0, position);
+        runEventLoop(300);
+        const double before = residentMegabytes();
+        TalentWindow::Frame first;
+        double complete = -1;
+        const double ms = f.open(screen, first, &complete);
+        const std::string base = std::string("talent_open_10000_lines_") + where;
+        report((base + "_first_frame").c_str(), ms, "ms");
+        report((base + "_first_complete_frame").c_str(), complete, "ms");
+        report((base + "_first_frame_same_line").c_str(), first.sameLine() ? 1 : 0, "count");
+        // The rest of the layout runs in the background; then the memory stands.
+        runEventLoop(3000);
+        report((base + "_resident_growth").c_str(), residentMegabytes() - before, "MB");
+        f.talent->choose(QString());
+        runEventLoop(300);
+    }
+}
+
+TAVRIX_BENCH_CASE(talent_scroll300)
+{
+    Fixture f;
+    const QString screen = f.screenName();
+    if (skipWithoutSecondScreen(screen))
+        return;
+    control<QSlider>(f.form, "stepSlider")->setValue(1);
+    auto *speed = control<QSlider>(f.form, "speedSlider");
+    auto *timer = control<PromptTimer>(f.form, "scrollTimer");
+    const qint64 server = siblingXServer();
+    // Eight seconds at speed 300 from the top; processor shares of a core.
+    const auto scroll = [&](double &own, double &serverCpu, double &repaints) {
+        f.page->scrollToTop();
+        runEventLoop(300);
+        const RepaintTally before = repaintTally();
+        const double ownBefore = ownCpuSeconds();
+        const double serverBefore = cpuSecondsOf(server);
+        QElapsedTimer clock;
+        clock.start();
+        speed->setValue(300);
+        runEventLoop(8000);
+        const double wall = double(clock.nsecsElapsed()) / 1e9;
+        timer->setEnabled(false);
+        speed->setValue(0);
+        own = 100.0 * (ownCpuSeconds() - ownBefore) / wall;
+        serverCpu = 100.0 * (cpuSecondsOf(server) - serverBefore) / wall;
+        repaints = double(repaintTally().passes - before.passes) / wall;
+        return wall;
+    };
+    double bandOwn = 0, bandServer = 0, bandRepaints = 0;
+    scroll(bandOwn, bandServer, bandRepaints);
+
+    TalentWindow::Frame first;
+    f.open(screen, first);
+    runEventLoop(2000);
+    qint64 frames = 0;
+    qint64 sameLine = 0;
+    f.talent->window()->setFrameHook([&](const TalentWindow::Frame &frame) {
+        ++frames;
+        sameLine += frame.sameLine() ? 1 : 0;
+    });
+    double own = 0, serverCpu = 0, repaints = 0;
+    const double wall = scroll(own, serverCpu, repaints);
+    report("talent_scroll300_program_cpu", own, "% of a core");
+    if (server > 0) {
+        report("talent_scroll300_xserver_cpu", serverCpu, "% of a core");
+        report("talent_scroll300_program_and_xserver_cpu", own + serverCpu, "% of a core");
+        report("talent_scroll300_band_only_program_and_xserver_cpu", bandOwn + bandServer,
+               "% of a core");
+        report("talent_scroll300_added_by_talent_cpu", own + serverCpu - bandOwn - bandServer,
+               "% of a core");
+    }
+    report("talent_scroll300_band_only_repaints", bandRepaints, "1/s");
+    report("talent_scroll300_repaints_both_windows", repaints, "1/s");
+    report("talent_scroll300_talent_frames", double(frames) / wall, "1/s");
+    report("talent_scroll300_same_line_frames",
+           frames ? 100.0 * double(sameLine) / double(frames) : 0, "%");
+}

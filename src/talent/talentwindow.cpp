@@ -1,0 +1,297 @@
+#include "talentwindow.h"
+
+#include "htmlview.h"
+#include "mirror.h"
+#include "talentzoom.h"
+#include "texts.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
+#include <malloc.h>
+
+namespace {
+
+// Strips of the page drawn once each; those near the shown part are kept.
+constexpr int kTileHeight = 128;
+constexpr qint64 kSpareTiles = 1;
+// Strips drawn in one frame beyond those at the reading line, which are always drawn.
+constexpr qint64 kFrameBudgetNs = 6000000;
+
+qint64 floorDivide(qint64 a, qint64 b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// Text of an ordinary sentence, to measure what a character of the page takes.
+const QString kSample = QStringLiteral("The quick brown fox jumps over the lazy dog, then rests.");
+
+// The width of an average character in the page's first font.
+bool grey(const QBrush &brush)
+{
+    const QColor c = brush.color();
+    return brush.style() == Qt::NoBrush || (c.red() == c.green() && c.green() == c.blue());
+}
+
+// Whether the page holds only shades of grey: white text on black, as a
+// script is unless its markup colours it. Tables and pictures count as colour.
+bool greyOnly(const QTextDocument &page)
+{
+    if (!page.rootFrame()->childFrames().isEmpty())
+        return false;
+    for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
+        if (!grey(block.blockFormat().background()))
+            return false;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isImageFormat() || !grey(format.foreground()) || !grey(format.background()))
+                return false;
+        }
+    }
+    return true;
+}
+
+qreal characterWidth(const QTextDocument &page)
+{
+    QFont font = page.defaultFont();
+    for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
+        if (auto it = block.begin(); !it.atEnd()) {
+            font = it.fragment().charFormat().font();
+            break;
+        }
+    }
+    return QFontMetricsF(font).horizontalAdvance(kSample) / qreal(kSample.size());
+}
+
+} // namespace
+
+bool TalentWindow::Frame::sameLine() const
+{
+    if (band.position < 0 || talent.position < 0)
+        return false;
+    return (talent.nextPosition < 0 || talent.nextPosition > band.position) &&
+           (band.nextPosition < 0 || talent.position < band.nextPosition);
+}
+
+TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+      m_band(band), m_characters(talentzoom::kDefaultCharacters)
+{
+    setObjectName(QStringLiteral("talentWindow"));
+    setWindowTitle(texts::rsTalentWindowTitle);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setCursor(Qt::BlankCursor);
+    m_frameTimer = new QTimer(this);
+    m_frameTimer->setSingleShot(true);
+    m_frameTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_frameTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    // The band may move many times a frame; this window draws only where it is at the frame.
+    connect(m_band->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TalentWindow::scheduleFrame);
+    connect(m_band, &HtmlView::documentComplete, this, &TalentWindow::copyPage);
+    m_band->viewport()->installEventFilter(this);
+    copyPage();
+}
+
+TalentWindow::~TalentWindow() = default;
+
+void TalentWindow::setMirror(const MirrorFlags &flags)
+{
+    if (m_mirror == flags)
+        return;
+    m_mirror = flags;
+    m_tiles.clear();
+    update();
+}
+
+void TalentWindow::setCharactersPerLine(int characters)
+{
+    characters = talentzoom::clampCharacters(characters);
+    if (characters == m_characters)
+        return;
+    m_characters = characters;
+    relayout();
+}
+
+void TalentWindow::copyPage()
+{
+    QTextDocument *source = m_band->hasDocument() ? m_band->document() : nullptr;
+    m_source = source;
+    if (!source) {
+        m_page.reset();
+        m_tiles.clear();
+        update();
+        return;
+    }
+    m_page.reset(source->clone());
+    // The copy goes through an intermediate fragment of the whole page; hand
+    // its freed pages back rather than keep them.
+    malloc_trim(0);
+    m_page->setUndoRedoEnabled(false);
+    // A strip of grey text takes a byte a pixel rather than four.
+    m_tileFormat = greyOnly(*m_page) ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
+    // Laid out at one size and drawn at another: advances must not be rounded to pixels.
+    QTextOption option = m_page->defaultTextOption();
+    option.setUseDesignMetrics(true);
+    m_page->setDefaultTextOption(option);
+    relayout();
+}
+
+void TalentWindow::relayout()
+{
+    m_tiles.clear();
+    if (m_page) {
+        m_scale = talentzoom::scaleFor(width(), m_characters, characterWidth(*m_page),
+                                       m_page->documentMargin());
+        // The layout runs lazily from here: drawing lays out only as far as it looks.
+        m_page->setTextWidth(qMax(1.0, width() / m_scale));
+    }
+    update();
+}
+
+TextSpot TalentWindow::bandSpot() const
+{
+    // Between a load's new page and its completion the copy is of the old one.
+    if (!m_band->hasDocument() || m_band->isLoading() || m_band->document() != m_source)
+        return {};
+    const qreal y = m_band->verticalScrollBar()->value() + m_band->viewport()->height() / 3;
+    return textSpotAt(*m_band->document(), y);
+}
+
+qreal TalentWindow::followedHeight()
+{
+    if (!m_page)
+        return 0;
+    const TextSpot spot = bandSpot();
+    if (spot.position >= 0)
+        m_followed = heightOfSpot(*m_page, spot);
+    return m_followed;
+}
+
+void TalentWindow::scheduleFrame()
+{
+    if (m_frameTimer->isActive())
+        return;
+    const qreal rate = screen() && screen()->refreshRate() >= 1 ? screen()->refreshRate() : 60;
+    const qint64 wait =
+        qint64(1000 / rate) - (m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : 1000);
+    if (wait <= 0)
+        update();
+    else
+        m_frameTimer->start(int(wait));
+}
+
+void TalentWindow::paintEvent(QPaintEvent *)
+{
+    m_sinceFrame.start();
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    Frame frame;
+    if (m_page) {
+        frame.band = bandSpot();
+        const qreal followed = followedHeight();
+        // The page in screen pixels, its top row at the window's top.
+        const qint64 top = qRound64(followed * m_scale) - readingLine();
+        const qint64 first = floorDivide(top, kTileHeight);
+        const qint64 last = floorDivide(top + height() - 1, kTileHeight);
+        // Nearest the reading line first; strips further out may wait a frame or two.
+        const qint64 reading = floorDivide(top + readingLine(), kTileHeight);
+        std::vector<qint64> order;
+        for (qint64 index = first; index <= last; ++index)
+            order.push_back(index);
+        std::stable_sort(order.begin(), order.end(), [reading](qint64 a, qint64 b) {
+            return qAbs(a - reading) < qAbs(b - reading);
+        });
+        QElapsedTimer budget;
+        budget.start();
+        bool missing = false;
+        for (const qint64 index : order) {
+            const QImage *image = keptTile(index);
+            if (!image && (qAbs(index - reading) <= 1 || budget.nsecsElapsed() < kFrameBudgetNs))
+                image = &drawTile(index);
+            if (!image) {
+                missing = true;
+                continue;
+            }
+            const int y = int(index * kTileHeight - top);
+            painter.drawImage(0, m_mirror.topToBottom ? height() - y - kTileHeight : y, *image);
+        }
+        frame.complete = !missing;
+        if (missing)
+            QTimer::singleShot(0, this, &TalentWindow::scheduleFrame);
+        std::erase_if(m_tiles, [&](const Tile &t) {
+            return t.index < first - kSpareTiles || t.index > last + kSpareTiles;
+        });
+        if (m_frameHook)
+            frame.talent = textSpotAt(*m_page, followed);
+    }
+    const qreal half = qMax(6, height() / 60);
+    QPainterPath marker;
+    marker.moveTo(0, readingLine() - half);
+    marker.lineTo(half * 1.2, readingLine());
+    marker.lineTo(0, readingLine() + half);
+    marker.closeSubpath();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
+    painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
+    m_complete = frame.complete;
+    if (m_frameHook)
+        m_frameHook(frame);
+}
+
+const QImage *TalentWindow::keptTile(qint64 index) const
+{
+    const auto kept = std::find_if(m_tiles.begin(), m_tiles.end(),
+                                   [index](const Tile &t) { return t.index == index; });
+    return kept != m_tiles.end() ? &kept->image : nullptr;
+}
+
+const QImage &TalentWindow::drawTile(qint64 index)
+{
+    // Text this large is filled glyph by glyph as outlines, far too slow for
+    // every frame: each strip of the page is drawn once and then only moved.
+    QImage image(qMax(1, width()), kTileHeight, m_tileFormat);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(0, -qreal(index * kTileHeight));
+        painter.scale(m_scale, m_scale);
+        const QRectF area(0, qreal(index * kTileHeight) / m_scale, width() / m_scale,
+                          kTileHeight / m_scale);
+        painter.setClipRect(area);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = area;
+        context.palette = palette();
+        context.palette.setColor(QPalette::Text, Qt::white);
+        m_page->documentLayout()->draw(&painter, context);
+    }
+    image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
+    m_tiles.push_back({index, std::move(image)});
+    return m_tiles.back().image;
+}
+
+void TalentWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+bool TalentWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // The band's reading line moves with its page's height.
+    if (watched == m_band->viewport() && event->type() == QEvent::Resize)
+        update();
+    return QWidget::eventFilter(watched, event);
+}

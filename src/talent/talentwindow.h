@@ -1,0 +1,95 @@
+#pragma once
+
+#include "talentstore.h"
+#include "textspot.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class HtmlView;
+class QTextDocument;
+class QTimer;
+
+// The talent screen: the band's page laid out again at this window's width
+// and its own text size, in white on black, following the band by text. The
+// character at the band's reading line (a third of the way down its page) is
+// drawn at this window's reading line, which a small triangle at the left edge
+// marks. Drawn through a flip for a prompter glass.
+class TalentWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TalentWindow)
+
+public:
+    // What one painted frame showed: the band's place and the line at this
+    // window's reading line; they share characters when the talent follows.
+    struct Frame
+    {
+        TextSpot band;
+        TextSpot talent;
+        bool complete = true; // false while strips away from the reading line wait
+        bool sameLine() const;
+    };
+
+    // `parent` is the band's window; this one is a window of its own beside it.
+    TalentWindow(HtmlView *band, QWidget *parent);
+    ~TalentWindow() override;
+
+    void setMirror(const MirrorFlags &flags);
+    MirrorFlags mirror() const { return m_mirror; }
+    void setCharactersPerLine(int characters);
+    int charactersPerLine() const { return m_characters; }
+    // Copies the band's page; runs whenever the band's page completes.
+    void copyPage();
+
+    // Screen pixels per page pixel.
+    qreal scale() const { return m_scale; }
+    int readingLine() const { return height() / 3; }
+    // The page height drawn at the reading line for the band's place now.
+    qreal followedHeight();
+    const QTextDocument *pageCopy() const { return m_page.get(); }
+    // Whether the last frame showed every strip of the page it covers.
+    bool lastFrameComplete() const { return m_complete; }
+    // Called after every painted frame (benchmarks and tests record them).
+    void setFrameHook(std::function<void(const Frame &)> hook) { m_frameHook = std::move(hook); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void relayout();
+    TextSpot bandSpot() const;
+    // Repaints at most once a refresh of the window's screen.
+    void scheduleFrame();
+    // The strip `index` of the page at screen size, flipped as the window is:
+    // the one kept, or null; drawn now.
+    const QImage *keptTile(qint64 index) const;
+    const QImage &drawTile(qint64 index);
+
+    HtmlView *m_band;
+    std::unique_ptr<QTextDocument> m_page;
+    QPointer<QTextDocument> m_source; // the band's page that m_page copies
+    MirrorFlags m_mirror;
+    int m_characters;
+    qreal m_scale = 1;
+    qreal m_followed = 0; // kept while the band has no page to follow
+    std::function<void(const Frame &)> m_frameHook;
+    QTimer *m_frameTimer;
+    QElapsedTimer m_sinceFrame;
+    struct Tile
+    {
+        qint64 index; // strip of kTileHeight screen pixels from the page's top
+        QImage image;
+    };
+    std::vector<Tile> m_tiles;
+    QImage::Format m_tileFormat = QImage::Format_RGB32;
+    bool m_complete = true;
+};

@@ -1,0 +1,261 @@
+#include "htmlview.h"
+#include "registrystore.h"
+#include "talentscreen.h"
+#include "talentstore.h"
+#include "talentwindow.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+QStringList page(int lines, const QString &words)
+{
+    QStringList result = {QStringLiteral("<html><head><style type=\"text/css\">"),
+                          QStringLiteral("body {\tfont-family: Arial; font-size: 24px;"),
+                          QStringLiteral("\tcolor: #FFFFFF; }</style></head><body>")};
+    for (int i = 0; i < lines; ++i)
+        result.append(words.arg(i) + QStringLiteral("<br>"));
+    result.append(QStringLiteral("</body></html>"));
+    return result;
+}
+
+const QString kNews = QStringLiteral("Line %1 of the evening news, read slowly to the camera "
+                                     "in the studio, <b>word</b> by word, until the end");
+
+// A band: the page in a window of its own, loaded and shown.
+struct Band
+{
+    QWidget window;
+    HtmlView *view = new HtmlView(&window);
+
+    Band()
+    {
+        auto *layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(view);
+        window.resize(1000, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        load(page(120, kNews));
+    }
+
+    void load(const QStringList &lines)
+    {
+        view->loadPage(lines);
+        view->waitUntilReady();
+        QVERIFY(view->hasDocument());
+    }
+};
+
+// The window's picture once every strip of it is drawn (a frame draws the
+// strips at the reading line and leaves others for the next frames).
+QImage settled(TalentWindow &window)
+{
+    QImage picture = window.grab().toImage();
+    for (int i = 0; i < 100 && !window.lastFrameComplete(); ++i)
+        picture = window.grab().toImage();
+    return picture;
+}
+
+// The share of pixels that differ clearly: glyphs drawn through a flip are
+// smoothed a little differently from upright ones.
+double differingShare(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 1;
+    const QImage x = a.convertToFormat(QImage::Format_Grayscale8);
+    const QImage y = b.convertToFormat(QImage::Format_Grayscale8);
+    qint64 differing = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int column = 0; column < x.width(); ++column) {
+            if (qAbs(int(x.constScanLine(row)[column]) - int(y.constScanLine(row)[column])) > 96)
+                ++differing;
+        }
+    }
+    return double(differing) / double(x.width() * x.height());
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(MirrorFlags)
+
+// The talent window, its stored values and its submenu.
+class TalentWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyFrame_showsTheBandsLineAtTheReadingLine_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<MirrorFlags>("mirror");
+        QTest::newRow("one pixel") << QSize(1, 1) << MirrorFlags{};
+        QTest::newRow("small, plain") << QSize(640, 480) << MirrorFlags{false, false};
+        QTest::newRow("full HD, both flips") << QSize(1920, 1080) << MirrorFlags{true, true};
+        QTest::newRow("8K") << QSize(7680, 4320) << MirrorFlags{true, false};
+    }
+
+    void everyFrame_showsTheBandsLineAtTheReadingLine()
+    {
+        QFETCH(QSize, size);
+        QFETCH(MirrorFlags, mirror);
+        Band band;
+        auto *talent = new TalentWindow(band.view, &band.window);
+        talent->setMirror(mirror);
+        talent->resize(size);
+        talent->show();
+        QVERIFY(QTest::qWaitForWindowExposed(talent));
+        QList<TalentWindow::Frame> frames;
+        talent->setFrameHook([&](const TalentWindow::Frame &frame) { frames.append(frame); });
+        const int end = band.view->verticalScrollBar()->maximum();
+        QVERIFY(end > 1000);
+        for (int y = 0; y <= end + 40; y += end / 17 + 3) {
+            band.view->scrollTo(0, y);
+            talent->repaint();
+        }
+        QCOMPARE(frames.size(), 18);
+        for (const TalentWindow::Frame &frame : std::as_const(frames)) {
+            QVERIFY(frame.band.position >= 0);
+            QVERIFY(frame.sameLine());
+        }
+        // About 35 characters a line: larger text than the band's, whatever the width.
+        if (size.width() >= 640)
+            QVERIFY(talent->scale() > 1.2);
+        QVERIFY(talent->scale() > 0);
+    }
+
+    void mirrorFlags_flipTheWholePicture_data()
+    {
+        QTest::addColumn<MirrorFlags>("mirror");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("left to right") << MirrorFlags{true, false} << kNews;
+        QTest::newRow("top to bottom") << MirrorFlags{false, true} << kNews;
+        QTest::newRow("both, coloured markup")
+            << MirrorFlags{true, true}
+            << QStringLiteral("Line %1 <font color=red>in red</font> and <u>underlined</u>");
+    }
+
+    void mirrorFlags_flipTheWholePicture()
+    {
+        QFETCH(MirrorFlags, mirror);
+        QFETCH(QString, words);
+        Band band;
+        band.load(page(120, words));
+        band.view->scrollTo(0, 333);
+        TalentWindow talent(band.view, nullptr);
+        talent.resize(800, 600);
+        talent.setMirror({false, false});
+        const QImage plain = settled(talent);
+        talent.setMirror(mirror);
+        const QImage flipped = settled(talent);
+        QVERIFY(differingShare(flipped, plain.mirrored(mirror.leftToRight, mirror.topToBottom)) <
+                0.005);
+        QVERIFY(differingShare(flipped, plain) > 0.05);
+        // The markup's colours are the band's.
+        bool red = false;
+        for (int y = 0; y < flipped.height() && !red; ++y) {
+            for (int x = 0; x < flipped.width() && !red; ++x) {
+                const QColor c = flipped.pixelColor(x, y);
+                red = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+        }
+        QCOMPARE(red, words.contains(QStringLiteral("red")));
+    }
+
+    void scriptsReplacedWhileShown_areFollowed()
+    {
+        Band band;
+        TalentWindow talent(band.view, nullptr);
+        talent.resize(800, 600);
+        talent.setCharactersPerLine(20);
+        QCOMPARE(talent.pageCopy()->toPlainText(), band.view->document()->toPlainText());
+        band.load(page(30, QStringLiteral("Second script, line %1")));
+        QCOMPARE(talent.pageCopy()->toPlainText(), band.view->document()->toPlainText());
+        band.view->scrollTo(0, 200);
+        const qreal followed = talent.followedHeight();
+        // Until the next page completes, the talent keeps the place it had.
+        band.view->loadPage(page(10, QStringLiteral("Third %1")));
+        QCOMPARE(talent.followedHeight(), followed);
+        band.view->waitUntilReady();
+        QCOMPARE(talent.pageCopy()->toPlainText(), band.view->document()->toPlainText());
+        QVERIFY(talent.pageCopy()->toPlainText().startsWith(QStringLiteral("Third 0")));
+        // Larger text: fewer characters a line, a larger scale.
+        const qreal scale = talent.scale();
+        talent.setCharactersPerLine(10);
+        QVERIFY(talent.scale() > scale * 1.5);
+    }
+
+    void store_keepsEachScreensFlagsUnderNewNames()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("user.reg"));
+        RegistryStore registry(QStringLiteral("software\\test"), file);
+        TalentStore store(registry, QStringLiteral("Form1"));
+        QCOMPARE(store.screenName(), QString());
+        QCOMPARE(store.charactersPerLine(), 35);
+        // Left to right by default: a beam-splitter glass reflects that way.
+        QCOMPARE(store.mirror(QStringLiteral("DUMMY1")), (MirrorFlags{true, false}));
+        store.setMirror(QStringLiteral("DUMMY1"), {true, true});
+        store.setMirror(QStringLiteral("HDMI\\2"), {false, true});
+        store.setScreenName(QStringLiteral("DUMMY1"));
+        store.setCharactersPerLine(100000);
+        TalentStore again(registry, QStringLiteral("Form1"));
+        QCOMPARE(again.mirror(QStringLiteral("DUMMY1")), (MirrorFlags{true, true}));
+        QCOMPARE(again.mirror(QStringLiteral("HDMI\\2")), (MirrorFlags{false, true}));
+        QCOMPARE(again.mirror(QStringLiteral("DP-3")), (MirrorFlags{true, false}));
+        QCOMPARE(again.screenName(), QStringLiteral("DUMMY1"));
+        QCOMPARE(again.charactersPerLine(), 200);
+        QFile saved(file);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray text = saved.readAll();
+        QVERIFY(text.contains("\"TalentMirror(DUMMY1)\"=dword:00000003"));
+        QVERIFY(text.contains("\"TalentMirror(HDMI_2)\"=dword:00000002"));
+        QVERIFY(text.contains("\"TalentScreen\"=\"DUMMY1\""));
+    }
+
+    void absentOrOwnScreen_isNeverOpened()
+    {
+        QTemporaryDir dir;
+        RegistryStore registry(QStringLiteral("software\\test"),
+                               dir.filePath(QStringLiteral("user.reg")));
+        TalentStore(registry, QStringLiteral("Form1")).setScreenName(QStringLiteral("GONE-7"));
+        Band band;
+        TalentScreen talent(band.view, &band.window, registry, QStringLiteral("Form1"), nullptr);
+        talent.start();
+        QVERIFY(!talent.window());
+        QCOMPARE(talent.chosen(), QStringLiteral("GONE-7"));
+        // The band's own screen is not offered; here it is the only one.
+        QVERIFY(talent.candidates().isEmpty());
+        Q_EMIT talent.menu()->aboutToShow();
+        QStringList captions;
+        for (QAction *item : talent.menu()->actions()) {
+            if (!item->isSeparator())
+                captions.append(item->text() +
+                                (item->isChecked() ? QStringLiteral("*") : QString()));
+        }
+        QCOMPARE(captions,
+                 QStringList({QStringLiteral("Off*"), QStringLiteral("Mirror Left to Right*"),
+                              QStringLiteral("Mirror Top to Bottom"), QStringLiteral("Larger Text"),
+                              QStringLiteral("Smaller Text")}));
+        talent.choose(band.window.screen()->name());
+        QVERIFY(!talent.window());
+        talent.menu()->findChild<QAction *>(QStringLiteral("largerTextAction"))->trigger();
+        QCOMPARE(TalentStore(registry, QStringLiteral("Form1")).charactersPerLine(), 29);
+        talent.choose(QString());
+        QCOMPARE(TalentStore(registry, QStringLiteral("Form1")).screenName(), QString());
+    }
+};
+
+QTEST_MAIN(TalentWindowTest)
+#include "tst_talentwindow.moc"
