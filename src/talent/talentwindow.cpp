@@ -100,6 +100,7 @@ TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
     connect(m_band->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &TalentWindow::scheduleFrame);
     connect(m_band, &HtmlView::documentComplete, this, &TalentWindow::copyPage);
+    m_bandViewport = m_band->viewport();
     m_band->viewport()->installEventFilter(this);
     copyPage();
 }
@@ -291,7 +292,7 @@ void TalentWindow::resizeEvent(QResizeEvent *event)
 bool TalentWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // The band's reading line moves with its page's height.
-    if (watched == m_band->viewport() && event->type() == QEvent::Resize)
+    if (watched == m_bandViewport && event->type() == QEvent::Resize)
         update();
     return QWidget::eventFilter(watched, event);
 }

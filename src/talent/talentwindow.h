@@ -75,6 +75,8 @@ private:
     const QImage &drawTile(qint64 index);
 
     HtmlView *m_band;
+    // Compared only: the band may be going away when its viewport reports events.
+    const QObject *m_bandViewport = nullptr;
     std::unique_ptr<QTextDocument> m_page;
     QPointer<QTextDocument> m_source; // the band's page that m_page copies
     MirrorFlags m_mirror;
