@@ -6,7 +6,7 @@
 
 #include "htmlview.h"
 #include "prompterwindow.h"
-#include "prompttimer.h"
+#include "scrollclock.h"
 #include "startup.h"
 #include "talentscreen.h"
 #include "talentwindow.h"
@@ -143,7 +143,7 @@ TAVRIX_BENCH_CASE(talent_scroll300)
         return;
     control<QSlider>(f.form, "stepSlider")->setValue(1);
     auto *speed = control<QSlider>(f.form, "speedSlider");
-    auto *timer = control<PromptTimer>(f.form, "scrollTimer");
+    auto *timer = control<ScrollClock>(f.form, "scrollTimer");
     const qint64 server = siblingXServer();
     // Eight seconds at speed 300 from the top; processor shares of a core.
     const auto scroll = [&](double &own, double &serverCpu, double &repaints) {

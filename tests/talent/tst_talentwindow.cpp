@@ -1,4 +1,5 @@
 #include "htmlview.h"
+#include "imagecompare.h"
 #include "registrystore.h"
 #include "talentscreen.h"
 #include "talentstore.h"
@@ -66,24 +67,6 @@ QImage settled(TalentWindow &window)
     for (int i = 0; i < 100 && !window.lastFrameComplete(); ++i)
         picture = window.grab().toImage();
     return picture;
-}
-
-// The share of pixels that differ clearly: glyphs drawn through a flip are
-// smoothed a little differently from upright ones.
-double differingShare(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return 1;
-    const QImage x = a.convertToFormat(QImage::Format_Grayscale8);
-    const QImage y = b.convertToFormat(QImage::Format_Grayscale8);
-    qint64 differing = 0;
-    for (int row = 0; row < x.height(); ++row) {
-        for (int column = 0; column < x.width(); ++column) {
-            if (qAbs(int(x.constScanLine(row)[column]) - int(y.constScanLine(row)[column])) > 96)
-                ++differing;
-        }
-    }
-    return double(differing) / double(x.width() * x.height());
 }
 
 } // namespace
