@@ -14,10 +14,6 @@ int main(int argc, char **argv)
     // 100 px a glyph) was cached blank and never showed.
     if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
         qputenv("QT_MAX_CACHED_GLYPH_SIZE", "64");
-    // The talent screen draws text of 100 px and more; above 64 px the raster
-    // engine would fill every glyph as an outline each frame instead of caching it.
-    if (!qEnvironmentVariableIsSet("QT_MAX_CACHED_GLYPH_SIZE"))
-        qputenv("QT_MAX_CACHED_GLYPH_SIZE", "256");
     Application app(argc, argv);
     Application::setApplicationName(QStringLiteral("tavrix"));
     Application::setApplicationVersion(QStringLiteral("2.0.0"));
