@@ -6,7 +6,7 @@ set title "Displacement per frame over one second (step 1, 10,000 lines, X11)"
 set xlabel "Time since the first frame (ms)"
 set ylabel "Pixels moved since the previous frame"
 set grid
-set key top left
+set key center right
 set xrange [0:1000]
 set yrange [0:20]
 plot data index 3 using 1:2 title "speed 300 (1 ms)" with linespoints pointtype 7 pointsize 0.4 linecolor rgb "#d62728", \
