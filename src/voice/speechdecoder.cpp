@@ -61,14 +61,8 @@ std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::process(const qint16 *sa
         m_inUtterance = true;
         return hypothesis(false);
     }
-    if (!m_inUtterance)
-        return std::nullopt;
     // A pause ends the utterance: the decoder's best account of it is final.
-    m_inUtterance = false;
-    ps_end_utt(m_decoder);
-    auto heard = hypothesis(true);
-    ps_start_utt(m_decoder);
-    return heard;
+    return finish();
 }
 
 std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::finish()
