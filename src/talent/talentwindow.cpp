@@ -8,12 +8,15 @@
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
@@ -35,31 +38,29 @@ qint64 floorDivide(qint64 a, qint64 b)
 // Text of an ordinary sentence, to measure what a character of the page takes.
 const QString kSample = QStringLiteral("The quick brown fox jumps over the lazy dog, then rests.");
 
-// The width of an average character in the page's first font.
-bool grey(const QBrush &brush)
-{
-    const QColor c = brush.color();
-    return brush.style() == Qt::NoBrush || (c.red() == c.green() && c.green() == c.blue());
-}
-
-// Whether the page holds only shades of grey: white text on black, as a
-// script is unless its markup colours it. Tables and pictures count as colour.
-bool greyOnly(const QTextDocument &page)
+// Whether every mark of the page is a glyph of its text: no tables, lists,
+// pictures, rules, lines through or under text, or backgrounds.
+bool glyphsOnly(const QTextDocument &page)
 {
     if (!page.rootFrame()->childFrames().isEmpty())
         return false;
     for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
-        if (!grey(block.blockFormat().background()))
+        const QTextBlockFormat format = block.blockFormat();
+        if (block.textList() || format.background().style() != Qt::NoBrush ||
+            format.hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth))
             return false;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            if (format.isImageFormat() || !grey(format.foreground()) || !grey(format.background()))
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (f.isImageFormat() || f.fontUnderline() || f.fontStrikeOut() || f.fontOverline() ||
+                f.background().style() != Qt::NoBrush ||
+                f.underlineStyle() != QTextCharFormat::NoUnderline)
                 return false;
         }
     }
     return true;
 }
 
+// The width of an average character in the page's first font.
 qreal characterWidth(const QTextDocument &page)
 {
     QFont font = page.defaultFont();
@@ -140,8 +141,7 @@ void TalentWindow::copyPage()
     // its freed pages back rather than keep them.
     malloc_trim(0);
     m_page->setUndoRedoEnabled(false);
-    // A strip of grey text takes a byte a pixel rather than four.
-    m_tileFormat = greyOnly(*m_page) ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
+    m_glyphsOnly = glyphsOnly(*m_page);
     // Laid out at one size and drawn at another: advances must not be rounded to pixels.
     QTextOption option = m_page->defaultTextOption();
     option.setUseDesignMetrics(true);
@@ -152,6 +152,7 @@ void TalentWindow::copyPage()
 void TalentWindow::relayout()
 {
     m_tiles.clear();
+    m_glyphs.clear();
     if (m_page) {
         m_scale = talentzoom::scaleFor(width(), m_characters, characterWidth(*m_page),
                                        m_page->documentMargin());
@@ -260,17 +261,24 @@ const QImage *TalentWindow::keptTile(qint64 index) const
 
 const QImage &TalentWindow::drawTile(qint64 index)
 {
-    // Text this large is filled glyph by glyph as outlines, far too slow for
-    // every frame: each strip of the page is drawn once and then only moved.
-    QImage image(qMax(1, width()), kTileHeight, m_tileFormat);
+    // Each strip of the page is drawn once and then only moved, in the
+    // window's own format, so that a frame only copies the strips.
+    QImage image(qMax(1, width()), kTileHeight, QImage::Format_RGB32);
     image.fill(Qt::black);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.translate(0, -qreal(index * kTileHeight));
-        painter.scale(m_scale, m_scale);
         const QRectF area(0, qreal(index * kTileHeight) / m_scale, width() / m_scale,
                           kTileHeight / m_scale);
+        if (m_glyphsOnly) {
+            drawGlyphs(painter, area, qreal(index * kTileHeight));
+            painter.end();
+            image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
+            m_tiles.push_back({index, std::move(image)});
+            return m_tiles.back().image;
+        }
+        painter.translate(0, -qreal(index * kTileHeight));
+        painter.scale(m_scale, m_scale);
         painter.setClipRect(area);
         QAbstractTextDocumentLayout::PaintContext context;
         context.clip = area;
@@ -281,6 +289,62 @@ const QImage &TalentWindow::drawTile(qint64 index)
     image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
     m_tiles.push_back({index, std::move(image)});
     return m_tiles.back().image;
+}
+
+void TalentWindow::drawGlyphs(QPainter &painter, const QRectF &area, qreal top)
+{
+    QAbstractTextDocumentLayout *layout = m_page->documentLayout();
+    // A glyph reaches up and down beyond its line a little: start a block early.
+    QTextBlock block = m_page->findBlock(qMax(0, layout->hitTest(area.topLeft(), Qt::FuzzyHit)));
+    if (block.previous().isValid())
+        block = block.previous();
+    for (; block.isValid(); block = block.next()) {
+        const QRectF box = layout->blockBoundingRect(block);
+        if (box.top() > area.bottom())
+            break;
+        if (box.bottom() < area.top() || !block.layout())
+            continue;
+        const QPointF origin = block.layout()->position();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QBrush brush = fragment.charFormat().foreground();
+            const QColor colour = brush.style() == Qt::NoBrush ? QColor(Qt::white) : brush.color();
+            const QList<QGlyphRun> runs = fragment.glyphRuns();
+            for (const QGlyphRun &run : runs) {
+                QRawFont font = run.rawFont();
+                const qreal size = font.pixelSize() * m_scale;
+                const QString face = font.familyName() + QLatin1Char('/') + font.styleName() +
+                                     QLatin1Char('/') + QString::number(size, 'f', 2) +
+                                     QLatin1Char('/') + QString::number(colour.rgba(), 16) +
+                                     QLatin1Char('/');
+                font.setPixelSize(size);
+                const QList<quint32> indexes = run.glyphIndexes();
+                const QList<QPointF> positions = run.positions();
+                for (qsizetype i = 0; i < indexes.size(); ++i) {
+                    const QString key = face + QString::number(indexes[i]);
+                    auto found = m_glyphs.constFind(key);
+                    if (found == m_glyphs.constEnd()) {
+                        const QPainterPath path = font.pathForGlyph(indexes[i]);
+                        const QRect bounds =
+                            path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+                        Glyph glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
+                                           QImage::Format_ARGB32_Premultiplied),
+                                    bounds.topLeft()};
+                        glyph.image.fill(Qt::transparent);
+                        QPainter draw(&glyph.image);
+                        draw.setRenderHint(QPainter::Antialiasing);
+                        draw.translate(-bounds.topLeft());
+                        draw.fillPath(path, colour);
+                        draw.end();
+                        found = m_glyphs.insert(key, std::move(glyph));
+                    }
+                    const QPointF at = (origin + positions[i]) * m_scale;
+                    painter.drawImage(QPoint(qRound(at.x()), qRound(at.y() - top)) + found->offset,
+                                      found->image);
+                }
+            }
+        }
+    }
 }
 
 void TalentWindow::resizeEvent(QResizeEvent *event)

@@ -4,6 +4,7 @@
 #include "textspot.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -73,6 +74,10 @@ private:
     // the one kept, or null; drawn now.
     const QImage *keptTile(qint64 index) const;
     const QImage &drawTile(qint64 index);
+    // Draws the page's glyphs in `area` (page coordinates) from pictures of
+    // each glyph made once: text this large would otherwise be filled as
+    // outlines glyph by glyph.
+    void drawGlyphs(QPainter &painter, const QRectF &area, qreal top);
 
     HtmlView *m_band;
     // Compared only: the band may be going away when its viewport reports events.
@@ -92,6 +97,14 @@ private:
         QImage image;
     };
     std::vector<Tile> m_tiles;
-    QImage::Format m_tileFormat = QImage::Format_RGB32;
+    // Whether the page is only text the glyph pictures can show (no tables,
+    // lists, pictures, lines or backgrounds).
+    bool m_glyphsOnly = false;
+    struct Glyph
+    {
+        QImage image;
+        QPoint offset; // of the picture's top left from the glyph's origin
+    };
+    QHash<QString, Glyph> m_glyphs;
     bool m_complete = true;
 };
