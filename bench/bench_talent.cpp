@@ -15,10 +15,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
@@ -184,6 +186,7 @@ TAVRIX_BENCH_CASE(talent_scroll300)
         report("talent_scroll300_program_and_xserver_cpu", own + serverCpu, "% of a core");
         report("talent_scroll300_band_only_program_and_xserver_cpu", bandOwn + bandServer,
                "% of a core");
+        report("talent_scroll300_band_only_xserver_cpu", bandServer, "% of a core");
         report("talent_scroll300_added_by_talent_cpu", own + serverCpu - bandOwn - bandServer,
                "% of a core");
     }
@@ -192,4 +195,62 @@ TAVRIX_BENCH_CASE(talent_scroll300)
     report("talent_scroll300_talent_frames", double(frames) / wall, "1/s");
     report("talent_scroll300_same_line_frames",
            frames ? 100.0 * double(sameLine) / double(frames) : 0, "%");
+}
+
+namespace {
+
+// A full-screen window that shows a new frame every refresh and draws
+// nothing: what presenting the frames alone costs, program and X server.
+class PresentOnly final : public QWidget
+{
+public:
+    PresentOnly() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    qint64 frames = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        ++frames;
+        QPainter painter(this);
+        painter.fillRect(QRect(0, 0, 1, 1), Qt::black);
+    }
+};
+
+} // namespace
+
+TAVRIX_BENCH_CASE(talent_present_only)
+{
+    QScreen *second = nullptr;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            second = screen;
+    }
+    if (skipWithoutSecondScreen(second ? second->name() : QString()))
+        return;
+    PresentOnly window;
+    window.setScreen(second);
+    window.setGeometry(second->geometry());
+    window.show();
+    runEventLoop(1000);
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &window, qOverload<>(&QWidget::update));
+    timer.start(16);
+    const qint64 server = siblingXServer();
+    const double ownBefore = ownCpuSeconds();
+    const double serverBefore = cpuSecondsOf(server);
+    const qint64 framesBefore = window.frames;
+    QElapsedTimer clock;
+    clock.start();
+    runEventLoop(8000);
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    report("talent_present_only_program_cpu", 100.0 * (ownCpuSeconds() - ownBefore) / wall,
+           "% of a core");
+    if (server > 0)
+        report("talent_present_only_xserver_cpu",
+               100.0 * (cpuSecondsOf(server) - serverBefore) / wall, "% of a core");
+    report("talent_present_only_frames", double(window.frames - framesBefore) / wall, "1/s");
 }

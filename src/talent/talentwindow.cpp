@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
@@ -96,7 +97,7 @@ TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
     m_frameTimer = new QTimer(this);
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_frameTimer, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(m_frameTimer, &QTimer::timeout, this, &TalentWindow::follow);
     // The band may move many times a frame; this window draws only where it is at the frame.
     connect(m_band->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &TalentWindow::scheduleFrame);
@@ -114,7 +115,8 @@ void TalentWindow::setMirror(const MirrorFlags &flags)
         return;
     m_mirror = flags;
     m_tiles.clear();
-    update();
+    m_glyphs.clear();
+    refresh();
 }
 
 void TalentWindow::setCharactersPerLine(int characters)
@@ -133,7 +135,7 @@ void TalentWindow::copyPage()
     if (!source) {
         m_page.reset();
         m_tiles.clear();
-        update();
+        refresh();
         return;
     }
     m_page.reset(source->clone());
@@ -159,7 +161,7 @@ void TalentWindow::relayout()
         // The layout runs lazily from here: drawing lays out only as far as it looks.
         m_page->setTextWidth(qMax(1.0, width() / m_scale));
     }
-    update();
+    refresh();
 }
 
 TextSpot TalentWindow::bandSpot() const
@@ -181,6 +183,14 @@ qreal TalentWindow::followedHeight()
     return m_followed;
 }
 
+qint64 TalentWindow::topForBand()
+{
+    m_shownBand = m_page ? bandSpot() : TextSpot();
+    m_shownHeight = followedHeight();
+    // The page in screen pixels, its top row at the window's top.
+    return qRound64(m_shownHeight * m_scale) - readingLine();
+}
+
 void TalentWindow::scheduleFrame()
 {
     if (m_frameTimer->isActive())
@@ -189,54 +199,83 @@ void TalentWindow::scheduleFrame()
     const qint64 wait =
         qint64(1000 / rate) - (m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : 1000);
     if (wait <= 0)
-        update();
+        follow();
     else
         m_frameTimer->start(int(wait));
 }
 
-void TalentWindow::paintEvent(QPaintEvent *)
+void TalentWindow::refresh()
+{
+    m_top = topForBand();
+    m_missing = QRegion();
+    update();
+}
+
+void TalentWindow::follow()
+{
+    const qint64 top = topForBand();
+    const qint64 rows = m_top - top; // how far the text moves down the page
+    m_top = top;
+    if (rows == 0) {
+        if (!m_missing.isEmpty())
+            update(m_missing);
+        return;
+    }
+    if (qAbs(rows) >= height()) {
+        m_missing = QRegion();
+        update();
+        return;
+    }
+    const int dy = int(m_mirror.topToBottom ? -rows : rows);
+    // The backing store moves what it shows; only the rows uncovered are painted.
+    scroll(0, dy);
+    m_missing.translate(0, dy);
+    m_missing &= rect();
+    // The reading-line marker stays where it is.
+    const QRect marker = markerRect();
+    update(marker);
+    update(marker.translated(0, dy));
+    if (!m_missing.isEmpty())
+        update(m_missing);
+}
+
+QRect TalentWindow::windowRows(qint64 row, int rows) const
+{
+    const qint64 y = row - m_top;
+    const qint64 flipped = m_mirror.topToBottom ? height() - y - rows : y;
+    return QRect(0, int(qBound(qint64(-(1 << 30)), flipped, qint64(1 << 30))), width(), rows);
+}
+
+QRect TalentWindow::markerRect() const
+{
+    const qreal half = qMax(6, height() / 60);
+    const QRectF marker(0, readingLine() - half, half * 1.2, 2 * half);
+    return mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom)
+        .mapRect(marker)
+        .toAlignedRect()
+        .adjusted(-1, -1, 1, 1);
+}
+
+void TalentWindow::paintEvent(QPaintEvent *event)
 {
     m_sinceFrame.start();
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
     Frame frame;
+    if (!m_page) {
+        painter.fillRect(event->rect(), Qt::black);
+    } else if (m_glyphsOnly) {
+        for (const QRect &rect : event->region())
+            drawGlyphs(painter, rect);
+    } else {
+        drawStrips(painter, event->region());
+    }
     if (m_page) {
-        frame.band = bandSpot();
-        const qreal followed = followedHeight();
-        // The page in screen pixels, its top row at the window's top.
-        const qint64 top = qRound64(followed * m_scale) - readingLine();
-        const qint64 first = floorDivide(top, kTileHeight);
-        const qint64 last = floorDivide(top + height() - 1, kTileHeight);
-        // Nearest the reading line first; strips further out may wait a frame or two.
-        const qint64 reading = floorDivide(top + readingLine(), kTileHeight);
-        std::vector<qint64> order;
-        for (qint64 index = first; index <= last; ++index)
-            order.push_back(index);
-        std::stable_sort(order.begin(), order.end(), [reading](qint64 a, qint64 b) {
-            return qAbs(a - reading) < qAbs(b - reading);
-        });
-        QElapsedTimer budget;
-        budget.start();
-        bool missing = false;
-        for (const qint64 index : order) {
-            const QImage *image = keptTile(index);
-            if (!image && (qAbs(index - reading) <= 1 || budget.nsecsElapsed() < kFrameBudgetNs))
-                image = &drawTile(index);
-            if (!image) {
-                missing = true;
-                continue;
-            }
-            const int y = int(index * kTileHeight - top);
-            painter.drawImage(0, m_mirror.topToBottom ? height() - y - kTileHeight : y, *image);
-        }
-        frame.complete = !missing;
-        if (missing)
+        frame.band = m_shownBand;
+        frame.complete = m_missing.isEmpty();
+        if (!frame.complete)
             QTimer::singleShot(0, this, &TalentWindow::scheduleFrame);
-        std::erase_if(m_tiles, [&](const Tile &t) {
-            return t.index < first - kSpareTiles || t.index > last + kSpareTiles;
-        });
         if (m_frameHook)
-            frame.talent = textSpotAt(*m_page, followed);
+            frame.talent = textSpotAt(*m_page, m_shownHeight);
     }
     const qreal half = qMax(6, height() / 60);
     QPainterPath marker;
@@ -252,6 +291,40 @@ void TalentWindow::paintEvent(QPaintEvent *)
         m_frameHook(frame);
 }
 
+void TalentWindow::drawStrips(QPainter &painter, const QRegion &region)
+{
+    const qint64 first = floorDivide(m_top, kTileHeight);
+    const qint64 last = floorDivide(m_top + height() - 1, kTileHeight);
+    // Nearest the reading line first; strips further out may wait a frame or two.
+    const qint64 reading = floorDivide(m_top + readingLine(), kTileHeight);
+    std::vector<qint64> order;
+    for (qint64 index = first; index <= last; ++index)
+        order.push_back(index);
+    std::stable_sort(order.begin(), order.end(), [reading](qint64 a, qint64 b) {
+        return qAbs(a - reading) < qAbs(b - reading);
+    });
+    QElapsedTimer budget;
+    budget.start();
+    for (const qint64 index : order) {
+        const QRect place = windowRows(index * kTileHeight, kTileHeight);
+        if (!region.intersects(place))
+            continue;
+        const QImage *image = keptTile(index);
+        if (!image && (qAbs(index - reading) <= 1 || budget.nsecsElapsed() < kFrameBudgetNs))
+            image = &drawTile(index);
+        if (image) {
+            painter.drawImage(place.topLeft(), *image);
+            m_missing -= place;
+        } else {
+            painter.fillRect(place, Qt::black);
+            m_missing += place & rect();
+        }
+    }
+    std::erase_if(m_tiles, [&](const Tile &t) {
+        return t.index < first - kSpareTiles || t.index > last + kSpareTiles;
+    });
+}
+
 const QImage *TalentWindow::keptTile(qint64 index) const
 {
     const auto kept = std::find_if(m_tiles.begin(), m_tiles.end(),
@@ -262,7 +335,7 @@ const QImage *TalentWindow::keptTile(qint64 index) const
 const QImage &TalentWindow::drawTile(qint64 index)
 {
     // Each strip of the page is drawn once and then only moved, in the
-    // window's own format, so that a frame only copies the strips.
+    // window's own format.
     QImage image(qMax(1, width()), kTileHeight, QImage::Format_RGB32);
     image.fill(Qt::black);
     {
@@ -270,13 +343,6 @@ const QImage &TalentWindow::drawTile(qint64 index)
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF area(0, qreal(index * kTileHeight) / m_scale, width() / m_scale,
                           kTileHeight / m_scale);
-        if (m_glyphsOnly) {
-            drawGlyphs(painter, area, qreal(index * kTileHeight));
-            painter.end();
-            image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
-            m_tiles.push_back({index, std::move(image)});
-            return m_tiles.back().image;
-        }
         painter.translate(0, -qreal(index * kTileHeight));
         painter.scale(m_scale, m_scale);
         painter.setClipRect(area);
@@ -291,8 +357,15 @@ const QImage &TalentWindow::drawTile(qint64 index)
     return m_tiles.back().image;
 }
 
-void TalentWindow::drawGlyphs(QPainter &painter, const QRectF &area, qreal top)
+void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
 {
+    // Each glyph once over black, even where it reaches into the next rectangle.
+    painter.setClipRect(rect);
+    painter.fillRect(rect, Qt::black);
+    // The page rows `rect` shows, in page coordinates.
+    const int rowsTop = m_mirror.topToBottom ? height() - rect.bottom() - 1 : rect.top();
+    const QRectF area(0, qreal(m_top + rowsTop) / m_scale, width() / m_scale,
+                      rect.height() / m_scale);
     QAbstractTextDocumentLayout *layout = m_page->documentLayout();
     // A glyph reaches up and down beyond its line a little: start a block early.
     QTextBlock block = m_page->findBlock(qMax(0, layout->hitTest(area.topLeft(), Qt::FuzzyHit)));
@@ -300,9 +373,9 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRectF &area, qreal top)
         block = block.previous();
     for (; block.isValid(); block = block.next()) {
         const QRectF box = layout->blockBoundingRect(block);
-        if (box.top() > area.bottom())
+        if (box.top() > area.bottom() + 1)
             break;
-        if (box.bottom() < area.top() || !block.layout())
+        if (box.bottom() < area.top() - 1 || !block.layout())
             continue;
         const QPointF origin = block.layout()->position();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -321,6 +394,12 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRectF &area, qreal top)
                 const QList<quint32> indexes = run.glyphIndexes();
                 const QList<QPointF> positions = run.positions();
                 for (qsizetype i = 0; i < indexes.size(); ++i) {
+                    const QPointF at = (origin + positions[i]) * m_scale;
+                    // Whole rows and columns, so that a moved picture matches a new one.
+                    const QPoint pen(qRound(at.x()), int(qRound64(at.y()) - m_top));
+                    if (pen.y() < rowsTop - 2 * size ||
+                        pen.y() > rowsTop + rect.height() + 2 * size)
+                        continue;
                     const QString key = face + QString::number(indexes[i]);
                     auto found = m_glyphs.constFind(key);
                     if (found == m_glyphs.constEnd()) {
@@ -336,15 +415,21 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRectF &area, qreal top)
                         draw.translate(-bounds.topLeft());
                         draw.fillPath(path, colour);
                         draw.end();
+                        glyph.image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
                         found = m_glyphs.insert(key, std::move(glyph));
                     }
-                    const QPointF at = (origin + positions[i]) * m_scale;
-                    painter.drawImage(QPoint(qRound(at.x()), qRound(at.y() - top)) + found->offset,
-                                      found->image);
+                    QRect place(pen + found->offset, found->image.size());
+                    if (m_mirror.leftToRight)
+                        place.moveLeft(width() - place.right() - 1);
+                    if (m_mirror.topToBottom)
+                        place.moveTop(height() - place.bottom() - 1);
+                    if (place.intersects(rect))
+                        painter.drawImage(place.topLeft(), found->image);
                 }
             }
         }
     }
+    painter.setClipping(false);
 }
 
 void TalentWindow::resizeEvent(QResizeEvent *event)
@@ -357,6 +442,6 @@ bool TalentWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // The band's reading line moves with its page's height.
     if (watched == m_bandViewport && event->type() == QEvent::Resize)
-        update();
+        scheduleFrame();
     return QWidget::eventFilter(watched, event);
 }

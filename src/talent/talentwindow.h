@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include <functional>
@@ -68,16 +69,27 @@ protected:
 private:
     void relayout();
     TextSpot bandSpot() const;
-    // Repaints at most once a refresh of the window's screen.
+    // Follows the band at most once a refresh of the window's screen.
     void scheduleFrame();
+    // Moves the picture by whole rows to the band's place now and draws only
+    // the rows that come in: a frame copies a few rows, not the whole screen.
+    void follow();
+    // Draws the whole window again at the band's place now.
+    void refresh();
+    // Takes the band's place now: m_top, m_shownBand and m_shownHeight.
+    qint64 topForBand();
+    // Where the window shows the page's screen rows [row, row + height), flips included.
+    QRect windowRows(qint64 row, int height) const;
+    QRect markerRect() const;
     // The strip `index` of the page at screen size, flipped as the window is:
     // the one kept, or null; drawn now.
     const QImage *keptTile(qint64 index) const;
     const QImage &drawTile(qint64 index);
-    // Draws the page's glyphs in `area` (page coordinates) from pictures of
-    // each glyph made once: text this large would otherwise be filled as
-    // outlines glyph by glyph.
-    void drawGlyphs(QPainter &painter, const QRectF &area, qreal top);
+    void drawStrips(QPainter &painter, const QRegion &region);
+    // Draws the page's glyphs in `rect` (window coordinates) from pictures of
+    // each glyph made once, flipped as the window is: text this large would
+    // otherwise be filled as outlines glyph by glyph.
+    void drawGlyphs(QPainter &painter, const QRect &rect);
 
     HtmlView *m_band;
     // Compared only: the band may be going away when its viewport reports events.
@@ -88,6 +100,13 @@ private:
     int m_characters;
     qreal m_scale = 1;
     qreal m_followed = 0; // kept while the band has no page to follow
+    // What the window shows: the page's screen row at its top, the band's
+    // place followed and the page height at the reading line.
+    qint64 m_top = 0;
+    TextSpot m_shownBand;
+    qreal m_shownHeight = 0;
+    // Parts of the window still black because their strips wait for a later frame.
+    QRegion m_missing;
     std::function<void(const Frame &)> m_frameHook;
     QTimer *m_frameTimer;
     QElapsedTimer m_sinceFrame;
@@ -98,7 +117,8 @@ private:
     };
     std::vector<Tile> m_tiles;
     // Whether the page is only text the glyph pictures can show (no tables,
-    // lists, pictures, lines or backgrounds).
+    // lists, pictures, lines or backgrounds): drawn straight to the window.
+    // Other pages are drawn in strips, kept while near the shown part.
     bool m_glyphsOnly = false;
     struct Glyph
     {
