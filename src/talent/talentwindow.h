@@ -76,7 +76,8 @@ private:
     void follow();
     // Draws the whole window again at the band's place now.
     void refresh();
-    // Takes the band's place now: m_top, m_shownBand and m_shownHeight.
+    // The page row for the window's top at the band's place now; notes that place
+    // in m_shownBand and m_shownHeight.
     qint64 topForBand();
     // Where the window shows the page's screen rows [row, row + height), flips included.
     QRect windowRows(qint64 row, int height) const;
