@@ -246,12 +246,21 @@ QRect TalentWindow::windowRows(qint64 row, int rows) const
     return QRect(0, int(qBound(qint64(-(1 << 30)), flipped, qint64(1 << 30))), width(), rows);
 }
 
-QRect TalentWindow::markerRect() const
+QPainterPath TalentWindow::markerPath() const
 {
     const qreal half = qMax(6, height() / 60);
-    const QRectF marker(0, readingLine() - half, half * 1.2, 2 * half);
+    QPainterPath marker;
+    marker.moveTo(0, readingLine() - half);
+    marker.lineTo(half * 1.2, readingLine());
+    marker.lineTo(0, readingLine() + half);
+    marker.closeSubpath();
+    return marker;
+}
+
+QRect TalentWindow::markerRect() const
+{
     return mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom)
-        .mapRect(marker)
+        .mapRect(markerPath().boundingRect())
         .toAlignedRect()
         .adjusted(-1, -1, 1, 1);
 }
@@ -277,15 +286,9 @@ void TalentWindow::paintEvent(QPaintEvent *event)
         if (m_frameHook)
             frame.talent = textSpotAt(*m_page, m_shownHeight);
     }
-    const qreal half = qMax(6, height() / 60);
-    QPainterPath marker;
-    marker.moveTo(0, readingLine() - half);
-    marker.lineTo(half * 1.2, readingLine());
-    marker.lineTo(0, readingLine() + half);
-    marker.closeSubpath();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
-    painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
+    painter.fillPath(markerPath(), QColor(0xC0, 0xC0, 0xC0));
     m_complete = frame.complete;
     if (m_frameHook)
         m_frameHook(frame);

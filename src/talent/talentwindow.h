@@ -15,6 +15,7 @@
 #include <vector>
 
 class HtmlView;
+class QPainterPath;
 class QTextDocument;
 class QTimer;
 
@@ -81,6 +82,9 @@ private:
     qint64 topForBand();
     // Where the window shows the page's screen rows [row, row + height), flips included.
     QRect windowRows(qint64 row, int height) const;
+    // The reading-line triangle at the left edge, before the flips; and where
+    // the window shows it.
+    QPainterPath markerPath() const;
     QRect markerRect() const;
     // The strip `index` of the page at screen size, flipped as the window is:
     // the one kept, or null; drawn now.
