@@ -28,6 +28,7 @@ class PromptTimer;
 class ScrollClock;
 class QFrame;
 class QLabel;
+class QScreen;
 class QMenu;
 class QAction;
 class QSlider;
@@ -147,6 +148,7 @@ private:
     void onShown();
     // Paces the scroll clock by the refresh rate of the screen the band is on.
     void followScreenRate();
+    void followRateOf(QScreen *screen);
     void onClosing();
 
     // The status strip's buttons and the menu's Show Status Bar.
@@ -248,6 +250,7 @@ private:
     std::optional<QMargins> m_dockedMargins;
     int m_dockedOuterHeight = 0;
     bool m_followsScreen = false;
+    QMetaObject::Connection m_screenRate;
 
     QuickEditDialog *m_quickEdit = nullptr;
     OptionsDialog *m_options = nullptr;

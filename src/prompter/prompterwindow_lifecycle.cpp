@@ -60,16 +60,23 @@ void PrompterWindow::onShown()
 
 void PrompterWindow::followScreenRate()
 {
-    if (QScreen *s = screen())
-        scrollTimer->setRefreshRate(s->refreshRate());
     QWindow *window = windowHandle();
+    followRateOf(window ? window->screen() : screen());
     if (!window || m_followsScreen)
         return;
     m_followsScreen = true;
-    connect(window, &QWindow::screenChanged, this, [this](QScreen *s) {
-        if (s)
-            scrollTimer->setRefreshRate(s->refreshRate());
-    });
+    connect(window, &QWindow::screenChanged, this, &PrompterWindow::followRateOf);
+}
+
+// A monitor can change its rate while the band stays on it.
+void PrompterWindow::followRateOf(QScreen *screen)
+{
+    disconnect(m_screenRate);
+    if (!screen)
+        return;
+    scrollTimer->setRefreshRate(screen->refreshRate());
+    m_screenRate =
+        connect(screen, &QScreen::refreshRateChanged, scrollTimer, &ScrollClock::setRefreshRate);
 }
 
 void PrompterWindow::showEvent(QShowEvent *event)

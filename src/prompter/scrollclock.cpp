@@ -55,8 +55,8 @@ int ScrollClock::remainingTime() const
 
 void ScrollClock::setRefreshRate(qreal hertz)
 {
-    // Displays run between 24 and 240 Hz; anything else is a driver's guess.
-    if (!(hertz >= 24 && hertz <= 240))
+    // Displays run between 24 and 600 Hz; anything else (NaN included) is a driver's guess.
+    if (!(hertz >= 24 && hertz <= 600))
         hertz = 60;
     m_frameNs = qint64(1e9 / hertz);
     schedule();
@@ -90,15 +90,14 @@ void ScrollClock::schedule()
 void ScrollClock::wake()
 {
     const qint64 now = m_now();
-    // Keep to the frame grid; after a late wake start a new grid from now.
-    m_nextFrame = now < m_nextFrame + m_frameNs ? m_nextFrame + m_frameNs : now + m_frameNs;
     // The timer wakes up to a millisecond or two late; counting the ticks up to the
     // time the wake was meant for keeps every frame's move the same. Later than a
     // frame, the frame is lost anyway and the ticks are counted up to now.
     const qint64 at = now - m_wakeAt < m_frameNs ? std::min(now, m_wakeAt) : now;
+    // Keep to the frame grid; a new grid starts where the ticks were counted to.
+    m_nextFrame = now < m_nextFrame + m_frameNs ? m_nextFrame + m_frameNs : at + m_frameNs;
     if (const int count = m_ticks.takeDueTicks(at); count > 0)
         Q_EMIT ticks(count);
     Q_EMIT frame();
-    if (!m_timer.isActive())
-        schedule();
+    schedule();
 }

@@ -25,15 +25,19 @@ public:
     // Milliseconds until the next tick; -1 while off.
     int remainingTime() const;
 
-    // The display's refresh rate; one that no display has (0, 1000) counts as 60 Hz.
+    // The display's refresh rate; one that no display has (0, NaN, 1000) counts as 60 Hz.
     void setRefreshRate(qreal hertz);
     qint64 frameInterval() const { return m_frameNs; }
     // Keeps waking once a frame while the ticks are off, for motion driven by
     // something other than the ticks.
     void setFramesWanted(bool wanted);
     bool framesWanted() const { return m_framesWanted; }
-    // Whether a wake is scheduled.
+    // Whether a wake is scheduled, and for when on the clock's own time.
     bool isWaking() const { return m_timer.isActive(); }
+    qint64 nextWake() const { return m_wakeAt; }
+
+    // The timer's wake; tests on a clock that only moves when told call it directly.
+    void wake();
 
 Q_SIGNALS:
     // The ticks that fell due since the last wake, to be applied as one move.
@@ -43,7 +47,6 @@ Q_SIGNALS:
 
 private:
     void schedule();
-    void wake();
 
     TickClock::Clock m_now;
     TickClock m_ticks;

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 // Countdown checks use remainingTime() with wide margins: they test whether
 // the countdown restarted, not how punctual the timer is.
 class PromptTimerTest : public QObject
@@ -134,6 +136,8 @@ private Q_SLOTS:
         QTest::newRow("1 Hz") << 1.0 << qint64(16'666'666);
         QTest::newRow("1000 Hz") << 1000.0 << qint64(16'666'666);
         QTest::newRow("144 Hz") << 144.0 << qint64(6'944'444);
+        QTest::newRow("360 Hz") << 360.0 << qint64(2'777'777);
+        QTest::newRow("NaN") << qQNaN() << qint64(16'666'666);
         QTest::newRow("50 Hz") << 50.0 << qint64(20'000'000);
     }
 
@@ -144,6 +148,54 @@ private Q_SLOTS:
         ScrollClock clock(10);
         clock.setRefreshRate(hertz);
         QCOMPARE(clock.frameInterval(), frameNs);
+    }
+
+    // Wakes driven by hand on a clock that only moves when told, each `late`
+    // ms after it was due (the pattern repeats): the next wake is always at
+    // least a frame after the last, and every frame moves by the same number
+    // of ticks, give or take one, however late the timer woke.
+    void scrollClock_wakesAtMostOnceAFrame_data()
+    {
+        QTest::addColumn<unsigned>("interval");
+        QTest::addColumn<qreal>("hertz");
+        QTest::addColumn<QList<int>>("late");
+        QTest::newRow("1 ms at 60 Hz, on time") << 1u << 60.0 << QList<int>{0};
+        QTest::newRow("1 ms at 60 Hz, 0-2 ms late") << 1u << 60.0 << QList<int>{0, 2, 1, 2, 0, 0};
+        QTest::newRow("1 ms at 144 Hz, 2 ms late in turn") << 1u << 144.0 << QList<int>{2, 0};
+        QTest::newRow("1 ms at 360 Hz") << 1u << 360.0 << QList<int>{0, 1};
+        QTest::newRow("10 ms at 60 Hz, 2 ms late in turn") << 10u << 60.0 << QList<int>{0, 2};
+    }
+
+    void scrollClock_wakesAtMostOnceAFrame()
+    {
+        QFETCH(unsigned, interval);
+        QFETCH(qreal, hertz);
+        QFETCH(QList<int>, late);
+        qint64 now = 5'000'000'000;
+        ScrollClock clock(interval, [&now] { return now; });
+        clock.setRefreshRate(hertz);
+        QSignalSpy ticks(&clock, &ScrollClock::ticks);
+        clock.setEnabled(true);
+        const qint64 frame = clock.frameInterval();
+        const qint64 tickNs = qint64(interval) * 1'000'000;
+        const int fewest = int(frame / tickNs);
+        const int most = int((frame + tickNs - 1) / tickNs);
+        qint64 lastWake = 0;
+        for (int i = 0; i < 120; ++i) {
+            const qint64 due = clock.nextWake();
+            const QByteArray at = "wake " + QByteArray::number(i);
+            QVERIFY2(i == 0 || due - lastWake >= frame - 1,
+                     QByteArray(at + " came within a frame of the last").constData());
+            now = due + late.at(i % late.size()) * 1'000'000;
+            clock.wake();
+            const int count = ticks.isEmpty() ? 0 : ticks.takeFirst().at(0).toInt();
+            QVERIFY2(ticks.isEmpty(), at.constData());
+            if (i > 0)
+                QVERIFY2(
+                    count >= std::max(fewest, 1) && count <= std::max(most, 1),
+                    QByteArray(at + " moved " + QByteArray::number(count) + " ticks").constData());
+            lastWake = due;
+        }
     }
 };
 
