@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
+#include <QUrl>
 
 #include <tuple>
 
@@ -184,6 +185,13 @@ void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
     QVERIFY2(match.hasMatch(), qPrintable(address));
     QVERIFY(!widget<QLabel>(*remote, "qrLabel")->pixmap().isNull());
     const QByteArray key = match.captured(1).toLatin1();
+    // It listens on the address it shows and on this machine's own, and says so.
+    RemoteServer &server = static_cast<RemoteWindow *>(remote)->server();
+    const QString shown = QUrl(address).host();
+    QVERIFY(server.addresses().contains(QHostAddress(shown)));
+    QVERIFY(server.addresses().contains(QHostAddress(QHostAddress::LocalHost)));
+    QVERIFY(!server.addresses().contains(QHostAddress(QHostAddress::Any)));
+    QVERIFY(widget<QLabel>(*remote, "listenLabel")->text().contains(shown));
 
     QCOMPARE(labelText(p->form, "speedLabel"), rsPaused);
     for (int i = 0; i < 3; ++i)
@@ -196,6 +204,9 @@ void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
     // Off, then on again on a port that another program has taken.
     on->setChecked(false);
     QCOMPARE(statusOf(exchange(port, get("/api/state?k=" + key))), 0);
+    auto *everyNetwork = widget<QCheckBox>(*remote, "everyNetworkBox");
+    QVERIFY(everyNetwork->isEnabled());
+    everyNetwork->setChecked(true);
     QTcpServer taken;
     QVERIFY(taken.listen(QHostAddress::Any, port));
     on->setChecked(true);
@@ -207,13 +218,17 @@ void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
     p->form.close();
     QFile store(p->home.storeFile());
     QVERIFY(store.open(QIODevice::ReadOnly));
-    QVERIFY(store.readAll().contains(
+    const QByteArray stored = store.readAll();
+    QVERIFY(stored.contains(
         QStringLiteral("\"RemotePort\"=dword:%1").arg(port, 8, 16, QLatin1Char('0')).toLatin1()));
+    QVERIFY(stored.contains("\"RemoteEveryNetwork\"=dword:00000001"));
 
     // The program ends while the server runs and a client waits: the client sees it closed.
     taken.close();
     on->setChecked(true);
     QVERIFY(on->isChecked());
+    QCOMPARE(server.addresses(), QList<QHostAddress>{QHostAddress(QHostAddress::Any)});
+    QVERIFY(!everyNetwork->isEnabled());
     std::unique_ptr<QTcpSocket> client(connectTo(port));
     QVERIFY(client->waitForConnected(5000));
     client->write("GET /api/state?k=");
