@@ -65,38 +65,6 @@ struct Served
     }
 };
 
-// A connection to the server from a loopback address of the test's choice
-// (all of 127.0.0.0/8 is this machine), so that one test plays many clients.
-QTcpSocket *connectFrom(const QString &from, quint16 port, QObject *parent = nullptr)
-{
-    const QHostAddress to(from.contains(u':') ? QHostAddress::LocalHostIPv6
-                                              : QHostAddress::LocalHost);
-    auto *socket = new QTcpSocket(parent);
-    socket->setProxy(QNetworkProxy::NoProxy);
-    if (!socket->bind(QHostAddress(from), 0))
-        qFatal("cannot bind to %s", qPrintable(from));
-    socket->connectToHost(to, port);
-    return socket;
-}
-
-// Sends the bytes on a connection and returns what comes back until the server closes.
-QByteArray exchangeOn(QTcpSocket *socket, const QByteArray &request)
-{
-    // The server runs in this thread: every wait turns the event loop.
-    // A refusal may come, and the connection close, before the request is out.
-    for (int i = 0; i < 2000 && socket->state() != QAbstractSocket::ConnectedState &&
-                    socket->state() != QAbstractSocket::UnconnectedState;
-         ++i)
-        QTest::qWait(5);
-    socket->write(request);
-    QByteArray answer;
-    for (int i = 0; i < 2000 && socket->state() != QAbstractSocket::UnconnectedState; ++i) {
-        QTest::qWait(5);
-        answer += socket->readAll();
-    }
-    return answer + socket->readAll();
-}
-
 // Runs a table's steps against the server, one a line:
 //   "N FROM TARGET STATUS"  N requests from FROM, each answered STATUS
 //   "open N FROM"           N connections from FROM that send nothing yet
@@ -118,7 +86,7 @@ void runSteps(Served &s, const QStringList &steps)
         const QStringList w = step.split(u' ');
         if (w.at(0) == QLatin1String("open")) {
             for (int i = 0; i < w.at(1).toInt(); ++i)
-                open.append(connectFrom(w.at(2), s.port(), &owner));
+                open.append(connectTo(s.port(), &owner, w.at(2)));
             for (QTcpSocket *socket : std::as_const(open))
                 QTRY_COMPARE(socket->state(), QAbstractSocket::ConnectedState);
         } else if (w.at(0) == QLatin1String("held")) {
@@ -140,10 +108,8 @@ void runSteps(Served &s, const QStringList &steps)
             s.restart();
         } else {
             for (int i = 0; i < w.at(0).toInt(); ++i) {
-                std::unique_ptr<QTcpSocket> socket(connectFrom(w.at(1), s.port()));
-                const QByteArray answer = exchangeOn(socket.get(), target(w.at(2)));
-                QVERIFY2(statusOf(answer) == w.at(3).toInt(),
-                         qPrintable(step + QStringLiteral(" (#%1) ").arg(i) + answer));
+                const QByteArray answer = exchange(s.port(), target(w.at(2)), w.at(1));
+                QVERIFY2(statusOf(answer) == w.at(3).toInt(), qPrintable(step + u' ' + answer));
             }
         }
     }
