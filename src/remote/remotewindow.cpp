@@ -28,9 +28,6 @@ RemoteWindow::RemoteWindow(Dialogs &dialogs, QWidget *parent)
     portBox->setRange(1024, 65535);
     portBox->setValue(RemoteServer::kDefaultPort);
     form->addRow(tr("Port:"), portBox);
-    everyNetworkBox = new QCheckBox(tr("Listen on every network of this computer"), this);
-    everyNetworkBox->setObjectName(QStringLiteral("everyNetworkBox"));
-    form->addRow(QString(), everyNetworkBox);
     addressLabel = new QLabel(this);
     addressLabel->setObjectName(QStringLiteral("addressLabel"));
     addressLabel->setTextFormat(Qt::PlainText);
@@ -51,6 +48,10 @@ RemoteWindow::RemoteWindow(Dialogs &dialogs, QWidget *parent)
     listenLabel->setTextFormat(Qt::PlainText);
     listenLabel->setWordWrap(true);
     layout->addWidget(listenLabel);
+    // Below the address and the code, which keep their places in the window.
+    everyNetworkBox = new QCheckBox(tr("Listen on every network of this computer"), this);
+    everyNetworkBox->setObjectName(QStringLiteral("everyNetworkBox"));
+    layout->addWidget(everyNetworkBox);
     statusLabel = new QLabel(this);
     statusLabel->setObjectName(QStringLiteral("statusLabel"));
     statusLabel->setTextFormat(Qt::PlainText);
