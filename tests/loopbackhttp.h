@@ -11,27 +11,43 @@
 // Raw HTTP over loopback, for tests of the remote control's server, which
 // runs in the test's own thread: every wait turns the event loop.
 
-inline QTcpSocket *connectTo(quint16 port, QObject *parent = nullptr)
+// A connection to `port` on this machine, from a loopback address of the
+// test's choice when `from` is given (all of 127.0.0.0/8 is this machine, so
+// that one test plays many clients; "::1" goes over IPv6).
+inline QTcpSocket *connectTo(quint16 port, QObject *parent = nullptr, const QString &from = {})
 {
     auto *socket = new QTcpSocket(parent);
     socket->setProxy(QNetworkProxy::NoProxy);
-    socket->connectToHost(QHostAddress::LocalHost, port);
+    if (!from.isEmpty() && !socket->bind(QHostAddress(from), 0))
+        qFatal("cannot bind to %s", qPrintable(from));
+    socket->connectToHost(from.contains(u':') ? QHostAddress(QHostAddress::LocalHostIPv6)
+                                              : QHostAddress(QHostAddress::LocalHost),
+                          port);
     return socket;
 }
 
-// Sends the bytes and returns all that comes back until the server closes
-// (10 s at most).
-inline QByteArray exchange(quint16 port, const QByteArray &request)
+// Sends the bytes on the connection and returns all that comes back until
+// the server closes (10 s at most).
+inline QByteArray exchangeOn(QTcpSocket *socket, const QByteArray &request)
 {
-    std::unique_ptr<QTcpSocket> socket(connectTo(port));
-    QByteArray answer;
-    QObject::connect(socket.get(), &QTcpSocket::readyRead, socket.get(),
-                     [&] { answer += socket->readAll(); });
-    QObject::connect(socket.get(), &QTcpSocket::connected, socket.get(),
-                     [&] { socket->write(request); });
-    for (int i = 0; i < 2000 && socket->state() != QAbstractSocket::UnconnectedState; ++i)
+    // A refusal may come, and the connection close, before the request is out.
+    for (int i = 0; i < 2000 && socket->state() != QAbstractSocket::ConnectedState &&
+                    socket->state() != QAbstractSocket::UnconnectedState;
+         ++i)
         QTest::qWait(5);
+    socket->write(request);
+    QByteArray answer;
+    for (int i = 0; i < 2000 && socket->state() != QAbstractSocket::UnconnectedState; ++i) {
+        QTest::qWait(5);
+        answer += socket->readAll();
+    }
     return answer + socket->readAll();
+}
+
+inline QByteArray exchange(quint16 port, const QByteArray &request, const QString &from = {})
+{
+    std::unique_ptr<QTcpSocket> socket(connectTo(port, nullptr, from));
+    return exchangeOn(socket.get(), request);
 }
 
 inline int statusOf(const QByteArray &answer)

@@ -4,6 +4,7 @@
 #include "htmlview.h"
 #include "remoteserver.h"
 #include "remotewindow.h"
+#include "windowsettings.h"
 
 #include <QAction>
 #include <QMenu>
@@ -12,6 +13,8 @@
 namespace {
 
 const QString kRemoteControl = QStringLiteral("Remote Control...");
+// A name of its own: earlier releases listened everywhere and stored nothing.
+const QString kRemoteEveryNetworkValue = QStringLiteral("RemoteEveryNetwork");
 
 } // namespace
 
@@ -19,6 +22,10 @@ void PrompterWindow::createRemote()
 {
     m_remote = new RemoteWindow(m_dialogs, this);
     RemoteServer &server = m_remote->server();
+    m_settings->addInteger(
+        kRemoteEveryNetworkValue, [this] { return m_remote->everyNetwork() ? 1 : 0; },
+        [this](int value) { m_remote->setEveryNetwork(value != 0); });
+    // The server hands actions over queued, from the event loop: never inside a socket's signal.
     server.setActionHandler([this](OperatorAction action, int value) {
         guarded([this, action, value] { perform(action, value); });
     });

@@ -7,7 +7,6 @@
 #include "texts.h"
 #include "timeformat.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QSlider>
 
@@ -28,7 +27,9 @@ void PrompterWindow::applySpeed()
     speedSlider->setValue(m_currentSpeed);
     stepLabel->setText(rsCoarse + QString::number(stepSlider->value()));
     Q_EMIT readoutChanged();
-    QCoreApplication::processEvents();
+    // No processing of pending events here: the new labels are painted with
+    // the next frame anyway, and a nested event loop would run the timers and
+    // sockets that called this under their own feet.
 }
 
 void PrompterWindow::onSpeedSliderChanged()

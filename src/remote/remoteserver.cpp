@@ -14,15 +14,18 @@
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QUrlQuery>
 #include <QWebSocket>
 #include <QWebSocketServer>
+
+#include <algorithm>
 
 namespace {
 
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
+    case 200:
+        return "OK";
     case 400:
         return "Bad Request";
     case 401:
@@ -50,17 +53,18 @@ QHostAddress plainAddress(const QHostAddress &address)
     return isV4 ? QHostAddress(v4) : address;
 }
 
+// What every answer the front writes itself carries; the HTTP server adds the page's own.
+constexpr char kAnswerHeaders[] = "Connection: close\r\nCache-Control: no-store\r\n"
+                                  "X-Content-Type-Options: nosniff\r\n"
+                                  "Referrer-Policy: no-referrer\r\n"
+                                  "Content-Security-Policy: default-src 'none'; "
+                                  "frame-ancestors 'none'\r\n";
+constexpr char kJson[] = "application/json";
+
 QByteArray errorJson(const QString &text)
 {
     return QJsonDocument(QJsonObject{{QStringLiteral("error"), text}})
         .toJson(QJsonDocument::Compact);
-}
-
-QHttpServerResponse
-jsonResponse(const QByteArray &json,
-             QHttpServerResponse::StatusCode status = QHttpServerResponse::StatusCode::Ok)
-{
-    return QHttpServerResponse(QByteArrayLiteral("application/json"), json, status);
 }
 
 } // namespace
@@ -89,21 +93,40 @@ RemoteServer::~RemoteServer()
         delete children().constFirst();
 }
 
-bool RemoteServer::start(quint16 port, const QHostAddress &address)
+bool RemoteServer::start(quint16 port, const QList<QHostAddress> &addresses)
 {
     stop();
     m_error.clear();
-    auto front = std::make_unique<QTcpServer>();
-    if (!front->listen(address, port)) {
-        m_error = front->serverError() == QAbstractSocket::AddressInUseError
-                      ? tr("Port %1 is in use by another program. Choose another port and "
-                           "start again.")
-                            .arg(port)
-                      : tr("Cannot listen on port %1: %2").arg(port).arg(front->errorString());
+    std::vector<std::unique_ptr<QTcpServer>> fronts;
+    for (const QHostAddress &address : addresses) {
+        if (std::any_of(fronts.cbegin(), fronts.cend(),
+                        [&](const auto &f) { return f->serverAddress() == address; }))
+            continue;
+        // Port 0 picks one; every address then shares it.
+        const quint16 wanted = fronts.empty() ? port : fronts.front()->serverPort();
+        auto front = std::make_unique<QTcpServer>();
+        if (!front->listen(address, wanted)) {
+            m_error = front->serverError() == QAbstractSocket::AddressInUseError
+                          ? tr("Port %1 is in use by another program. Choose another port and "
+                               "start again.")
+                                .arg(wanted)
+                          : tr("Cannot listen on %1 port %2: %3")
+                                .arg(address.toString())
+                                .arg(wanted)
+                                .arg(front->errorString());
+            return false;
+        }
+        fronts.push_back(std::move(front));
+    }
+    if (fronts.empty()) {
+        m_error = tr("No address to listen on.");
         return false;
     }
-    m_front = std::move(front);
-    connect(m_front.get(), &QTcpServer::newConnection, this, &RemoteServer::onNewConnection);
+    m_fronts = std::move(fronts);
+    for (const auto &front : m_fronts)
+        connect(front.get(), &QTcpServer::newConnection, this,
+                [this, f = front.get()] { onNewConnection(f); });
+    ++m_run;
     m_key = makeRemoteKey();
     m_lockout->clear();
     m_lastPushed.clear();
@@ -113,10 +136,13 @@ bool RemoteServer::start(quint16 port, const QHostAddress &address)
 
 void RemoteServer::stop()
 {
-    if (!m_front)
+    if (m_fronts.empty())
         return;
-    m_front.reset();
-    m_key.clear();
+    m_fronts.clear();
+    ++m_run;
+    m_oldKeys.prepend(std::exchange(m_key, {}));
+    if (m_oldKeys.size() > kOldKeys)
+        m_oldKeys.removeLast();
     m_pushTimer.stop();
     const QList<QPointer<QWebSocket>> sockets = std::exchange(m_webSockets, {});
     for (const QPointer<QWebSocket> &ws : sockets) {
@@ -136,35 +162,68 @@ void RemoteServer::stop()
 
 bool RemoteServer::isRunning() const
 {
-    return m_front != nullptr;
+    return !m_fronts.empty();
 }
 
 quint16 RemoteServer::port() const
 {
-    return m_front ? m_front->serverPort() : 0;
+    return m_fronts.empty() ? 0 : m_fronts.front()->serverPort();
 }
 
-void RemoteServer::onNewConnection()
+QList<QHostAddress> RemoteServer::addresses() const
 {
-    while (QTcpSocket *socket = m_front->nextPendingConnection()) {
+    QList<QHostAddress> result;
+    for (const auto &front : m_fronts)
+        result.append(front->serverAddress());
+    return result;
+}
+
+int RemoteServer::waiting(const QString &group) const
+{
+    return int(std::count_if(m_clients.cbegin(), m_clients.cend(), [&](const auto &entry) {
+        const Client &c = entry.second;
+        return !c.admitted && (group.isEmpty() ? !m_lockout->isTrusted(c.group) : c.group == group);
+    }));
+}
+
+int RemoteServer::admitted() const
+{
+    return int(std::count_if(m_clients.cbegin(), m_clients.cend(),
+                             [](const auto &entry) { return entry.second.admitted; }));
+}
+
+bool RemoteServer::isOldKey(const QByteArray &key) const
+{
+    return std::any_of(m_oldKeys.cbegin(), m_oldKeys.cend(),
+                       [&](const QByteArray &old) { return sameKey(key, old); });
+}
+
+void RemoteServer::onNewConnection(QTcpServer *front)
+{
+    while (QTcpSocket *socket = front->nextPendingConnection()) {
         // Not the listener's child: a stop closes the listener before its clients.
         socket->setParent(this);
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        if (m_clients.size() >= kMaxClients) {
-            refuse(socket, 503, "Too many clients");
+        const QString group = clientGroup(socket->peerAddress());
+        // Idle connections of clients without the key wait in a room of their
+        // own: they cannot keep out a client that has shown it.
+        if (waiting(group) >= kMaxWaitingPerClient ||
+            (!m_lockout->isTrusted(group) && waiting({}) >= kMaxWaiting)) {
+            refuse(socket, 503, "Too many connections waiting");
             continue;
         }
-        if (m_lockout->isLocked(plainAddress(socket->peerAddress()).toString(), m_clock())) {
+        if (m_lockout->isLocked(group, m_clock())) {
             refuse(socket, 429, "Too many wrong keys: try again in a minute");
             continue;
         }
         Client &client = m_clients[socket];
         client.socket = socket;
+        client.group = group;
         client.idle = std::make_unique<QTimer>();
         client.idle->setSingleShot(true);
         // The head must be complete within the limit: a trickle does not restart it.
         connect(client.idle.get(), &QTimer::timeout, socket, &QTcpSocket::abort);
-        client.idle->start(m_idleMs);
+        client.idle->start(m_headMs);
         socket->setReadBufferSize(kMaxHeadBytes + 1);
         client.reading =
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onHeadData(socket); });
@@ -189,39 +248,69 @@ void RemoteServer::onHeadData(QTcpSocket *socket)
         refuse(socket, 431, "Request over 8 KiB");
         return;
     }
+    const Client &client = m_clients.at(socket);
     const std::optional<RequestHead> head = parseRequestHead(received.left(end));
-    if (!head || !head->header("transfer-encoding").isEmpty() ||
-        head->header("content-length").toLongLong() != 0) {
+    if (!head || !head->announcesNoBody()) {
         refuse(socket, 400, "Malformed request");
+        return;
+    }
+    // Whatever follows the head would reach the HTTP server unchecked.
+    if (socket->bytesAvailable() > end) {
+        refuse(socket, 400, "One request a connection");
         return;
     }
     if (head->method != "GET") {
         refuse(socket, 405, "Only GET");
         return;
     }
-    if (!sameKey(head->queryValue("k"), m_key)) {
-        m_lockout->fail(plainAddress(socket->peerAddress()).toString(), m_clock());
-        refuse(socket, 401, "Wrong or missing key");
+    // On every request, not only when connecting: a connection may have been
+    // opened before the lockout began.
+    if (m_lockout->isLocked(client.group, m_clock())) {
+        refuse(socket, 429, "Too many wrong keys: try again in a minute");
         return;
     }
-    if (head->isWebSocketUpgrade()) {
-        if (head->path != "/ws") {
-            refuse(socket, 404, "No WebSocket here");
-            return;
-        }
-        if (!originIsOurs(socket, head->header("origin"))) {
-            refuse(socket, 403, "Foreign origin");
-            return;
-        }
+    Target target = Target::Nothing;
+    if (head->isWebSocketUpgrade())
+        target = head->path == "/ws" ? Target::WebSocket : Target::Nothing;
+    else if (head->path == "/" || head->path == "/remote.js" || head->path == "/remote.css")
+        target = Target::Page;
+    else if (head->path.startsWith("/api/"))
+        target = Target::Api;
+    // A favicon or anything else a browser asks for by itself is no guess.
+    if (target == Target::Nothing) {
+        refuse(socket, 404, "Not found");
+        return;
     }
-    admit(socket, *head);
+    const QByteArray key = head->queryValue("k");
+    if (!sameKey(key, m_key)) {
+        // Only a guess counts: no key is a browser asking by itself, an old
+        // key a page left open from an earlier start.
+        const bool old = isOldKey(key);
+        if (!key.isEmpty() && !old)
+            m_lockout->fail(client.group, m_clock());
+        refuse(socket, 401,
+               old ? "The remote control was started again: open its new address"
+                   : "Wrong or missing key");
+        return;
+    }
+    m_lockout->trust(client.group);
+    if (target == Target::WebSocket && !originIsOurs(socket, head->header("origin"))) {
+        refuse(socket, 403, "Foreign origin");
+        return;
+    }
+    if (admitted() >= kMaxClients) {
+        refuse(socket, 503, "Too many clients");
+        return;
+    }
+    admit(socket, *head, target);
 }
 
-void RemoteServer::admit(QTcpSocket *socket, const RequestHead &head)
+void RemoteServer::admit(QTcpSocket *socket, const RequestHead &head, Target target)
 {
     Client &client = m_clients.at(socket);
+    client.admitted = true;
     disconnect(client.reading);
-    if (head.isWebSocketUpgrade()) {
+    if (target == Target::WebSocket) {
         // The WebSocket server owns the connection from here, its deletion included.
         client.webSocket = true;
         client.idle.reset();
@@ -231,28 +320,86 @@ void RemoteServer::admit(QTcpSocket *socket, const RequestHead &head)
         Q_EMIT socket->readyRead();
         return;
     }
-    // One request a connection: once the answer is out, the connection closes.
+    client.idle->start(m_idleMs);
+    if (target == Target::Api) {
+        answerApi(socket, head);
+        return;
+    }
+    // One request a connection: once the answer is out, the connection closes,
+    // and bytes that come after the head are never read. Connected before the
+    // HTTP server's own reader, so that it runs first.
+    auto handedOver = std::make_shared<bool>(false);
+    connect(socket, &QTcpSocket::readyRead, socket, [socket, handedOver] {
+        if (*handedOver)
+            socket->abort();
+    });
     connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
         if (socket->bytesToWrite() == 0)
             socket->disconnectFromHost();
     });
-    client.idle->start(m_idleMs);
     m_handoff->handOver(socket);
+    *handedOver = true;
+}
+
+void RemoteServer::answerApi(QTcpSocket *socket, const RequestHead &head)
+{
+    const QString name = QString::fromUtf8(head.path.mid(5));
+    if (name == QLatin1String("state")) {
+        answer(socket, 200, kJson, readoutJson());
+        return;
+    }
+    const std::optional<OperatorAction> action = actionFromName(name);
+    if (!action) {
+        answer(socket, 404, kJson, errorJson(tr("No such action")));
+        return;
+    }
+    int value = 0;
+    if (actionTakesValue(*action)) {
+        const std::optional<int> number =
+            actionValueFromText(QString::fromUtf8(head.queryValue("v")));
+        if (!number) {
+            answer(socket, 400, kJson, errorJson(tr("v must be a whole number")));
+            return;
+        }
+        value = *number;
+    }
+    // The answer carries the readout the action left.
+    queue([this, socket = QPointer<QTcpSocket>(socket), action = *action, value] {
+        if (m_perform)
+            m_perform(action, value);
+        if (socket)
+            answer(socket, 200, kJson, readoutJson());
+    });
+}
+
+void RemoteServer::queue(std::function<void()> step)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, run = m_run, step = std::move(step)] {
+            if (run == m_run)
+                step();
+        },
+        Qt::QueuedConnection);
+}
+
+void RemoteServer::answer(QTcpSocket *socket, int status, const QByteArray &type,
+                          const QByteArray &body, const QByteArray &extraHeaders)
+{
+    const QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) +
+                            "\r\nContent-Type: " + type +
+                            "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" +
+                            kAnswerHeaders + extraHeaders + "\r\n";
+    socket->write(head + body);
+    socket->disconnectFromHost();
 }
 
 void RemoteServer::refuse(QTcpSocket *socket, int status, const QByteArray &reason)
 {
     if (const auto it = m_clients.find(socket); it != m_clients.end())
         disconnect(it->second.reading);
-    const QByteArray body = reason + '\n';
-    QByteArray answer = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) +
-                        "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
-                        QByteArray::number(body.size()) +
-                        "\r\nConnection: close\r\nCache-Control: no-store\r\n";
-    if (status == 405)
-        answer += "Allow: GET\r\n";
-    socket->write(answer + "\r\n" + body);
-    socket->disconnectFromHost();
+    answer(socket, status, "text/plain; charset=utf-8", reason + '\n',
+           status == 405 ? QByteArray("Allow: GET\r\n") : QByteArray());
 }
 
 void RemoteServer::forget(QTcpSocket *socket)
@@ -287,10 +434,6 @@ void RemoteServer::setUpRoutes()
     m_http->route(QStringLiteral("/remote.css"), Method::Get, [this] {
         return page(QStringLiteral(":/remote/remote.css"), "text/css; charset=utf-8");
     });
-    m_http->route(QStringLiteral("/api/<arg>"), Method::Get,
-                  [this](const QString &name, const QHttpServerRequest &request) {
-                      return api(name, request);
-                  });
     m_http->afterRequest([](QHttpServerResponse &&response) {
         response.addHeader("Connection", "close");
         response.addHeader("Cache-Control", "no-store");
@@ -316,27 +459,6 @@ QHttpServerResponse RemoteServer::page(const QString &resource, const QByteArray
     return QHttpServerResponse(type, content);
 }
 
-QHttpServerResponse RemoteServer::api(const QString &name, const QHttpServerRequest &request)
-{
-    using Status = QHttpServerResponse::StatusCode;
-    if (name == QLatin1String("state"))
-        return jsonResponse(readoutJson());
-    const std::optional<OperatorAction> action = actionFromName(name);
-    if (!action)
-        return jsonResponse(errorJson(tr("No such action")), Status::NotFound);
-    int value = 0;
-    if (actionTakesValue(*action)) {
-        const std::optional<int> number = actionValueFromText(
-            request.query().queryItemValue(QStringLiteral("v"), QUrl::FullyDecoded));
-        if (!number)
-            return jsonResponse(errorJson(tr("v must be a whole number")), Status::BadRequest);
-        value = *number;
-    }
-    if (m_perform)
-        m_perform(*action, value);
-    return jsonResponse(readoutJson());
-}
-
 void RemoteServer::onWebSocket()
 {
     while (m_webSocketServer->hasPendingConnections()) {
@@ -357,7 +479,7 @@ void RemoteServer::onWebSocket()
             if (m_webSockets.isEmpty())
                 m_pushTimer.stop();
         });
-        if (!m_front) {
+        if (m_fronts.empty()) {
             ws->abort();
             continue;
         }
@@ -386,8 +508,12 @@ void RemoteServer::onWebSocketMessage(QWebSocket *socket, const QString &message
         }
         value = *number;
     }
-    if (m_perform)
-        m_perform(*action, value);
+    // Never inside the socket's signal: an action that turned the event loop
+    // would let this socket's next frames and its deletion run under it.
+    queue([this, action = *action, value] {
+        if (m_perform)
+            m_perform(action, value);
+    });
 }
 
 void RemoteServer::readoutChanged()

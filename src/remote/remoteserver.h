@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 class HandoffServer;
 class Lockout;
@@ -32,8 +33,10 @@ struct RequestHead;
 // Qt's HTTP server (6.4) reads whole requests of any size, keeps idle
 // connections forever and upgrades WebSockets before any handler sees them.
 // So a front of its own accepts every connection, reads the head (8 KiB at
-// most, within 10 s), checks limit, lockout, method, key and Origin, and only
-// then hands the connection to the HTTP server or the WebSocket server.
+// most, within 2 s), checks the caps, lockout, method, key and Origin, and
+// only then answers an API call itself or hands the connection to the HTTP
+// server (the page) or the WebSocket server. One request a connection.
+// Actions reach the handler queued, never inside a socket's signal.
 class RemoteServer final : public QObject
 {
     Q_OBJECT
@@ -42,8 +45,16 @@ class RemoteServer final : public QObject
 public:
     static constexpr quint16 kDefaultPort = 8125;
     static constexpr qsizetype kMaxHeadBytes = 8 * 1024;
+    // Connections that have shown the key.
     static constexpr int kMaxClients = 16;
+    // Connections still sending their first head, from clients that have not
+    // shown the key: all of them, and from one client (lockout.h says what one is).
+    static constexpr int kMaxWaiting = 64;
+    static constexpr int kMaxWaitingPerClient = 8;
+    static constexpr int kHeadMs = 2'000;
     static constexpr int kIdleMs = 10'000;
+    // Keys of earlier starts that a page left open may still send.
+    static constexpr int kOldKeys = 8;
     static constexpr int kPushMs = 100;
     static constexpr qint64 kMaxMessageBytes = 1024;
 
@@ -58,17 +69,24 @@ public:
     void setReadoutSource(ReadoutSource source) { m_readout = std::move(source); }
     // The lockout's clock, in milliseconds; a monotonic one by default.
     void setClock(Clock clock) { m_clock = std::move(clock); }
-    // Idle and trickle limit; tests shorten it.
+    // Time to send the whole head, and to take the answer; tests shorten them.
+    void setHeadLimit(int milliseconds) { m_headMs = milliseconds; }
     void setIdleLimit(int milliseconds) { m_idleMs = milliseconds; }
 
-    // Starts with a fresh key; false and errorText() when the port cannot be had.
-    bool start(quint16 port, const QHostAddress &address = QHostAddress::Any);
+    // Starts with a fresh key, listening on each address on one port; false
+    // and errorText() when one of them cannot be had.
+    bool start(quint16 port, const QList<QHostAddress> &addresses);
+    bool start(quint16 port, const QHostAddress &address)
+    {
+        return start(port, QList<QHostAddress>{address});
+    }
     // Closes every connection; WebSocket clients get a close frame.
     void stop();
     bool isRunning() const;
     quint16 port() const;
     QByteArray key() const { return m_key; }
     QString errorText() const { return m_error; }
+    QList<QHostAddress> addresses() const;
     int clientCount() const { return int(m_clients.size()); }
     int webSocketCount() const { return int(m_webSockets.size()); }
 
@@ -86,12 +104,31 @@ private:
         QPointer<QTcpSocket> socket;
         std::unique_ptr<QTimer> idle;
         QMetaObject::Connection reading;
+        QString group;
+        bool admitted = false;
         bool webSocket = false;
     };
+    enum class Target
+    {
+        Nothing,
+        Page,
+        Api,
+        WebSocket
+    };
 
-    void onNewConnection();
+    void onNewConnection(QTcpServer *front);
     void onHeadData(QTcpSocket *socket);
-    void admit(QTcpSocket *socket, const RequestHead &head);
+    // Connections still sending their head: from `group`, or when empty from
+    // every client that has not shown the key.
+    int waiting(const QString &group) const;
+    int admitted() const;
+    bool isOldKey(const QByteArray &key) const;
+    void admit(QTcpSocket *socket, const RequestHead &head, Target target);
+    void answerApi(QTcpSocket *socket, const RequestHead &head);
+    // Runs `step` from the event loop, unless the server stopped meanwhile.
+    void queue(std::function<void()> step);
+    void answer(QTcpSocket *socket, int status, const QByteArray &type, const QByteArray &body,
+                const QByteArray &extraHeaders = {});
     void refuse(QTcpSocket *socket, int status, const QByteArray &reason);
     void forget(QTcpSocket *socket);
     void onWebSocket();
@@ -101,15 +138,17 @@ private:
     bool originIsOurs(const QTcpSocket *socket, const QByteArray &origin) const;
     void setUpRoutes();
     QHttpServerResponse page(const QString &resource, const QByteArray &type) const;
-    QHttpServerResponse api(const QString &name, const QHttpServerRequest &request);
 
     ActionHandler m_perform;
     ReadoutSource m_readout;
     Clock m_clock;
+    int m_headMs = kHeadMs;
     int m_idleMs = kIdleMs;
     QByteArray m_key;
+    QList<QByteArray> m_oldKeys;
+    quint64 m_run = 0; // counts starts, so that a step queued before a stop does not run after it
     QString m_error;
-    std::unique_ptr<QTcpServer> m_front;
+    std::vector<std::unique_ptr<QTcpServer>> m_fronts;
     std::unique_ptr<Lockout> m_lockout;
     QHttpServer *m_http = nullptr;
     HandoffServer *m_handoff = nullptr;

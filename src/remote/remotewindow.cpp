@@ -43,6 +43,15 @@ RemoteWindow::RemoteWindow(Dialogs &dialogs, QWidget *parent)
     qrLabel->setAlignment(Qt::AlignCenter);
     qrLabel->setMinimumSize(200, 200);
     layout->addWidget(qrLabel, 1);
+    listenLabel = new QLabel(this);
+    listenLabel->setObjectName(QStringLiteral("listenLabel"));
+    listenLabel->setTextFormat(Qt::PlainText);
+    listenLabel->setWordWrap(true);
+    layout->addWidget(listenLabel);
+    // Below the address and the code, which keep their places in the window.
+    everyNetworkBox = new QCheckBox(tr("Listen on every network of this computer"), this);
+    everyNetworkBox->setObjectName(QStringLiteral("everyNetworkBox"));
+    layout->addWidget(everyNetworkBox);
     statusLabel = new QLabel(this);
     statusLabel->setObjectName(QStringLiteral("statusLabel"));
     statusLabel->setTextFormat(Qt::PlainText);
@@ -70,6 +79,16 @@ void RemoteWindow::setPort(int port)
     portBox->setValue(port);
 }
 
+bool RemoteWindow::everyNetwork() const
+{
+    return everyNetworkBox->isChecked();
+}
+
+void RemoteWindow::setEveryNetwork(bool on)
+{
+    everyNetworkBox->setChecked(on);
+}
+
 void RemoteWindow::startServer()
 {
     remoteSwitch->setChecked(true);
@@ -89,7 +108,13 @@ void RemoteWindow::onSwitch(bool on)
     }
     if (m_server->isRunning())
         return;
-    if (!m_server->start(quint16(portBox->value()))) {
+    // The address shown and this machine's own, not a VPN or a container's bridge.
+    m_shown = lanAddress();
+    const QList<QHostAddress> addresses =
+        everyNetworkBox->isChecked()
+            ? QList<QHostAddress>{QHostAddress(QHostAddress::Any)}
+            : QList<QHostAddress>{m_shown, QHostAddress(QHostAddress::LocalHost)};
+    if (!m_server->start(quint16(portBox->value()), addresses)) {
         const QSignalBlocker block(remoteSwitch);
         remoteSwitch->setChecked(false);
         showState();
@@ -104,15 +129,17 @@ void RemoteWindow::showState()
 {
     const bool running = m_server->isRunning();
     portBox->setEnabled(!running);
+    everyNetworkBox->setEnabled(!running);
     if (!running) {
         m_address.clear();
         addressLabel->setText(tr("(off)"));
+        listenLabel->clear();
         qrLabel->clear();
         statusLabel->setText(tr("Off"));
         return;
     }
     const QString address = QStringLiteral("http://%1:%2/?k=%3")
-                                .arg(lanAddress().toString())
+                                .arg(m_shown.toString())
                                 .arg(m_server->port())
                                 .arg(QString::fromLatin1(m_server->key()));
     if (address != m_address) {
@@ -120,5 +147,11 @@ void RemoteWindow::showState()
         addressLabel->setText(address);
         qrLabel->setPixmap(QPixmap::fromImage(qrCodeImage(address, 5)));
     }
+    listenLabel->setText(
+        everyNetworkBox->isChecked() ? tr("Listening on every network of this computer.")
+        : m_shown.isLoopback()
+            ? tr("Listening on this computer only (%1): no network was found.")
+                  .arg(m_shown.toString())
+            : tr("Listening on %1 and on this computer (127.0.0.1) only.").arg(m_shown.toString()));
     statusLabel->setText(tr("On: %n client(s) connected", nullptr, m_server->clientCount()));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHostAddress>
 
 class Dialogs;
 class QCheckBox;
@@ -23,6 +24,10 @@ public:
     // The port the next start uses; the owner stores it.
     int port() const;
     void setPort(int port);
+    // Listen on every network of the machine rather than on the address
+    // shown and this machine's own; the owner stores it.
+    bool everyNetwork() const;
+    void setEveryNetwork(bool on);
     // The address shown, empty while the server is off.
     QString address() const { return m_address; }
 
@@ -36,7 +41,10 @@ private:
     Dialogs &m_dialogs;
     RemoteServer *m_server = nullptr;
     QString m_address;
+    QHostAddress m_shown; // the machine's address on the network when the server started
     QCheckBox *remoteSwitch = nullptr;
+    QCheckBox *everyNetworkBox = nullptr;
+    QLabel *listenLabel = nullptr;
     QLabel *addressLabel = nullptr;
     QLabel *qrLabel = nullptr;
     QSpinBox *portBox = nullptr;

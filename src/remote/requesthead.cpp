@@ -61,6 +61,23 @@ bool RequestHead::isWebSocketUpgrade() const
     return header("upgrade").trimmed().compare("websocket", Qt::CaseInsensitive) == 0;
 }
 
+bool RequestHead::announcesNoBody() const
+{
+    int lengths = 0;
+    for (const auto &[n, v] : headers) {
+        if (n == "transfer-encoding")
+            return false;
+        if (n != "content-length")
+            continue;
+        if (++lengths > 1 || v.isEmpty())
+            return false;
+        for (const char c : v)
+            if (c != '0')
+                return false;
+    }
+    return true;
+}
+
 qsizetype requestHeadEnd(const QByteArray &received)
 {
     const qsizetype end = received.indexOf("\r\n\r\n");

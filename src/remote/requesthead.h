@@ -20,6 +20,9 @@ struct RequestHead
     QByteArray header(const QByteArray &lowerName) const;
     bool hasQuery(const QByteArray &name) const;
     bool isWebSocketUpgrade() const;
+    // No Transfer-Encoding, and at most one Content-Length, of digits only,
+    // that is zero: anything else could hide a second request in a "body".
+    bool announcesNoBody() const;
 };
 
 // Where the head ends (just past its blank line) in the bytes received so

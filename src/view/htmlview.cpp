@@ -347,7 +347,8 @@ void HtmlView::beginLoad(const QString &html, const QString &address)
 
 void HtmlView::finishLoad(quint64 generation)
 {
-    if (generation != m_generation)
+    // A scroll command may have shown the page already.
+    if (generation != m_generation || !m_loading)
         return;
     m_engineText = std::exchange(m_pendingHtml, QString());
     auto parsed = std::make_unique<QTextDocument>();
@@ -406,9 +407,17 @@ bool HtmlView::awaitLoad(bool includingFetch)
     const auto pending = [this, includingFetch] {
         return m_loading && (includingFetch || !isFetching());
     };
-    if (!pending() || !hasWindow())
+    if (!pending() || !hasWindow() || QCoreApplication::closingDown())
         return true;
     const QPointer<HtmlView> self(this);
+    // A page handed over but not yet shown is shown now rather than waited
+    // for: a scroll command never turns the event loop, where the timer or
+    // socket that called it could be deleted under it. Only a fetch is
+    // waited for, and only by waitUntilReady.
+    if (!isFetching()) {
+        finishLoad(m_generation);
+        return self;
+    }
     // Entering an event loop drops a quit that is already posted (closing the
     // last window posts one); deliver it first, so that the program still ends.
     QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::Quit);

@@ -2,8 +2,11 @@
 #include "prompterfixture.h"
 
 #include "incrementslider.h"
+#include "optionsdialog.h"
 #include "picturebutton.h"
 #include "prompttimer.h"
+#include "remoteserver.h"
+#include "remotewindow.h"
 #include "texts.h"
 
 #include <QAction>
@@ -12,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
+#include <QUrl>
 
 #include <tuple>
 
@@ -51,6 +55,8 @@ private Q_SLOTS:
     void perform_setsWithinBounds_data();
     void perform_setsWithinBounds();
     void remoteWindow_fromTheMenuDrivesTheBand();
+    void burstFromAClosingSocket_data();
+    void burstFromAClosingSocket();
 };
 
 void RemoteTest::perform_doesWhatTheKeyOrButtonDoes_data()
@@ -179,6 +185,13 @@ void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
     QVERIFY2(match.hasMatch(), qPrintable(address));
     QVERIFY(!widget<QLabel>(*remote, "qrLabel")->pixmap().isNull());
     const QByteArray key = match.captured(1).toLatin1();
+    // It listens on the address it shows and on this machine's own, and says so.
+    RemoteServer &server = static_cast<RemoteWindow *>(remote)->server();
+    const QString shown = QUrl(address).host();
+    QVERIFY(server.addresses().contains(QHostAddress(shown)));
+    QVERIFY(server.addresses().contains(QHostAddress(QHostAddress::LocalHost)));
+    QVERIFY(!server.addresses().contains(QHostAddress(QHostAddress::Any)));
+    QVERIFY(widget<QLabel>(*remote, "listenLabel")->text().contains(shown));
 
     QCOMPARE(labelText(p->form, "speedLabel"), rsPaused);
     for (int i = 0; i < 3; ++i)
@@ -191,6 +204,9 @@ void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
     // Off, then on again on a port that another program has taken.
     on->setChecked(false);
     QCOMPARE(statusOf(exchange(port, get("/api/state?k=" + key))), 0);
+    auto *everyNetwork = widget<QCheckBox>(*remote, "everyNetworkBox");
+    QVERIFY(everyNetwork->isEnabled());
+    everyNetwork->setChecked(true);
     QTcpServer taken;
     QVERIFY(taken.listen(QHostAddress::Any, port));
     on->setChecked(true);
@@ -202,19 +218,92 @@ void RemoteTest::remoteWindow_fromTheMenuDrivesTheBand()
     p->form.close();
     QFile store(p->home.storeFile());
     QVERIFY(store.open(QIODevice::ReadOnly));
-    QVERIFY(store.readAll().contains(
+    const QByteArray stored = store.readAll();
+    QVERIFY(stored.contains(
         QStringLiteral("\"RemotePort\"=dword:%1").arg(port, 8, 16, QLatin1Char('0')).toLatin1()));
+    QVERIFY(stored.contains("\"RemoteEveryNetwork\"=dword:00000001"));
 
     // The program ends while the server runs and a client waits: the client sees it closed.
     taken.close();
     on->setChecked(true);
     QVERIFY(on->isChecked());
+    QCOMPARE(server.addresses(), QList<QHostAddress>{QHostAddress(QHostAddress::Any)});
+    QVERIFY(!everyNetwork->isEnabled());
     std::unique_ptr<QTcpSocket> client(connectTo(port));
     QVERIFY(client->waitForConnected(5000));
     client->write("GET /api/state?k=");
     QTest::qWait(50);
     p.reset();
     QTRY_COMPARE(client->state(), QAbstractSocket::UnconnectedState);
+}
+
+void RemoteTest::burstFromAClosingSocket_data()
+{
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("speed");
+    QTest::addColumn<QString>("title"); // the queue's script shown at the end, by number
+    QTest::newRow("five faster") << QStringList(5, QStringLiteral("faster")) << "Speed 50"
+                                 << "";
+    // Each next loads a page; top then scrolls a page that is still loading.
+    QTest::newRow("next and top while a page loads")
+        << QStringList{QStringLiteral("next"), QStringLiteral("top"), QStringLiteral("next"),
+                       QStringLiteral("top"), QStringLiteral("faster")}
+        << "Speed 10"
+        << "2";
+}
+
+// Frames written in one go and the connection closed at once, as a phone
+// that goes out of reach does: every action runs, and nothing runs inside the
+// socket's signal, where the socket could be deleted under it.
+void RemoteTest::burstFromAClosingSocket()
+{
+    QFETCH(QStringList, messages);
+    QFETCH(QString, speed);
+    QFETCH(QString, title);
+    Prompter p;
+    QTemporaryDir dir;
+    QByteArray text;
+    for (int line = 0; line < 300; ++line)
+        text += "A line of the evening news\n";
+    QStringList scripts;
+    for (int i = 0; i < 3; ++i)
+        scripts.append(writeTestFile(dir, QStringLiteral("%1.txt").arg(i), text));
+    p.windows.options->setQueueItems(scripts);
+    p.form.perform(OperatorAction::Top);
+    RemoteServer &server = widget<RemoteWindow>(p.form, "remoteWindow")->server();
+    QVERIFY(server.start(0, QHostAddress::LocalHost));
+    QByteArray frames;
+    for (const QString &message : std::as_const(messages)) {
+        // A client's frames are masked; a zero mask leaves the text as it is.
+        frames += char(0x81);
+        frames += char(0x80 | message.size());
+        frames += QByteArray(4, '\0') + message.toLatin1();
+    }
+    // Twenty rounds: the fault this guards against struck most runs, not all.
+    for (int round = 0; round < 20; ++round) {
+        if (round > 0) {
+            p.form.perform(OperatorAction::SetSpeed, 0);
+            p.windows.options->setQueueItems(scripts);
+            p.form.perform(OperatorAction::Previous);
+            p.form.perform(OperatorAction::Previous);
+        }
+        std::unique_ptr<QTcpSocket> socket(connectTo(server.port()));
+        QVERIFY(socket->waitForConnected(5000));
+        socket->write("GET /ws?k=" + server.key() +
+                      " HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: "
+                      "Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                      "Sec-WebSocket-Version: 13\r\nOrigin: http://127.0.0.1:" +
+                      QByteArray::number(server.port()) + "\r\n\r\n");
+        QTRY_VERIFY(socket->bytesAvailable() > 0 || socket->waitForReadyRead(10));
+        QTRY_COMPARE(server.webSocketCount(), 1);
+        socket->write(frames);
+        socket->disconnectFromHost();
+        QTRY_COMPARE(server.webSocketCount(), 0);
+        QTRY_COMPARE(labelText(p.form, "speedLabel"), speed);
+        if (!title.isEmpty())
+            QCOMPARE(labelText(p.form, "scriptLabel"), scripts.at(title.toInt()));
+    }
+    QVERIFY(server.isRunning());
 }
 
 QTEST_MAIN(RemoteTest)

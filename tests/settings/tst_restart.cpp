@@ -69,7 +69,8 @@ private Q_SLOTS:
                 if (line.startsWith("\"Mirror"))
                     added.append(QString::fromUtf8(line.trimmed()));
                 else if (!line.startsWith("\"NormPos") && !line.startsWith("\"MinMaxPos") &&
-                         !line.startsWith("\"RemotePort"))
+                         !line.startsWith("\"RemotePort") &&
+                         !line.startsWith("\"RemoteEveryNetwork"))
                     kept.append(QString::fromUtf8(line));
             }
             return kept;
