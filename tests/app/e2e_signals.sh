@@ -96,6 +96,38 @@ ends_with 0 "SIGTERM (recovered text announced)"
 [ ! -e "$XDG_DATA_HOME/tavrix/recovered/.unannounced" ] || bad "announced twice"
 echo "ok: unsaved quick edit text kept and announced"
 
+# With the data folder a plain file, the text goes to the config folder, and
+# the next start still says where.
+rm -rf "$config/tavrix" "$XDG_DATA_HOME"
+echo "not a folder" > "$XDG_DATA_HOME"
+start
+xdotool mousemove 50 40 click 3 sleep 0.3 key q
+wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
+sleep 0.3
+xdotool type --delay 20 "kept elsewhere"
+kill -s TERM $pid
+ends_with 0 "SIGTERM (quick edit, data folder a file)"
+recovered=$(ls "$config"/tavrix/recovered/script-*.txt)
+[ "$(cat "$recovered")" = "kept elsewhere" ] || bad "the copy in the config folder holds: $(cat "$recovered")"
+grep -qF "$recovered" "$config/stderr" || bad "standard error does not name $recovered"
+start
+wait_title 'Tavrix2 Home' 2 || bad "the next start did not tell where the text is"
+kill -s TERM $pid
+ends_with 0 "SIGTERM (recovered text in the config folder announced)"
+[ ! -e "$config/tavrix/recovered/.unannounced" ] || bad "announced twice"
+rm -f "$XDG_DATA_HOME"
+echo "ok: unsaved quick edit text kept in the config folder and announced"
+
+# band_window: the band among the windows that share its title (message boxes).
+band_window() {
+    local id width
+    for id in $(xdotool search --onlyvisible --name '^Tavrix2 Home$' 2> /dev/null); do
+        width=$(xwininfo -id "$id" | sed -n 's/^ *Width: *//p')
+        [ "$width" -gt 1000 ] && { echo "$id"; return 0; }
+    done
+    return 1
+}
+
 # A store that is not a regular file (a FIFO would block a plain open): a
 # message at the start; on SIGTERM the failed save goes to standard error with
 # status 1, without a box to wait on; the store is never written over.
@@ -107,7 +139,26 @@ for store in directory fifo; do
     wait_title 'Tavrix2 Home' 2 || bad "$store: no message about the settings"
     kill -s TERM $pid
     ends_with 1 "SIGTERM (settings in a $store)"
-    grep -q 'Unable to open key' "$config/stderr" || bad "$store: no error on standard error"
+    [ "$(grep -c 'The settings were not saved' "$config/stderr")" -eq 1 ] ||
+        bad "$store: not one line on standard error"
     [ -d "$config/tavrix/user.reg" ] || [ -p "$config/tavrix/user.reg" ] || bad "$store: written over"
     echo "ok: settings in a $store reported and the program ended"
+
+    # Closed by its close box: told at the start, so no box on close, one line on standard error.
+    start
+    wait_title 'Tavrix2 Home' 2 || bad "$store: no message about the settings"
+    band=$(band_window)
+    box=$(xdotool search --onlyvisible --name '^Tavrix2 Home$' | grep -vx "$band" | head -n 1)
+    xdotool windowfocus --sync "$box" 2> /dev/null || true
+    xdotool key Return
+    for _ in $(seq 1 50); do
+        [ "$(xdotool search --onlyvisible --name '^Tavrix2 Home$' | wc -l)" -eq 1 ] && break
+        sleep 0.1
+    done
+    python3 "$(dirname "$0")/x11close.py" "$band"
+    ends_with 0 "closed (settings in a $store)"
+    [ "$(grep -c 'The settings were not saved' "$config/stderr")" -eq 1 ] ||
+        bad "$store: not one line on standard error on close"
+    [ -d "$config/tavrix/user.reg" ] || [ -p "$config/tavrix/user.reg" ] || bad "$store: written over"
+    echo "ok: settings in a $store: closed quietly"
 done
