@@ -1,8 +1,10 @@
 #include "artwork.h"
+#include "flatmenustyle.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QSet>
+#include <QStyleOptionMenuItem>
 #include <QSvgRenderer>
 #include <QtTest>
 
@@ -84,6 +86,8 @@ private Q_SLOTS:
     void dialogIcons_areFourDistinctPicturesOf28x21();
     void scaledPictures_matchExactSizePicturesPixelForPixel();
     void appIcon_coversDesktopSizes();
+    void flatMenuItem_arrowOnlyForSubmenus_data();
+    void flatMenuItem_arrowOnlyForSubmenus();
 };
 
 void TestArtwork::imageList1_holds28OpaquePicturesOf21x15()
@@ -271,6 +275,44 @@ void TestArtwork::appIcon_coversDesktopSizes()
         icon.pixmap(QSize(48, 48)).toImage().convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(image.size(), QSize(48, 48));
     QCOMPARE(qAlpha(image.pixel(24, 24)), 255);
+}
+
+void TestArtwork::flatMenuItem_arrowOnlyForSubmenus_data()
+{
+    QTest::addColumn<bool>("submenu");
+    QTest::addColumn<bool>("selected");
+    QTest::newRow("plain item") << false << false;
+    QTest::newRow("plain item, selected") << false << true;
+    QTest::newRow("submenu") << true << false;
+    QTest::newRow("submenu, selected") << true << true;
+}
+
+// The arrow is the only thing drawn dark at the far end of the text side.
+void TestArtwork::flatMenuItem_arrowOnlyForSubmenus()
+{
+    QFETCH(bool, submenu);
+    QFETCH(bool, selected);
+    FlatMenuStyle style;
+    QImage image(200, 21, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QStyleOptionMenuItem item;
+    item.rect = image.rect();
+    item.menuItemType = submenu ? QStyleOptionMenuItem::SubMenu : QStyleOptionMenuItem::Normal;
+    item.state = QStyle::State_Enabled | (selected ? QStyle::State_Selected : QStyle::State_None);
+    item.text = QStringLiteral("Talent");
+    {
+        QPainter painter(&image);
+        style.drawControl(QStyle::CE_MenuItem, &item, &painter);
+    }
+    const QRect end(200 - 14, 2, 12, 17);
+    int dark = 0;
+    for (int y = end.top(); y <= end.bottom(); ++y)
+        for (int x = end.left(); x <= end.right(); ++x)
+            dark += qGray(image.pixel(x, y)) < 0x60 ? 1 : 0;
+    if (submenu)
+        QVERIFY2(dark >= 8, qPrintable(QString::number(dark)));
+    else
+        QCOMPARE(dark, 0);
 }
 
 QTEST_MAIN(TestArtwork)
