@@ -147,6 +147,9 @@ private:
     void onShown();
     // Paces the scroll clock by the refresh rate of the screen the band is on.
     void followScreenRate();
+    // Docks the band again on the primary screen whenever screens come, go or move.
+    void followScreenChanges();
+    void redockSoon();
     void onClosing();
 
     // The status strip's buttons and the menu's Show Status Bar.
@@ -248,6 +251,8 @@ private:
     std::optional<QMargins> m_dockedMargins;
     int m_dockedOuterHeight = 0;
     bool m_followsScreen = false;
+    bool m_followsScreenChanges = false;
+    bool m_redockPending = false;
 
     QuickEditDialog *m_quickEdit = nullptr;
     OptionsDialog *m_options = nullptr;
