@@ -78,45 +78,33 @@ wait_title() {
     return 1
 }
 
-# Unsaved quick edit text survives SIGTERM and is announced at the next start.
+# recovers FOLDER WHERE: unsaved quick edit text survives SIGTERM in FOLDER,
+# standard error names it, and the next start announces it once.
+recovers() {
+    start
+    xdotool mousemove 50 40 click 3 sleep 0.3 key q
+    wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
+    sleep 0.3
+    xdotool type --delay 20 "typed before the logout"
+    kill -s TERM $pid
+    ends_with 0 "SIGTERM (quick edit, $2)"
+    recovered=$(ls "$1"/script-*.txt)
+    [ "$(cat "$recovered")" = "typed before the logout" ] || bad "$2: the copy holds: $(cat "$recovered")"
+    grep -qF "$recovered" "$config/stderr" || bad "$2: standard error does not name $recovered"
+    start
+    wait_title 'Tavrix2 Home' 2 || bad "$2: the next start did not tell where the text is"
+    kill -s TERM $pid
+    ends_with 0 "SIGTERM (recovered text announced, $2)"
+    [ ! -e "$1/.unannounced" ] || bad "$2: announced twice"
+    echo "ok: unsaved quick edit text kept and announced ($2)"
+}
 rm -rf "$config/tavrix" "$XDG_DATA_HOME"
-start
-xdotool mousemove 50 40 click 3 sleep 0.3 key q
-wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
-sleep 0.3
-xdotool type --delay 20 "typed before the logout"
-kill -s TERM $pid
-ends_with 0 "SIGTERM (quick edit)"
-recovered=$(ls "$XDG_DATA_HOME"/tavrix/recovered/script-*.txt)
-[ "$(cat "$recovered")" = "typed before the logout" ] || bad "the recovered copy holds: $(cat "$recovered")"
-start
-wait_title 'Tavrix2 Home' 2 || bad "the next start did not tell where the text is"
-kill -s TERM $pid
-ends_with 0 "SIGTERM (recovered text announced)"
-[ ! -e "$XDG_DATA_HOME/tavrix/recovered/.unannounced" ] || bad "announced twice"
-echo "ok: unsaved quick edit text kept and announced"
-
-# With the data folder a plain file, the text goes to the config folder, and
-# the next start still says where.
+recovers "$XDG_DATA_HOME/tavrix/recovered" "data folder"
+# With the data folder a plain file, the config folder takes the text.
 rm -rf "$config/tavrix" "$XDG_DATA_HOME"
 echo "not a folder" > "$XDG_DATA_HOME"
-start
-xdotool mousemove 50 40 click 3 sleep 0.3 key q
-wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
-sleep 0.3
-xdotool type --delay 20 "kept elsewhere"
-kill -s TERM $pid
-ends_with 0 "SIGTERM (quick edit, data folder a file)"
-recovered=$(ls "$config"/tavrix/recovered/script-*.txt)
-[ "$(cat "$recovered")" = "kept elsewhere" ] || bad "the copy in the config folder holds: $(cat "$recovered")"
-grep -qF "$recovered" "$config/stderr" || bad "standard error does not name $recovered"
-start
-wait_title 'Tavrix2 Home' 2 || bad "the next start did not tell where the text is"
-kill -s TERM $pid
-ends_with 0 "SIGTERM (recovered text in the config folder announced)"
-[ ! -e "$config/tavrix/recovered/.unannounced" ] || bad "announced twice"
+recovers "$config/tavrix/recovered" "config folder"
 rm -f "$XDG_DATA_HOME"
-echo "ok: unsaved quick edit text kept in the config folder and announced"
 
 # band_window: the band among the windows that share its title (message boxes).
 band_window() {

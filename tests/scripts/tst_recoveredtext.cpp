@@ -55,11 +55,8 @@ private Q_SLOTS:
 
         const QString news = u"新闻稿"_s.repeated(27);
         QTest::newRow("plain") << u"/s/talk.txt"_s << QList<int>() << 1 << 0 << u"talk"_s;
-        QTest::newRow("no script") << QString() << QList<int>() << 1 << 0 << u"script"_s;
         QTest::newRow("two stopped in the same second")
             << u"/s/talk.txt"_s << QList<int>() << 2 << 0 << u"talk"_s;
-        QTest::newRow("three stopped in the same second")
-            << u"/s/talk.txt"_s << QList<int>() << 3 << 0 << u"talk"_s;
         // 248 bytes: a legal name, too long with the date added.
         QTest::newRow("Chinese name over the limit")
             << u"/s/"_s + news + u".txt"_s << QList<int>() << 1 << 0 << news.left(75);
@@ -70,8 +67,6 @@ private Q_SLOTS:
             << u"😀"_s.repeated(56);
         QTest::newRow("line break in the name")
             << u"/s/news\nflash.txt"_s << QList<int>() << 2 << 0 << u"news\nflash"_s;
-        QTest::newRow("backslash and quotes in the name")
-            << u"/s/a\\n \"b\".txt"_s << QList<int>() << 1 << 0 << u"a\\n \"b\""_s;
         QTest::newRow("data folder is a file")
             << u"/s/talk.txt"_s << QList<int>{0} << 1 << 1 << u"talk"_s;
         QTest::newRow("then the home folder")
@@ -143,8 +138,6 @@ private Q_SLOTS:
             << QStringList{u"/d/a-1.txt"_s, u"/d/\"b\"-2.txt"_s};
         QTest::newRow("escaped") << QByteArray("\"/d/news\\nflash\\\\x\\r.txt\"\n")
                                  << QStringList{u"/d/news\nflash\\x\r.txt"_s};
-        QTest::newRow("both") << QByteArray("/d/a.txt\n\"/d/b.txt\"\n")
-                              << QStringList{u"/d/a.txt"_s, u"/d/b.txt"_s};
         QTest::newRow("empty") << QByteArray() << QStringList();
     }
 
@@ -184,20 +177,6 @@ private Q_SLOTS:
         QFETCH(int, maxBytes);
         QFETCH(QString, expected);
         QCOMPARE(::recoveredFileName(name, stopped, attempt, maxBytes), expected);
-    }
-
-    void folders_inTheirOrder()
-    {
-        QCoreApplication::setApplicationName(u"tavrix"_s);
-        const QList<RecoveredTextFolder> folders = recoveredTextFolders();
-        QCOMPARE(folders.size(), 4);
-        QVERIFY(folders[0].path.endsWith(u"/tavrix/recovered"_s));
-        QVERIFY(folders[1].path.endsWith(u"/tavrix/recovered"_s));
-        QVERIFY(folders[0].path != folders[1].path);
-        QCOMPARE(folders[2].path, QDir::homePath() + u"/tavrix-recovered"_s);
-        QVERIFY(folders[3].path.startsWith(QDir::tempPath() + u"/tavrix-recovered-"_s));
-        QVERIFY(!folders[0].shared && !folders[1].shared && !folders[2].shared);
-        QVERIFY(folders[3].shared);
     }
 };
 
