@@ -15,6 +15,10 @@ public:
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
+    void note(const QString &text) override
+    {
+        std::fprintf(stderr, "note: %s\n", qPrintable(text));
+    }
     Answer question(QWidget *, const QString &) override { return Answer::No; }
     bool openFile(QWidget *, FileDialogState &) override { return false; }
     bool saveFile(QWidget *, FileDialogState &) override { return false; }

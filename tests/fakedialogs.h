@@ -38,7 +38,9 @@ public:
     // Drives a modal window: gets the window, returns its result.
     std::function<int(QDialog *)> modal = [](QDialog *) { return int(QDialog::Rejected); };
 
+    QStringList notes;
     void message(QWidget *, const QString &text) override { messages.append(text); }
+    void note(const QString &text) override { notes.append(text); }
     Answer question(QWidget *, const QString &text) override
     {
         questions.append(text);

@@ -44,7 +44,7 @@ void stopOnTerminationSignals(Application &app, QtDialogs &dialogs, const Window
         runReported(
             [editor] {
                 const QString path =
-                    keepRecoveredText(recoveredTextFolder(), editor->proposedFile(),
+                    keepRecoveredText(recoveredTextFolders(), editor->proposedFile(),
                                       QDateTime::currentDateTime(), editor->unsavedText());
                 std::fprintf(stderr, "tavrix: %s\n",
                              qUtf8Printable(texts::rsRecoveredText.arg(path)));
@@ -62,7 +62,7 @@ void announceRecoveredText(Dialogs &dialogs, const Windows &windows)
     QMetaObject::invokeMethod(
         prompter,
         [&dialogs, prompter] {
-            for (const QString &path : takeRecoveredTextNotes(recoveredTextFolder()))
+            for (const QString &path : takeRecoveredTextNotes(recoveredTextFolders()))
                 dialogs.message(prompter, texts::rsRecoveredText.arg(path));
         },
         Qt::QueuedConnection);

@@ -74,6 +74,19 @@ void FlatMenuStyle::drawControl(ControlElement element, const QStyleOption *opti
     if (tab >= 0)
         text.truncate(tab);
     painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, text);
+    if (item->menuItemType == QStyleOptionMenuItem::SubMenu) {
+        // Placed and sized as Fusion places its own, in the item's text colour.
+        const int dim = (r.height() - 4) / 2;
+        const QRect arrowRect(r.right() - 2 - dim, r.top() + r.height() / 2 - dim / 2, dim, dim);
+        QStyleOptionMenuItem arrow = *item;
+        arrow.rect = visualRect(item->direction, r, arrowRect);
+        const QColor colour = item->state & State_Enabled ? Qt::black : Qt::gray;
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText})
+            arrow.palette.setColor(role, colour);
+        proxy()->drawPrimitive(item->direction == Qt::RightToLeft ? PE_IndicatorArrowLeft
+                                                                  : PE_IndicatorArrowRight,
+                               &arrow, painter, widget);
+    }
 }
 
 QSize FlatMenuStyle::sizeFromContents(ContentsType type, const QStyleOption *option,

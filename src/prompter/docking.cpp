@@ -42,7 +42,9 @@ QRect dockedPlacement(int screenWidth, int screenHeight, const TaskBar &bar, boo
         top = bar.edge == TaskBar::Top ? bar.bottom + 1 : 0;
         height = 250;
     } else {
-        top = bar.edge == TaskBar::Bottom ? bar.top - 251 : screenHeight - 250;
+        // The band's last row sits on the screen's edge, or one row above the task bar,
+        // whatever its height: the strip may be hidden, the height remembered.
+        top = (bar.edge == TaskBar::Bottom ? bar.top - 1 : screenHeight) - height;
     }
     return QRect(left, top, width, height);
 }

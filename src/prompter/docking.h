@@ -25,6 +25,7 @@ struct TaskBar
 TaskBar taskBarFromScreen(const QRect &geometry, const QRect &available);
 
 // The prompter's outer bounds: full width, clear of the task bar, at the top
-// (250 high) or the bottom (keeping `currentHeight`).
+// (250 high) or the bottom (keeping `currentHeight`, its last row on the
+// screen's edge or one row above a task bar there).
 QRect dockedPlacement(int screenWidth, int screenHeight, const TaskBar &bar, bool alignBottom,
                       int currentHeight);

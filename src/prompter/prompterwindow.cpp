@@ -15,6 +15,7 @@
 #include "remotewindow.h"
 #include "scrollclock.h"
 #include "talentscreen.h"
+#include "talentwindow.h"
 #include "tavrixerror.h"
 #include "texts.h"
 #include "voicefollower.h"
@@ -140,6 +141,9 @@ void PrompterWindow::createSettings()
     mirrorFlag(kMirrorXValue, mirrorLeftToRightAction);
     mirrorFlag(kMirrorYValue, mirrorTopToBottomAction);
     talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, m_menuStyle.get());
+    // Full screen on another screen, it must still never take a click meant for the band.
+    connect(talentScreen, &TalentScreen::opened, this,
+            [](TalentWindow *window) { window->setWindowFlag(Qt::WindowTransparentForInput); });
     logoMenu->addMenu(talentScreen->menu())->setObjectName(QStringLiteral("talentScreenItem"));
 }
 

@@ -149,6 +149,9 @@ private:
     // Paces the scroll clock by the refresh rate of the screen the band is on.
     void followScreenRate();
     void followRateOf(QScreen *screen);
+    // Docks the band again on the primary screen whenever screens come, go or move.
+    void followScreenChanges();
+    void redockSoon();
     void onClosing();
 
     // The status strip's buttons and the menu's Show Status Bar.
@@ -251,6 +254,8 @@ private:
     int m_dockedOuterHeight = 0;
     bool m_followsScreen = false;
     QMetaObject::Connection m_screenRate;
+    bool m_followsScreenChanges = false;
+    bool m_redockPending = false;
 
     QuickEditDialog *m_quickEdit = nullptr;
     OptionsDialog *m_options = nullptr;

@@ -55,7 +55,45 @@ void PrompterWindow::onShown()
 {
     dockToScreenEdge();
     followScreenRate();
+    followScreenChanges();
     talentScreen->start();
+}
+
+void PrompterWindow::followScreenChanges()
+{
+    if (m_followsScreenChanges)
+        return;
+    m_followsScreenChanges = true;
+    const auto watch = [this](QScreen *screen) {
+        connect(screen, &QScreen::geometryChanged, this, &PrompterWindow::redockSoon);
+        connect(screen, &QScreen::availableGeometryChanged, this, &PrompterWindow::redockSoon);
+    };
+    for (QScreen *screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen *screen) {
+        watch(screen);
+        redockSoon();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &PrompterWindow::redockSoon);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &PrompterWindow::redockSoon);
+}
+
+void PrompterWindow::redockSoon()
+{
+    // Once the screens have settled: one change comes as several signals, and a
+    // removed screen is still listed while its own signal runs.
+    if (m_redockPending)
+        return;
+    m_redockPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_redockPending = false;
+            guarded([this] { dockToScreenEdge(); });
+            // The band may not have moved, so nothing else tells the talent screen.
+            talentScreen->onScreensChanged();
+        },
+        Qt::QueuedConnection);
 }
 
 void PrompterWindow::followScreenRate()
@@ -101,11 +139,8 @@ void PrompterWindow::dockWithOuterHeight(int outerHeight)
     const TaskBar bar = taskBarFromScreen(geometry.translated(-origin),
                                           screen->availableGeometry().translated(-origin));
     const bool alignBottom = m_options && m_options->alignBottom();
-    QRect outer =
+    const QRect outer =
         dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom, outerHeight);
-    // Without its strip a band docked at the bottom ends where the whole band would.
-    if (alignBottom && statusStrip->isHidden())
-        outer.translate(0, statusStrip->height());
     // Outer bounds: the frame the window manager adds is part of them.
     m_dockedMargins = frameMargins();
     m_dockedOuterHeight = outer.height();

@@ -83,7 +83,7 @@ Loaded load(const QString &path)
 } // namespace
 
 RegistryStore::RegistryStore(const QString &root, const QString &filePath)
-    : m_root(root), m_filePath(filePath)
+    : m_root(root), m_filePath(filePath), m_unreadableAtStart(!load(filePath).file)
 {}
 
 RegistryStore::~RegistryStore()
@@ -213,6 +213,8 @@ RegFile &RegistryStore::documentForWrite(const QString &key)
         failOpen(key);
     // Re-read under the lock, so that what another copy saved is kept.
     std::optional<RegFile> current = load(m_filePath).file;
+    if (!current && m_unreadableAtStart)
+        throw KnownError(texts::rsSettingsNotSaved.arg(readProblem().value_or(m_filePath)));
     if (!current)
         failOpen(key);
     m_document = std::move(*current);

@@ -18,7 +18,8 @@ class QLockFile;
 // beginUpdate() and endUpdate(), as one batch: the first write takes the
 // file's lock and re-reads the file, endUpdate() writes it through QSaveFile
 // and releases the lock. A failing write throws TavrixError and leaves the
-// file as it was.
+// file as it was. A file that could not be read when the store was made is
+// named to the operator at start; writes to it then throw KnownError.
 class RegistryStore
 {
 public:
@@ -93,4 +94,5 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     QString m_batchKey; // the first key a batch writes, named when its commit fails
     bool m_dirty = false;
+    bool m_unreadableAtStart = false;
 };

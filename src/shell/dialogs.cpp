@@ -61,6 +61,17 @@ void QtDialogs::message(QWidget *, const QString &text)
     box.exec();
 }
 
+void QtDialogs::note(const QString &text)
+{
+    // While stopping, the note still counts as a failure for the exit status.
+    if (m_unattended)
+        ++m_unattendedMessages;
+    if (m_noted.contains(text))
+        return;
+    m_noted.append(text);
+    std::fprintf(stderr, "tavrix: %s\n", qUtf8Printable(text));
+}
+
 Dialogs::Answer QtDialogs::question(QWidget *parent, const QString &text)
 {
     // Unanswered, nothing is thrown away.
@@ -197,5 +208,8 @@ bool QtDialogs::openUrl(const QUrl &address)
 
 void reportError(Dialogs &dialogs, QWidget *parent, const std::exception &error)
 {
-    dialogs.message(parent, errorText(error));
+    if (dynamic_cast<const KnownError *>(&error))
+        dialogs.note(errorText(error));
+    else
+        dialogs.message(parent, errorText(error));
 }

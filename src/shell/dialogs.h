@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 
@@ -39,6 +40,8 @@ public:
 
     // The plain message box: caption "Tavrix2 Home", no icon, one OK button.
     virtual void message(QWidget *parent, const QString &text) = 0;
+    // A line on standard error, never a box: for what the operator knows already.
+    virtual void note(const QString &text) = 0;
     // A warning with Yes and No.
     virtual Answer question(QWidget *parent, const QString &text) = 0;
     // True when the operator chose a file; `state` then holds it.
@@ -64,6 +67,8 @@ public:
     int unattendedMessages() const { return m_unattendedMessages; }
 
     void message(QWidget *parent, const QString &text) override;
+    // Each text once, however often it comes.
+    void note(const QString &text) override;
     Answer question(QWidget *parent, const QString &text) override;
     bool openFile(QWidget *parent, FileDialogState &state) override;
     bool saveFile(QWidget *parent, FileDialogState &state) override;
@@ -75,6 +80,7 @@ public:
 private:
     bool m_unattended = false;
     int m_unattendedMessages = 0;
+    QStringList m_noted;
 };
 
 // Hides the font dialog's underline, strike-out and writing-system controls,

@@ -18,6 +18,14 @@ private:
     QString m_message;
 };
 
+// A failure the operator has been told about already (a settings file that
+// could not be read, named at start): it goes to standard error, never to a box.
+class KnownError final : public TavrixError
+{
+public:
+    using TavrixError::TavrixError;
+};
+
 // Throws a TavrixError carrying `message`, with the exception being handled
 // (if any) as its inner error.
 [[noreturn]] void throwWithInner(const QString &message);

@@ -139,6 +139,7 @@ inline const QString rsRecoveredText = QStringLiteral(
 inline const QString rsSettingsUnreadable =
     QStringLiteral("The settings cannot be read; the defaults are used and the settings are "
                    "not saved.\n%1");
+inline const QString rsSettingsNotSaved = QStringLiteral("The settings were not saved. %1");
 
 // Pages the view makes itself
 inline const QString rsPageCannotBeShown = QStringLiteral("This page cannot be shown");

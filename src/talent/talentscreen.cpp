@@ -1,5 +1,6 @@
 #include "talentscreen.h"
 
+#include "screenplace.h"
 #include "talentwindow.h"
 #include "talentzoom.h"
 #include "texts.h"
@@ -70,7 +71,7 @@ void TalentScreen::stop()
 QList<QScreen *> TalentScreen::candidates() const
 {
     QList<QScreen *> screens = QGuiApplication::screens();
-    screens.removeAll(m_bandWindow->screen());
+    screens.removeAll(screenOf(m_bandWindow));
     return screens;
 }
 

@@ -47,6 +47,8 @@ public:
     MirrorFlags mirror() const;
     void largerText();
     void smallerText();
+    // Opens, moves or closes the window for the screens and the band's place as they are now.
+    void onScreensChanged();
 
 Q_SIGNALS:
     // A talent window was made and is about to be shown.
@@ -57,7 +59,6 @@ private:
     QScreen *chosenScreen() const;
     void openWindow();
     void closeWindow();
-    void onScreensChanged();
 
     HtmlView *m_band;
     QWidget *m_bandWindow;

@@ -78,23 +78,43 @@ wait_title() {
     return 1
 }
 
-# Unsaved quick edit text survives SIGTERM and is announced at the next start.
+# recovers FOLDER WHERE: unsaved quick edit text survives SIGTERM in FOLDER,
+# standard error names it, and the next start announces it once.
+recovers() {
+    start
+    xdotool mousemove 50 40 click 3 sleep 0.3 key q
+    wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
+    sleep 0.3
+    xdotool type --delay 20 "typed before the logout"
+    kill -s TERM $pid
+    ends_with 0 "SIGTERM (quick edit, $2)"
+    recovered=$(ls "$1"/script-*.txt)
+    [ "$(cat "$recovered")" = "typed before the logout" ] || bad "$2: the copy holds: $(cat "$recovered")"
+    grep -qF "$recovered" "$config/stderr" || bad "$2: standard error does not name $recovered"
+    start
+    wait_title 'Tavrix2 Home' 2 || bad "$2: the next start did not tell where the text is"
+    kill -s TERM $pid
+    ends_with 0 "SIGTERM (recovered text announced, $2)"
+    [ ! -e "$1/.unannounced" ] || bad "$2: announced twice"
+    echo "ok: unsaved quick edit text kept and announced ($2)"
+}
 rm -rf "$config/tavrix" "$XDG_DATA_HOME"
-start
-xdotool mousemove 50 40 click 3 sleep 0.3 key q
-wait_title 'Tavrix Quick Edit' 1 || bad "the quick editor did not open"
-sleep 0.3
-xdotool type --delay 20 "typed before the logout"
-kill -s TERM $pid
-ends_with 0 "SIGTERM (quick edit)"
-recovered=$(ls "$XDG_DATA_HOME"/tavrix/recovered/script-*.txt)
-[ "$(cat "$recovered")" = "typed before the logout" ] || bad "the recovered copy holds: $(cat "$recovered")"
-start
-wait_title 'Tavrix2 Home' 2 || bad "the next start did not tell where the text is"
-kill -s TERM $pid
-ends_with 0 "SIGTERM (recovered text announced)"
-[ ! -e "$XDG_DATA_HOME/tavrix/recovered/.unannounced" ] || bad "announced twice"
-echo "ok: unsaved quick edit text kept and announced"
+recovers "$XDG_DATA_HOME/tavrix/recovered" "data folder"
+# With the data folder a plain file, the config folder takes the text.
+rm -rf "$config/tavrix" "$XDG_DATA_HOME"
+echo "not a folder" > "$XDG_DATA_HOME"
+recovers "$config/tavrix/recovered" "config folder"
+rm -f "$XDG_DATA_HOME"
+
+# band_window: the band among the windows that share its title (message boxes).
+band_window() {
+    local id width
+    for id in $(xdotool search --onlyvisible --name '^Tavrix2 Home$' 2> /dev/null); do
+        width=$(xwininfo -id "$id" | sed -n 's/^ *Width: *//p')
+        [ "$width" -gt 1000 ] && { echo "$id"; return 0; }
+    done
+    return 1
+}
 
 # A store that is not a regular file (a FIFO would block a plain open): a
 # message at the start; on SIGTERM the failed save goes to standard error with
@@ -107,7 +127,26 @@ for store in directory fifo; do
     wait_title 'Tavrix2 Home' 2 || bad "$store: no message about the settings"
     kill -s TERM $pid
     ends_with 1 "SIGTERM (settings in a $store)"
-    grep -q 'Unable to open key' "$config/stderr" || bad "$store: no error on standard error"
+    [ "$(grep -c 'The settings were not saved' "$config/stderr")" -eq 1 ] ||
+        bad "$store: not one line on standard error"
     [ -d "$config/tavrix/user.reg" ] || [ -p "$config/tavrix/user.reg" ] || bad "$store: written over"
     echo "ok: settings in a $store reported and the program ended"
+
+    # Closed by its close box: told at the start, so no box on close, one line on standard error.
+    start
+    wait_title 'Tavrix2 Home' 2 || bad "$store: no message about the settings"
+    band=$(band_window)
+    box=$(xdotool search --onlyvisible --name '^Tavrix2 Home$' | grep -vx "$band" | head -n 1)
+    xdotool windowfocus --sync "$box" 2> /dev/null || true
+    xdotool key Return
+    for _ in $(seq 1 50); do
+        [ "$(xdotool search --onlyvisible --name '^Tavrix2 Home$' | wc -l)" -eq 1 ] && break
+        sleep 0.1
+    done
+    python3 "$(dirname "$0")/x11close.py" "$band"
+    ends_with 0 "closed (settings in a $store)"
+    [ "$(grep -c 'The settings were not saved' "$config/stderr")" -eq 1 ] ||
+        bad "$store: not one line on standard error on close"
+    [ -d "$config/tavrix/user.reg" ] || [ -p "$config/tavrix/user.reg" ] || bad "$store: written over"
+    echo "ok: settings in a $store: closed quietly"
 done

@@ -1,8 +1,10 @@
 #include "artwork.h"
+#include "flatmenustyle.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QSet>
+#include <QStyleOptionMenuItem>
 #include <QSvgRenderer>
 #include <QtTest>
 
@@ -84,6 +86,8 @@ private Q_SLOTS:
     void dialogIcons_areFourDistinctPicturesOf28x21();
     void scaledPictures_matchExactSizePicturesPixelForPixel();
     void appIcon_coversDesktopSizes();
+    void flatMenuItem_arrowOnlyForSubmenus_data();
+    void flatMenuItem_arrowOnlyForSubmenus();
 };
 
 void TestArtwork::imageList1_holds28OpaquePicturesOf21x15()
@@ -271,6 +275,39 @@ void TestArtwork::appIcon_coversDesktopSizes()
         icon.pixmap(QSize(48, 48)).toImage().convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(image.size(), QSize(48, 48));
     QCOMPARE(qAlpha(image.pixel(24, 24)), 255);
+}
+
+void TestArtwork::flatMenuItem_arrowOnlyForSubmenus_data()
+{
+    QTest::addColumn<bool>("submenu");
+    QTest::addColumn<int>("state");
+    QTest::newRow("plain item") << false << int(QStyle::State_Enabled);
+    QTest::newRow("plain item, selected")
+        << false << int(QStyle::State_Enabled | QStyle::State_Selected);
+    QTest::newRow("submenu") << true << int(QStyle::State_Enabled);
+    QTest::newRow("submenu, selected")
+        << true << int(QStyle::State_Enabled | QStyle::State_Selected);
+}
+
+// The arrow is the only thing drawn dark at the far end of the text side.
+void TestArtwork::flatMenuItem_arrowOnlyForSubmenus()
+{
+    QFETCH(bool, submenu);
+    QFETCH(int, state);
+    QImage image(200, 21, QImage::Format_ARGB32);
+    QStyleOptionMenuItem item;
+    item.rect = image.rect();
+    item.menuItemType = submenu ? QStyleOptionMenuItem::SubMenu : QStyleOptionMenuItem::Normal;
+    item.state = QStyle::State(state);
+    item.text = QStringLiteral("Talent");
+    QPainter painter(&image);
+    FlatMenuStyle().drawControl(QStyle::CE_MenuItem, &item, &painter);
+    painter.end();
+    int dark = 0;
+    for (int y = 2; y < 19; ++y)
+        for (int x = 186; x < 198; ++x)
+            dark += qGray(image.pixel(x, y)) < 0x60 ? 1 : 0;
+    QVERIFY2(submenu ? dark >= 8 : dark == 0, qPrintable(QString::number(dark)));
 }
 
 QTEST_MAIN(TestArtwork)

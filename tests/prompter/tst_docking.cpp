@@ -1,4 +1,5 @@
 #include "docking.h"
+#include "screenplace.h"
 
 #include <QTest>
 
@@ -70,7 +71,13 @@ private Q_SLOTS:
         QTest::newRow("no bar, top") << -1 << QRect() << false << 250 << QRect(0, 0, 1920, 250);
         QTest::newRow("no bar, bottom") << -1 << QRect() << true << 250 << QRect(0, 830, 1920, 250);
         QTest::newRow("strip hidden, bottom keeps height")
-            << 3 << barBottom << true << 198 << QRect(0, 789, 1920, 198);
+            << 3 << barBottom << true << 198 << QRect(0, 841, 1920, 198);
+        QTest::newRow("strip hidden, no bar, bottom edge on the screen's")
+            << -1 << QRect() << true << 198 << QRect(0, 882, 1920, 198);
+        QTest::newRow("remembered height, bottom edge on the screen's")
+            << -1 << QRect() << true << 302 << QRect(0, 778, 1920, 302);
+        QTest::newRow("remembered height, bottom edge above the bar")
+            << 3 << barBottom << true << 302 << QRect(0, 737, 1920, 302);
         QTest::newRow("strip hidden, back to top is 250")
             << 3 << barBottom << false << 198 << QRect(0, 0, 1920, 250);
         QTest::newRow("unknown edge") << 7 << barBottom << true << 250 << QRect(0, 830, 1920, 250);
@@ -85,6 +92,34 @@ private Q_SLOTS:
         QFETCH(QRect, expected);
         const TaskBar taskBar{edge, bar.left(), bar.top(), bar.right(), bar.bottom()};
         QCOMPARE(::dockedPlacement(1920, 1080, taskBar, bottom, height), expected);
+    }
+
+    void screenHoldingMost_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QList<QRect>>("screens");
+        QTest::addColumn<int>("expected");
+        const QRect left(0, 0, 1920, 1080);
+        const QRect right(1920, 0, 1920, 1080);
+        QTest::newRow("on the left") << QRect(0, 0, 1920, 250) << QList<QRect>{left, right} << 0;
+        QTest::newRow("on the right")
+            << QRect(1920, 0, 1920, 250) << QList<QRect>{left, right} << 1;
+        // The monitors swapped places under a band that never moved.
+        QTest::newRow("swapped under it")
+            << QRect(0, 0, 1920, 250) << QList<QRect>{QRect(1920, 0, 1920, 1080), left} << 1;
+        QTest::newRow("across both, mostly right")
+            << QRect(1000, 0, 1920, 250) << QList<QRect>{left, right} << 1;
+        QTest::newRow("on a screen that went")
+            << QRect(0, 0, 1920, 250) << QList<QRect>{right} << -1;
+        QTest::newRow("no screens") << QRect(0, 0, 1920, 250) << QList<QRect>() << -1;
+    }
+
+    void screenHoldingMost()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QList<QRect>, screens);
+        QFETCH(int, expected);
+        QCOMPARE(::screenHoldingMost(frame, screens), expected);
     }
 
     void bottomPlacement_endsOneRowAboveTheTaskBar()

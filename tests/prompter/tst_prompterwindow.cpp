@@ -216,20 +216,36 @@ private Q_SLOTS:
 
     void setform_docksAcrossThePrimaryScreen_data()
     {
-        QTest::addColumn<int>("placement");
+        // Steps in order: T and B choose Align Top or Bottom through the options, S toggles the
+        // strip.
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QRect>("expected");
         // The offscreen platform's screen: 800 x 800 without panels.
-        QTest::newRow("top") << 0 << QRect(0, 0, 800, 250);
-        QTest::newRow("bottom") << 1 << QRect(0, 550, 800, 250);
+        QTest::newRow("top") << QStringLiteral("T") << QRect(0, 0, 800, 250);
+        QTest::newRow("bottom") << QStringLiteral("B") << QRect(0, 550, 800, 250);
+        QTest::newRow("strip hidden, then bottom")
+            << QStringLiteral("SB") << QRect(0, 602, 800, 198);
+        // The top gives the band its full height back although the strip stays hidden.
+        QTest::newRow("bottom, strip hidden, top")
+            << QStringLiteral("BST") << QRect(0, 0, 800, 250);
+        QTest::newRow("bottom, strip hidden, top, bottom")
+            << QStringLiteral("BSTB") << QRect(0, 550, 800, 250);
+        QTest::newRow("bottom, strip hidden, top, bottom, strip shown")
+            << QStringLiteral("BSTBS") << QRect(0, 498, 800, 302);
     }
 
     void setform_docksAcrossThePrimaryScreen()
     {
-        QFETCH(int, placement);
+        QFETCH(QString, steps);
         QFETCH(QRect, expected);
         Prompter p;
         QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 800));
-        if (placement != 0) {
+        for (const QChar step : steps) {
+            if (step == u'S') {
+                widget<QAction>(p.form, "statusStripAction")->trigger();
+                continue;
+            }
+            const int placement = step == u'B' ? 1 : 0;
             p.dialogs.modal = [placement](QDialog *dialog) {
                 widget<RadioGroup>(*dialog, "placementGroup")->setItemIndex(placement);
                 return int(QDialog::Accepted);

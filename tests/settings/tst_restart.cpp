@@ -14,6 +14,11 @@
 #include <QScreen>
 #include <QSlider>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
 // What the operator set in one run is there in the next.
 class RestartTest : public QObject
 {
@@ -157,19 +162,58 @@ private Q_SLOTS:
         QCOMPARE(store.readInteger(QStringLiteral("Form1\\speedmod_Value"), 0), 5);
     }
 
+    void unwritableStore_reportsOnCloseAndTheCloseGoesOn_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("atStart");
+        // A directory or a FIFO where the store file should be: no save can replace it.
+        QTest::newRow("directory from the start: told once, quiet on close")
+            << u"directory"_s << true;
+        QTest::newRow("FIFO from the start: told once, quiet on close") << u"fifo"_s << true;
+        QTest::newRow("directory after the start: a box on close") << u"directory"_s << false;
+    }
+
     void unwritableStore_reportsOnCloseAndTheCloseGoesOn()
     {
+        QFETCH(QString, kind);
+        QFETCH(bool, atStart);
         ConfigHome home;
-        // A directory where the store file should be: no save can replace it.
-        QVERIFY(QDir().mkpath(home.storeFile()));
-        FakeDialogs dialogs;
-        Windows windows = createWindows(dialogs);
-        windows.prompter->show();
-        QVERIFY(windows.prompter->close());
-        QVERIFY(!windows.prompter->isVisible());
-        QVERIFY(!dialogs.messages.isEmpty());
-        QVERIFY2(dialogs.messages.constFirst().startsWith(QStringLiteral("Unable to")),
-                 qPrintable(dialogs.messages.constFirst()));
+        const auto block = [&] {
+            QVERIFY(QDir().mkpath(QFileInfo(home.storeFile()).path()));
+            if (kind == u"directory")
+                QVERIFY(QDir().mkpath(home.storeFile()));
+            else
+                QCOMPARE(::mkfifo(QFile::encodeName(home.storeFile()).constData(), 0600), 0);
+        };
+        if (atStart)
+            block();
+        ::alarm(60); // a blocking open of the FIFO ends the test
+        {
+            FakeDialogs dialogs;
+            auto windows = std::make_unique<Windows>(createWindows(dialogs));
+            windows->prompter->show();
+            QTRY_COMPARE(dialogs.messages.size(), atStart ? 1 : 0);
+            if (!atStart)
+                block();
+            QVERIFY(windows->prompter->close());
+            QVERIFY(!windows->prompter->isVisible());
+            windows.reset(); // the options window saves as it goes
+            if (atStart) {
+                QCOMPARE(dialogs.messages.size(), 1);
+                QVERIFY(dialogs.messages.constFirst().startsWith(u"The settings cannot be read"_s));
+                QVERIFY(!dialogs.notes.isEmpty());
+                for (const QString &note : std::as_const(dialogs.notes))
+                    QVERIFY2(note.startsWith(u"The settings were not saved. Cannot open file"_s),
+                             qPrintable(note));
+            } else {
+                QVERIFY(dialogs.notes.isEmpty());
+                QVERIFY(!dialogs.messages.isEmpty());
+                QVERIFY2(dialogs.messages.constFirst().startsWith(u"Unable to"_s),
+                         qPrintable(dialogs.messages.constFirst()));
+            }
+        }
+        ::alarm(0);
+        QVERIFY(!QFileInfo(home.storeFile()).isFile());
     }
 };
 
