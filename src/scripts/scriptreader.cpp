@@ -344,6 +344,17 @@ QStringList readRichTextFile(const QString &path, ReadLoss *loss)
     return text->lines;
 }
 
+QStringList scriptFromText(const QString &title, const QString &text)
+{
+    const QStringList lines = splitLines(text);
+    checkLineCount(title, lines.size());
+    qsizetype characters = 0;
+    for (const QString &line : lines)
+        characters += line.size();
+    checkCharacterCount(title, characters);
+    return lines;
+}
+
 QStringList readScript(const QString &path, ReadLoss *loss)
 {
     switch (scriptKindFor(path)) {

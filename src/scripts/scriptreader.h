@@ -66,6 +66,10 @@ QStringList readRichTextFile(const QString &path, ReadLoss *loss = nullptr);
 struct DocumentText;
 DocumentText readDocumentFile(const QString &path);
 
+// A script from text that was never a file (the clipboard's): its lines under
+// the same limits, refused with the cannot-open message naming `title`.
+QStringList scriptFromText(const QString &title, const QString &text);
+
 // The script read rule: the reader scriptKindFor names.
 // Each reader refuses a script too long for the view with the cannot-open
 // message, before it holds the script's text.

@@ -121,6 +121,12 @@ inline const QString rsScriptTooLong =
     QStringLiteral("The script is too long to show (%1 lines; the limit is %2).");
 inline const QString rsScriptTooBig =
     QStringLiteral("The script is too long to show (%1 characters; the limit is %2).");
+// Scripts from the clipboard, from a drop and from the command line.
+inline const QString rsPaste = QStringLiteral("Paste");
+inline const QString rsPastedText = QStringLiteral("Pasted text");
+inline const QString rsClipboardHasNoText = QStringLiteral("The clipboard holds no text to show.");
+inline const QString rsNotALocalFile =
+    QStringLiteral("Only files on this computer can be opened: %1");
 // Word, OpenDocument and Markdown scripts.
 inline const QString rsNotADocument =
     QStringLiteral("The file is not a Word (.docx) or OpenDocument (.odt) text document.");
