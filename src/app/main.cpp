@@ -6,6 +6,10 @@
 #include "startup.h"
 #include "texts.h"
 
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTimer>
+
 int main(int argc, char **argv)
 {
     preferX11OnWayland();
@@ -19,10 +23,29 @@ int main(int argc, char **argv)
     Application::setApplicationVersion(QStringLiteral("2.0.0"));
     Application::setDesktopFileName(QStringLiteral("org.tavrix.tavrix"));
     Application::setWindowIcon(makeAppIcon());
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Tavrix, a teleprompter: shows a script on a black band and scrolls it."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("Scripts to show (.txt, .rtf, .docx, .odt, .md): one opens as the "
+                       "script, several become the queue."),
+        QStringLiteral("[files...]"));
+    options.process(app);
+    QStringList scripts;
+    for (const QString &argument : options.positionalArguments())
+        scripts.append(QFileInfo(argument).absoluteFilePath());
     QtDialogs dialogs;
     Windows windows = createWindows(dialogs);
     stopOnTerminationSignals(app, dialogs, windows);
     windows.prompter->show();
     announceRecoveredText(dialogs, windows);
+    // From the event loop, so that a file that cannot be read is reported as the menu's would be.
+    if (!scripts.isEmpty()) {
+        QTimer::singleShot(0, windows.prompter.get(),
+                           [&windows, scripts] { windows.prompter->openScripts(scripts); });
+    }
     return Application::exec();
 }

@@ -101,8 +101,9 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     createSettings();
     // After the talent screen's submenu, which needs the store.
     createRemote();
-    // Last on the menu, after the remote's item.
+    // After the remote's item.
     createVoiceFollowing();
+    createScriptImport();
     initialise();
 }
 

@@ -29,6 +29,8 @@ class ScrollClock;
 class QFrame;
 class QLabel;
 class QScreen;
+class QDragEnterEvent;
+class QDropEvent;
 class QMenu;
 class QAction;
 class QSlider;
@@ -61,6 +63,11 @@ public:
     void printScript();
     void chooseFont();
     void showAbout();
+    // Shows the clipboard's text as a script titled "Pasted text".
+    void pasteScript();
+    // One file opens as Open Single Script opens it; several become the queue,
+    // in their order, the first shown. Nothing changes when the first cannot be read.
+    void openScripts(const QStringList &paths);
     // Steps through the options window's queue; does nothing at either end.
     void previousQueueScript();
     void nextQueueScript();
@@ -97,6 +104,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -108,6 +117,8 @@ private:
     void initialise();
     // The remote control window, its menu item and its wiring to the actions.
     void createRemote();
+    // The Paste item, and the band taking dropped files.
+    void createScriptImport();
     void showRemote();
 
     // Who asked for an action: a few of the strip's buttons have long done a
@@ -242,6 +253,7 @@ private:
     QAction *aboutAction = nullptr;
     QAction *remoteAction = nullptr;
     QAction *followVoiceAction = nullptr;
+    QAction *pasteAction = nullptr;
     QAction *mirrorLeftToRightAction = nullptr;
     QAction *mirrorTopToBottomAction = nullptr;
     TalentScreen *talentScreen = nullptr;

@@ -6,8 +6,20 @@
 #include "scriptreader.h"
 #include "texts.h"
 
+#include "tavrixerror.h"
+#include "textdecoder.h"
+
+#include <QAction>
+#include <QClipboard>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QTextDocumentFragment>
+#include <QUrl>
 
 using namespace texts;
 
@@ -19,6 +31,69 @@ void PrompterWindow::openSingleScript()
     loadScript(m_openState.fileName);
     pause();
     page->focus();
+}
+
+void PrompterWindow::createScriptImport()
+{
+    logoMenu->addSeparator();
+    pasteAction = logoMenu->addAction(rsPaste);
+    pasteAction->setObjectName(QStringLiteral("pasteAction"));
+    connect(pasteAction, &QAction::triggered, this, [this] { guarded([this] { pasteScript(); }); });
+    setAcceptDrops(true);
+}
+
+void PrompterWindow::pasteScript()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QString text;
+    if (data && data->hasText())
+        text = data->text();
+    else if (data && data->hasHtml()) // its text, never its markup
+        text = QTextDocumentFragment::fromHtml(data->html()).toPlainText();
+    if (text.trimmed().isEmpty())
+        throw TavrixError(rsClipboardHasNoText);
+    m_scriptLines = scriptFromText(rsPastedText, text);
+    m_scriptTitle = rsPastedText;
+    m_scriptEndsAtNul = false;
+    scriptLabel->setText(rsPastedText);
+    rebuildPage();
+    Q_EMIT readoutChanged();
+    pause();
+    page->focus();
+}
+
+void PrompterWindow::openScripts(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    loadScript(paths.constFirst());
+    if (paths.size() > 1 && m_options) {
+        m_options->setQueueItems(paths);
+        m_queuePosition = 0;
+    }
+    pause();
+    page->focus();
+}
+
+void PrompterWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void PrompterWindow::dropEvent(QDropEvent *event)
+{
+    event->acceptProposedAction();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    guarded([this, urls] {
+        QStringList paths;
+        for (const QUrl &url : urls) {
+            if (!url.isLocalFile())
+                throw TavrixError(rsNotALocalFile.arg(url.toDisplayString()));
+            paths.append(url.toLocalFile());
+        }
+        openScripts(paths);
+    });
 }
 
 void PrompterWindow::loadScript(const QString &path)

@@ -1,9 +1,14 @@
 #include "scriptreader.h"
 
+#include "documentlines.h"
+#include "markdowntext.h"
+#include "odttext.h"
 #include "rtftext.h"
 #include "tavrixerror.h"
 #include "textdecoder.h"
 #include "texts.h"
+#include "wordtext.h"
+#include "ziparchive.h"
 
 #include <QFile>
 #include <QLocale>
@@ -96,6 +101,14 @@ public:
     }
 
     qint64 size() const { return m_size; }
+    // A descriptor of the file of its own, read from the start.
+    int duplicate() const
+    {
+        const int fd = ::fcntl(m_file.get(), F_DUPFD_CLOEXEC, 0);
+        if (fd < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+            failToOpen(m_path, systemErrorText(errno));
+        return fd;
+    }
 
     void refuseOver(qint64 maxBytes) const
     {
@@ -207,10 +220,85 @@ QByteArray readFileBytes(const QString &path, qint64 maxBytes)
     return bytes;
 }
 
+ScriptKind scriptKindFor(const QString &path)
+{
+    const QStringView name = QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.sliced(dot + 1).toString().toLower();
+    if (extension == u"rtf")
+        return ScriptKind::RichText;
+    if (extension == u"docx")
+        return ScriptKind::WordDocument;
+    if (extension == u"odt")
+        return ScriptKind::OpenDocument;
+    if (extension == u"md" || extension == u"markdown")
+        return ScriptKind::Markdown;
+    return ScriptKind::PlainText;
+}
+
+namespace {
+
+qint64 byteCapFor(ScriptKind kind)
+{
+    switch (kind) {
+    case ScriptKind::RichText:
+        return kMaxRichTextBytes;
+    case ScriptKind::WordDocument:
+    case ScriptKind::OpenDocument:
+        return kMaxDocumentBytes;
+    case ScriptKind::PlainText:
+    case ScriptKind::Markdown:
+        break;
+    }
+    return kMaxScriptBytes;
+}
+
+// Takes `fd`. Throws TavrixError with the reason alone.
+DocumentText readZippedDocument(const QByteArray &head, int fd, ScriptKind kind)
+{
+    if (!head.startsWith("PK\x03\x04")) {
+        ::close(fd);
+        throw TavrixError(head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")
+                              ? texts::rsDocumentOldOrLocked
+                              : texts::rsNotADocument);
+    }
+    const ZipArchive archive(fd);
+    return kind == ScriptKind::WordDocument
+               ? wordDocumentText(archive, kMaxScriptLines, kMaxScriptCharacters)
+               : openDocumentText(archive, kMaxScriptLines, kMaxScriptCharacters);
+}
+
+} // namespace
+
 void checkScriptOpens(const QString &path)
 {
     const ScriptFile file(path);
-    file.refuseOver(isRichTextPath(path) ? kMaxRichTextBytes : kMaxScriptBytes);
+    file.refuseOver(byteCapFor(scriptKindFor(path)));
+}
+
+DocumentText readDocumentFile(const QString &path)
+{
+    const ScriptKind kind = scriptKindFor(path);
+    const ScriptFile file(path);
+    file.refuseOver(byteCapFor(kind));
+    DocumentText text;
+    if (kind == ScriptKind::Markdown) {
+        QByteArray bytes;
+        file.readToEnd(bytes, kMaxScriptBytes);
+        checkLineCount(path, measureLines(bytes).lines);
+        text = markdownToLines(decodeText(bytes), kMaxScriptLines, kMaxScriptCharacters);
+    } else {
+        const QByteArray head = file.readHead(8);
+        try {
+            text = readZippedDocument(head, file.duplicate(), kind);
+        } catch (const TavrixError &error) {
+            // The reader says what is wrong; the operator also needs to know with which file.
+            failToOpen(path, error.message());
+        }
+    }
+    checkLineCount(path, text.lineCount);
+    checkCharacterCount(path, text.characterCount);
+    return text;
 }
 
 QStringList readPlainTextFile(const QString &path, ReadLoss *loss)
@@ -256,7 +344,30 @@ QStringList readRichTextFile(const QString &path, ReadLoss *loss)
     return text->lines;
 }
 
+QStringList scriptFromText(const QString &title, const QString &text)
+{
+    const QStringList lines = splitLines(text);
+    checkLineCount(title, lines.size());
+    qsizetype characters = 0;
+    for (const QString &line : lines)
+        characters += line.size();
+    checkCharacterCount(title, characters);
+    return lines;
+}
+
 QStringList readScript(const QString &path, ReadLoss *loss)
 {
-    return isRichTextPath(path) ? readRichTextFile(path, loss) : readPlainTextFile(path, loss);
+    switch (scriptKindFor(path)) {
+    case ScriptKind::PlainText:
+        return readPlainTextFile(path, loss);
+    case ScriptKind::RichText:
+        return readRichTextFile(path, loss);
+    case ScriptKind::WordDocument:
+    case ScriptKind::OpenDocument:
+    case ScriptKind::Markdown:
+        break;
+    }
+    if (loss)
+        *loss = ReadLoss();
+    return readDocumentFile(path).lines;
 }

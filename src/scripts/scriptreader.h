@@ -11,12 +11,27 @@ inline constexpr qint64 kMaxScriptBytes = 16 * 1024 * 1024;
 // reader streams them and keeps only the text.
 inline constexpr qint64 kMaxRichTextBytes = 512 * 1024 * 1024;
 
+// Word and OpenDocument files carry their pictures too; only the text part is unpacked.
+inline constexpr qint64 kMaxDocumentBytes = 512 * 1024 * 1024;
+
 // Longer scripts would keep the view busy for seconds before it shows them.
 inline constexpr qsizetype kMaxScriptLines = 100000;
 inline constexpr qsizetype kMaxScriptCharacters = 8000000;
 
 // True when the file name's extension, from its last dot, is ".rtf" in any case.
 bool isRichTextPath(const QString &path);
+
+// The reader a script's file name asks for, by its extension in any case:
+// .rtf, .docx, .odt, .md and .markdown; anything else is plain text.
+enum class ScriptKind
+{
+    PlainText,
+    RichText,
+    WordDocument,
+    OpenDocument,
+    Markdown
+};
+ScriptKind scriptKindFor(const QString &path);
 
 // All bytes of a regular file of at most `maxBytes`. Throws TavrixError
 // "Cannot open file ..." with the system's reason; never blocks on a FIFO and
@@ -45,7 +60,17 @@ QStringList readPlainTextFile(const QString &path, ReadLoss *loss = nullptr);
 // as plain text, its lines cut as rich text lines are.
 QStringList readRichTextFile(const QString &path, ReadLoss *loss = nullptr);
 
-// The script read rule: the rich text reader for .rtf paths, else the plain one.
+// The document readers (Word, OpenDocument, Markdown): the script's lines and
+// its headings, under the same limits; a file that is not the document its
+// name says is refused with a message in the program's words.
+struct DocumentText;
+DocumentText readDocumentFile(const QString &path);
+
+// A script from text that was never a file (the clipboard's): its lines under
+// the same limits, refused with the cannot-open message naming `title`.
+QStringList scriptFromText(const QString &title, const QString &text);
+
+// The script read rule: the reader scriptKindFor names.
 // Each reader refuses a script too long for the view with the cannot-open
 // message, before it holds the script's text.
 QStringList readScript(const QString &path, ReadLoss *loss = nullptr);

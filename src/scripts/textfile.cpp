@@ -141,7 +141,7 @@ void writeTextFile(const QString &path, const QByteArray &bytes)
 
 QString plainTextFileFor(const QString &scriptPath)
 {
-    if (!isRichTextPath(scriptPath))
+    if (scriptKindFor(scriptPath) == ScriptKind::PlainText)
         return scriptPath;
     return scriptPath.left(scriptPath.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".txt");
 }

@@ -16,6 +16,7 @@ QByteArray formatText(const QString &text);
 void writeTextFile(const QString &path, const QByteArray &bytes);
 
 // The file name quick edit proposes for a script read from `scriptPath`: the
-// same, except that an RTF script is proposed as plain text beside it
-// ("talk.rtf" gives "talk.txt"), since the editor writes plain text only.
+// same, except that a script of any other kind (RTF, Word, OpenDocument,
+// Markdown) is proposed as plain text beside it ("talk.rtf" gives "talk.txt"),
+// since the editor writes plain text only and must not write over a document.
 QString plainTextFileFor(const QString &scriptPath);

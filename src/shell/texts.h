@@ -121,6 +121,25 @@ inline const QString rsScriptTooLong =
     QStringLiteral("The script is too long to show (%1 lines; the limit is %2).");
 inline const QString rsScriptTooBig =
     QStringLiteral("The script is too long to show (%1 characters; the limit is %2).");
+// Scripts from the clipboard, from a drop and from the command line.
+inline const QString rsPaste = QStringLiteral("Paste");
+inline const QString rsPastedText = QStringLiteral("Pasted text");
+inline const QString rsClipboardHasNoText = QStringLiteral("The clipboard holds no text to show.");
+inline const QString rsNotALocalFile =
+    QStringLiteral("Only files on this computer can be opened: %1");
+// Word, OpenDocument and Markdown scripts.
+inline const QString rsNotADocument =
+    QStringLiteral("The file is not a Word (.docx) or OpenDocument (.odt) text document.");
+inline const QString rsDocumentOldOrLocked =
+    QStringLiteral("The file is an older Word document (.doc) or protected by a password. Save "
+                   "it as .docx or .odt without a password and open it again.");
+inline const QString rsDocumentEncrypted = QStringLiteral(
+    "The document is protected by a password. Save it without one and open it again.");
+inline const QString rsDocumentTooLarge =
+    QStringLiteral("The document's text is too large to read (more than %1 MB unpacked).");
+inline const QString rsDocumentUnreadable = QStringLiteral("The document cannot be read: %1.");
+inline const QString rsDocumentMalformed =
+    QStringLiteral("The document's text cannot be read: %1 (line %2).");
 inline const QString rsQueueTooLong =
     QStringLiteral("The queue is too long to load (%1 items; the limit is %2).");
 inline const QString rsQueueLineTooLong =

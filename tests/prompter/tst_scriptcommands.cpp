@@ -4,11 +4,19 @@
 #include "scrollclock.h"
 #include "texts.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QMimeData>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,6 +112,96 @@ private Q_SLOTS:
         QTest::newRow("empty file") << "empty.txt" << QByteArray() << QStringList();
         QTest::newRow("windows-1252") << "old.txt" << QByteArray("Caf\xe9 \x80 3\r\n")
                                       << QStringList{QStringLiteral("Café € 3")};
+        QTest::newRow("markdown") << "news.md" << QByteArray("# News\n\nGood *evening*.\n")
+                                  << QStringList{"News", "Good evening."};
+    }
+
+    // Scripts that arrive by the clipboard or a drop: "paste:" puts text on the
+    // clipboard ("html:" HTML alone, "image" a picture alone, "empty" nothing);
+    // "drop:" drops files of this folder, or the URL after "url:". `lines` is
+    // what the band then shows, `queue` the queue; `message` the one message.
+    void importedScripts_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("queue");
+        QTest::addColumn<QString>("message");
+        const QStringList first{"First script"};
+        QTest::newRow("pasted text")
+            << "paste:Good evening.\nThe <b>news</b>."
+            << QStringList{"Good evening.", "The <b>news</b>."} << "Pasted text" << 0 << QString();
+        QTest::newRow("HTML alone is read as its text")
+            << "html:<p>One <script>x()</script><b>two</b></p>" << QStringList{"One two"}
+            << "Pasted text" << 0 << QString();
+        QTest::newRow("empty clipboard") << "empty" << first << "first.txt" << 0
+                                         << QStringLiteral("The clipboard holds no text to show.");
+        QTest::newRow("a picture alone") << "image" << first << "first.txt" << 0
+                                         << QStringLiteral("The clipboard holds no text to show.");
+        QTest::newRow("one file dropped")
+            << "drop:b.txt" << QStringList{"Bee"} << "b.txt" << 0 << QString();
+        QTest::newRow("several dropped: the queue, in order")
+            << "drop:b.txt drop:a.md" << QStringList{"Bee"} << "b.txt" << 2 << QString();
+        QTest::newRow("a folder dropped")
+            << "drop:folder" << first << "first.txt" << 0 << QStringLiteral("Is a directory");
+        QTest::newRow("a web address dropped")
+            << "url:https://example.invalid/a.txt" << first << "first.txt" << 0
+            << QStringLiteral("Only files on this computer can be opened: "
+                              "https://example.invalid/a.txt");
+    }
+
+    void importedScripts()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, title);
+        QFETCH(int, queue);
+        QFETCH(QString, message);
+        Prompter p;
+        prepare(p);
+        write(QStringLiteral("b.txt"), "Bee\n");
+        write(QStringLiteral("a.md"), "# A\n");
+        QDir(dir.path()).mkpath(QStringLiteral("folder"));
+        auto *clipboard = QGuiApplication::clipboard();
+        if (action.startsWith(u"paste:") || action.startsWith(u"html:") || action == u"empty" ||
+            action == u"image") {
+            auto *data = new QMimeData;
+            if (action.startsWith(u"paste:"))
+                data->setText(action.section(u':', 1));
+            else if (action.startsWith(u"html:"))
+                data->setHtml(action.section(u':', 1));
+            else if (action == u"image")
+                data->setImageData(QImage(4, 4, QImage::Format_RGB32));
+            clipboard->setMimeData(data);
+            widget<QAction>(p.form, "pasteAction")->trigger();
+        } else {
+            QList<QUrl> urls;
+            for (const QString &item : action.split(u' ')) {
+                urls.append(item.startsWith(u"url:")
+                                ? QUrl(item.mid(4))
+                                : QUrl::fromLocalFile(dir.filePath(item.mid(5))));
+            }
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(&p.form, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&p.form, &drop);
+        }
+        QCOMPARE(p.form.scriptLines(), lines);
+        QVERIFY2(p.form.scriptTitle().endsWith(title), qPrintable(p.form.scriptTitle()));
+        QCOMPARE(p.dialogs.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(p.dialogs.messages.constFirst().endsWith(message),
+                     qPrintable(p.dialogs.messages.constFirst()));
+        if (queue > 0) {
+            p.form.nextQueueScript();
+            QCOMPARE(p.form.scriptLines(), QStringList{"A"});
+        }
+        // A new script shows paused; a refused one leaves the band running as it was.
+        QCOMPARE(running(p.form), !message.isEmpty());
     }
 
     void open_showsTheScriptPausedAtTheTop()
