@@ -23,6 +23,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -37,12 +39,12 @@ struct Fixture
     HtmlView *page = control<HtmlView>(form, "page");
     TalentScreen *talent = control<TalentScreen>(form, "talentScreen");
 
-    Fixture()
+    explicit Fixture(int lines = kLines)
     {
         // Off whatever an earlier run stored: each case opens the window itself.
         talent->choose(QString());
         form.show();
-        form.showEditedScript(newsScript(kLines));
+        form.showEditedScript(newsScript(lines));
         page->waitUntilReady();
         runEventLoop(300);
     }
@@ -253,4 +255,65 @@ TAVRIX_BENCH_CASE(talent_present_only)
         report("talent_present_only_xserver_cpu",
                100.0 * (cpuSecondsOf(server) - serverBefore) / wall, "% of a core");
     report("talent_present_only_frames", double(window.frames - framesBefore) / wall, "1/s");
+}
+
+namespace {
+
+// The longest the window's thread went without running its event loop while
+// `action` ran and for `milliseconds` after it, in milliseconds.
+double longestStall(const std::function<void()> &action, int milliseconds)
+{
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer beat;
+    beat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        worst = qMax(worst, now - last);
+        last = now;
+    });
+    clock.start();
+    beat.start(1);
+    QTimer::singleShot(0, action);
+    runEventLoop(milliseconds);
+    return double(worst) / 1e6;
+}
+
+} // namespace
+
+// How long the talent screen stops the band: when it is chosen, on a Larger
+// Text step and after a page load, at 10,000 and 100,000 lines. The page load
+// counts the talent's own answer to the new page and the longest stall after
+// it, against the same with the talent screen off.
+TAVRIX_BENCH_CASE(talent_stall)
+{
+    for (const int lines : {10000, 100000}) {
+        Fixture f(lines);
+        const QString screen = f.screenName();
+        if (skipWithoutSecondScreen(screen))
+            return;
+        f.page->scrollTo(0, f.page->verticalScrollBar()->maximum() / 2);
+        runEventLoop(300);
+        const std::string base = "talent_stall_" + std::to_string(lines) + "_lines_";
+        // The longest stall after the band's page completes (the band's own first paints).
+        const auto load = [&] {
+            f.form.showEditedScript(newsScript(lines));
+            return longestStall([] {}, 3000);
+        };
+        report((base + "page_load_after_band_only").c_str(), load(), "ms");
+        report((base + "chosen").c_str(), longestStall([&] { f.talent->choose(screen); }, 3000),
+               "ms");
+        report((base + "larger_text").c_str(), longestStall([&] { f.talent->largerText(); }, 3000),
+               "ms");
+        report((base + "smaller_text").c_str(),
+               longestStall([&] { f.talent->smallerText(); }, 3000), "ms");
+        report((base + "page_load_after").c_str(), load(), "ms");
+        // The talent's own answer to a new page, alone: what it adds to the band's load.
+        if (TalentWindow *window = f.talent->window())
+            report((base + "page_copied").c_str(),
+                   longestStall([window] { window->copyPage(); }, 2000), "ms");
+        f.talent->choose(QString());
+        runEventLoop(300);
+    }
 }
