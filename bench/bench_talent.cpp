@@ -317,3 +317,90 @@ TAVRIX_BENCH_CASE(talent_stall)
         runEventLoop(300);
     }
 }
+
+namespace {
+
+// A script whose every line has a colour of its own: each line's glyphs are new pictures.
+QStringList colouredScript(int lines)
+{
+    QStringList script = newsScript(lines);
+    for (int i = 0; i < lines; ++i) {
+        const QString colour = QString::number(0x404040 + (qint64(i) * 0x0b0713) % 0xbfbfbf, 16);
+        const QString line = QStringLiteral("<font color=#%1>").arg(colour) + script.at(i) +
+                             QStringLiteral("</font>");
+        script[i] = line;
+    }
+    return script;
+}
+
+// 1,469 different characters: Latin Extended, Greek, Cyrillic, arrows and box drawing.
+QStringList manyCharacterScript()
+{
+    QString all;
+    for (const auto &[from, to] :
+         {std::pair{0x0100, 0x024F}, std::pair{0x0370, 0x03FF}, std::pair{0x0400, 0x04FF},
+          std::pair{0x2190, 0x21FF}, std::pair{0x2500, 0x257F}, std::pair{0x0021, 0x007E},
+          std::pair{0x00A1, 0x00FF}, std::pair{0x2200, 0x22FF}})
+        for (int c = from; c <= to && all.size() < 1469; ++c)
+            all += QChar(c);
+    QStringList script;
+    for (qsizetype at = 0; at < all.size(); at += 40)
+        script.append(all.mid(at, 40).toHtmlEscaped());
+    return script;
+}
+
+} // namespace
+
+// Resident memory with the talent screen on the pages that make the most glyph
+// pictures: a colour a line scrolled at speed 300, and many different
+// characters at twelve Larger Text steps; then with the talent screen off.
+TAVRIX_BENCH_CASE(talent_glyph_memory)
+{
+    Fixture f(100);
+    const QString screen = f.screenName();
+    if (skipWithoutSecondScreen(screen))
+        return;
+    control<QSlider>(f.form, "stepSlider")->setValue(1);
+    auto *speed = control<QSlider>(f.form, "speedSlider");
+    auto *timer = control<ScrollClock>(f.form, "scrollTimer");
+    f.form.showEditedScript(colouredScript(6000));
+    f.page->waitUntilReady();
+    f.page->scrollToTop();
+    runEventLoop(500);
+    double before = residentMegabytes();
+    f.talent->choose(screen);
+    runEventLoop(1000);
+    speed->setValue(300);
+    runEventLoop(20000);
+    timer->setEnabled(false);
+    speed->setValue(0);
+    report("talent_glyphs_coloured_lines_resident_growth", residentMegabytes() - before, "MB");
+    if (TalentWindow *window = f.talent->window())
+        report("talent_glyphs_coloured_lines_pictures", double(window->glyphBytes()) / 1048576.0,
+               "MB");
+    f.talent->choose(QString());
+    runEventLoop(500);
+    report("talent_glyphs_coloured_lines_resident_growth_after_off", residentMegabytes() - before,
+           "MB");
+
+    f.form.showEditedScript(manyCharacterScript());
+    f.page->waitUntilReady();
+    runEventLoop(500);
+    before = residentMegabytes();
+    f.talent->choose(screen);
+    runEventLoop(1000);
+    for (int i = 0; i < 12; ++i) {
+        f.talent->largerText();
+        runEventLoop(400);
+    }
+    report("talent_glyphs_many_characters_resident_growth", residentMegabytes() - before, "MB");
+    if (TalentWindow *window = f.talent->window())
+        report("talent_glyphs_many_characters_pictures", double(window->glyphBytes()) / 1048576.0,
+               "MB");
+    f.talent->choose(QString());
+    runEventLoop(500);
+    report("talent_glyphs_many_characters_resident_growth_after_off", residentMegabytes() - before,
+           "MB");
+    for (int i = 0; i < 12; ++i)
+        f.talent->smallerText();
+}

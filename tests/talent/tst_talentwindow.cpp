@@ -39,7 +39,7 @@ QStringList colouredPage(int lines)
 {
     QStringList result = page(lines, kNews);
     for (int i = 0; i < lines; ++i) {
-        const QString colour = QString::number(0x404040 + (i * 0x0b0713) % 0xbfbfbf, 16);
+        const QString colour = QString::number(0x404040 + (qint64(i) * 0x0b0713) % 0xbfbfbf, 16);
         result[3 + i] = QStringLiteral("<font color=#%1>").arg(colour) + result[3 + i] +
                         QStringLiteral("</font>");
     }
