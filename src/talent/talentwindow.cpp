@@ -496,7 +496,8 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
                                      QLatin1Char('/') + QString::number(size, 'f', 2) +
                                      QLatin1Char('/') + QString::number(colour.rgba(), 16) +
                                      QLatin1Char('/');
-                font.setPixelSize(size);
+                // A font at the screen's size is made only when a picture is missing.
+                bool sized = false;
                 const QList<quint32> indexes = run.glyphIndexes();
                 const QList<QPointF> positions = run.positions();
                 for (qsizetype i = 0; i < indexes.size(); ++i) {
@@ -510,6 +511,10 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
                     const Glyph *found = m_glyphs.object(key);
                     std::unique_ptr<Glyph> uncached;
                     if (!found) {
+                        if (!sized) {
+                            font.setPixelSize(size);
+                            sized = true;
+                        }
                         const QPainterPath path = font.pathForGlyph(indexes[i]);
                         const QRect bounds =
                             path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
