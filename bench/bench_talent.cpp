@@ -23,6 +23,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -37,12 +39,12 @@ struct Fixture
     HtmlView *page = control<HtmlView>(form, "page");
     TalentScreen *talent = control<TalentScreen>(form, "talentScreen");
 
-    Fixture()
+    explicit Fixture(int lines = kLines)
     {
         // Off whatever an earlier run stored: each case opens the window itself.
         talent->choose(QString());
         form.show();
-        form.showEditedScript(newsScript(kLines));
+        form.showEditedScript(newsScript(lines));
         page->waitUntilReady();
         runEventLoop(300);
     }
@@ -253,4 +255,152 @@ TAVRIX_BENCH_CASE(talent_present_only)
         report("talent_present_only_xserver_cpu",
                100.0 * (cpuSecondsOf(server) - serverBefore) / wall, "% of a core");
     report("talent_present_only_frames", double(window.frames - framesBefore) / wall, "1/s");
+}
+
+namespace {
+
+// The longest the window's thread went without running its event loop while
+// `action` ran and for `milliseconds` after it, in milliseconds.
+double longestStall(const std::function<void()> &action, int milliseconds)
+{
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer beat;
+    beat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        worst = qMax(worst, now - last);
+        last = now;
+    });
+    clock.start();
+    beat.start(1);
+    QTimer::singleShot(0, action);
+    runEventLoop(milliseconds);
+    return double(worst) / 1e6;
+}
+
+} // namespace
+
+// How long the talent screen stops the band: when it is chosen, on a Larger
+// Text step and after a page load, at 10,000 and 100,000 lines. The page load
+// counts the talent's own answer to the new page and the longest stall after
+// it, against the same with the talent screen off.
+TAVRIX_BENCH_CASE(talent_stall)
+{
+    for (const int lines : {10000, 100000}) {
+        Fixture f(lines);
+        const QString screen = f.screenName();
+        if (skipWithoutSecondScreen(screen))
+            return;
+        f.page->scrollTo(0, f.page->verticalScrollBar()->maximum() / 2);
+        runEventLoop(300);
+        const std::string base = "talent_stall_" + std::to_string(lines) + "_lines_";
+        // The longest stall after the band's page completes (the band's own first paints).
+        const auto load = [&] {
+            f.form.showEditedScript(newsScript(lines));
+            return longestStall([] {}, 3000);
+        };
+        report((base + "page_load_after_band_only").c_str(), load(), "ms");
+        report((base + "chosen").c_str(), longestStall([&] { f.talent->choose(screen); }, 3000),
+               "ms");
+        report((base + "larger_text").c_str(), longestStall([&] { f.talent->largerText(); }, 3000),
+               "ms");
+        report((base + "smaller_text").c_str(),
+               longestStall([&] { f.talent->smallerText(); }, 3000), "ms");
+        report((base + "page_load_after").c_str(), load(), "ms");
+        // The talent's own answer to a new page, alone: what it adds to the band's load.
+        if (TalentWindow *window = f.talent->window())
+            report((base + "page_copied").c_str(),
+                   longestStall([window] { window->copyPage(); }, 2000), "ms");
+        f.talent->choose(QString());
+        runEventLoop(300);
+    }
+}
+
+namespace {
+
+// A script whose every line has a colour of its own: each line's glyphs are new pictures.
+QStringList colouredScript(int lines)
+{
+    QStringList script = newsScript(lines);
+    for (int i = 0; i < lines; ++i) {
+        const QString colour = QString::number(0x404040 + (qint64(i) * 0x0b0713) % 0xbfbfbf, 16);
+        const QString line = QStringLiteral("<font color=#%1>").arg(colour) + script.at(i) +
+                             QStringLiteral("</font>");
+        script[i] = line;
+    }
+    return script;
+}
+
+// 1,469 different characters: Latin Extended, Greek, Cyrillic, arrows and box drawing.
+QStringList manyCharacterScript()
+{
+    QString all;
+    for (const auto &[from, to] :
+         {std::pair{0x0100, 0x024F}, std::pair{0x0370, 0x03FF}, std::pair{0x0400, 0x04FF},
+          std::pair{0x2190, 0x21FF}, std::pair{0x2500, 0x257F}, std::pair{0x0021, 0x007E},
+          std::pair{0x00A1, 0x00FF}, std::pair{0x2200, 0x22FF}})
+        for (int c = from; c <= to && all.size() < 1469; ++c)
+            all += QChar(c);
+    QStringList script;
+    for (qsizetype at = 0; at < all.size(); at += 40)
+        script.append(all.mid(at, 40).toHtmlEscaped());
+    return script;
+}
+
+} // namespace
+
+// Resident memory with the talent screen on the pages that make the most glyph
+// pictures: a colour a line scrolled at speed 300, and many different
+// characters at twelve Larger Text steps; then with the talent screen off.
+TAVRIX_BENCH_CASE(talent_glyph_memory)
+{
+    Fixture f(100);
+    const QString screen = f.screenName();
+    if (skipWithoutSecondScreen(screen))
+        return;
+    control<QSlider>(f.form, "stepSlider")->setValue(1);
+    auto *speed = control<QSlider>(f.form, "speedSlider");
+    auto *timer = control<ScrollClock>(f.form, "scrollTimer");
+    f.form.showEditedScript(colouredScript(6000));
+    f.page->waitUntilReady();
+    f.page->scrollToTop();
+    runEventLoop(500);
+    double before = residentMegabytes();
+    f.talent->choose(screen);
+    runEventLoop(1000);
+    speed->setValue(300);
+    runEventLoop(20000);
+    timer->setEnabled(false);
+    speed->setValue(0);
+    report("talent_glyphs_coloured_lines_resident_growth", residentMegabytes() - before, "MB");
+    if (TalentWindow *window = f.talent->window())
+        report("talent_glyphs_coloured_lines_pictures", double(window->glyphBytes()) / 1048576.0,
+               "MB");
+    f.talent->choose(QString());
+    runEventLoop(500);
+    report("talent_glyphs_coloured_lines_resident_growth_after_off", residentMegabytes() - before,
+           "MB");
+
+    f.form.showEditedScript(manyCharacterScript());
+    f.page->waitUntilReady();
+    runEventLoop(500);
+    before = residentMegabytes();
+    f.talent->choose(screen);
+    runEventLoop(1000);
+    for (int i = 0; i < 12; ++i) {
+        f.talent->largerText();
+        runEventLoop(400);
+    }
+    report("talent_glyphs_many_characters_resident_growth", residentMegabytes() - before, "MB");
+    if (TalentWindow *window = f.talent->window())
+        report("talent_glyphs_many_characters_pictures", double(window->glyphBytes()) / 1048576.0,
+               "MB");
+    f.talent->choose(QString());
+    runEventLoop(500);
+    report("talent_glyphs_many_characters_resident_growth_after_off", residentMegabytes() - before,
+           "MB");
+    for (int i = 0; i < 12; ++i)
+        f.talent->smallerText();
 }

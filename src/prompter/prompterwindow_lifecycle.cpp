@@ -1,6 +1,8 @@
 // Start-up, docking against the task bar, and shutdown of the prompter window.
 #include "prompterwindow.h"
 
+#include "screenplace.h"
+
 #include "aboutdialog.h"
 #include "docking.h"
 #include "htmlview.h"
@@ -99,7 +101,7 @@ void PrompterWindow::redockSoon()
 void PrompterWindow::followScreenRate()
 {
     QWindow *window = windowHandle();
-    followRateOf(window ? window->screen() : screen());
+    followRateOf(screenOf(this));
     if (!window || m_followsScreen)
         return;
     m_followsScreen = true;

@@ -71,18 +71,27 @@ QByteArray errorJson(const QString &text)
 
 RemoteServer::RemoteServer(QObject *parent)
     : QObject(parent), m_clock([] { return QDeadlineTimer::current().deadline(); }),
-      m_lockout(std::make_unique<Lockout>()), m_http(new QHttpServer(this)),
-      m_handoff(new HandoffServer(this)),
-      m_webSocketServer(std::make_unique<QWebSocketServer>(QStringLiteral("tavrix"),
-                                                           QWebSocketServer::NonSecureMode))
+      m_lockout(std::make_unique<Lockout>())
 {
+    m_pushTimer.setSingleShot(true);
+    connect(&m_pushTimer, &QTimer::timeout, this, &RemoteServer::push);
+}
+
+// The HTTP and WebSocket servers load the TLS library when they are made (4 MB
+// resident), so they are made when the operator first starts the remote.
+void RemoteServer::createServers()
+{
+    if (m_http)
+        return;
+    m_http = new QHttpServer(this);
+    m_handoff = new HandoffServer(this);
+    m_webSocketServer = std::make_unique<QWebSocketServer>(QStringLiteral("tavrix"),
+                                                           QWebSocketServer::NonSecureMode);
     m_handoff->bindTo(*m_http);
     setUpRoutes();
     m_webSocketServer->setMaxPendingConnections(kMaxClients);
     connect(m_webSocketServer.get(), &QWebSocketServer::newConnection, this,
             &RemoteServer::onWebSocket);
-    m_pushTimer.setSingleShot(true);
-    connect(&m_pushTimer, &QTimer::timeout, this, &RemoteServer::push);
 }
 
 RemoteServer::~RemoteServer()
@@ -96,6 +105,7 @@ RemoteServer::~RemoteServer()
 bool RemoteServer::start(quint16 port, const QList<QHostAddress> &addresses)
 {
     stop();
+    createServers();
     m_error.clear();
     std::vector<std::unique_ptr<QTcpServer>> fronts;
     for (const QHostAddress &address : addresses) {

@@ -136,6 +136,7 @@ private:
     void push();
     QByteArray readoutJson() const;
     bool originIsOurs(const QTcpSocket *socket, const QByteArray &origin) const;
+    void createServers();
     void setUpRoutes();
     QHttpServerResponse page(const QString &resource, const QByteArray &type) const;
 

@@ -59,7 +59,7 @@ void TalentScreen::start()
 
 TalentWindow *TalentScreen::window() const
 {
-    return m_window;
+    return m_window.get();
 }
 
 void TalentScreen::stop()
@@ -112,12 +112,12 @@ void TalentScreen::onScreensChanged()
 
 void TalentScreen::openWindow()
 {
-    m_window = new TalentWindow(m_band, m_bandWindow);
+    m_window = std::make_unique<TalentWindow>(m_band);
     m_window->setMirror(m_store.mirror(m_chosen));
     m_window->setCharactersPerLine(m_characters);
     m_window->setScreen(m_screen);
     m_window->setGeometry(m_screen->geometry());
-    Q_EMIT opened(m_window);
+    Q_EMIT opened(m_window.get());
     // Full screen without asking for the focus: the band keeps the keys.
     m_window->setWindowState(Qt::WindowFullScreen);
     m_window->show();
@@ -127,7 +127,7 @@ void TalentScreen::closeWindow()
 {
     if (m_window) {
         m_window->hide();
-        delete m_window.data();
+        m_window.reset();
     }
     m_screen = nullptr;
 }

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+
 class HtmlView;
 class QAction;
 class QMenu;
@@ -24,7 +26,8 @@ class TalentScreen final : public QObject
     Q_DISABLE_COPY_MOVE(TalentScreen)
 
 public:
-    // `bandWindow` owns the submenu and the talent window; `store` outlives this.
+    // `bandWindow` owns the submenu and this; this owns the talent window, a
+    // top-level window of its own; `store` outlives this.
     TalentScreen(HtmlView *band, QWidget *bandWindow, RegistryStore &store, const QString &section,
                  QStyle *menuStyle);
     ~TalentScreen() override;
@@ -66,7 +69,7 @@ private:
     QString m_chosen;
     int m_characters;
     QMenu *m_menu = nullptr;
-    QPointer<TalentWindow> m_window;
+    std::unique_ptr<TalentWindow> m_window;
     QPointer<QScreen> m_screen; // the screen m_window was opened on
     bool m_started = false;
     bool m_followsBand = false; // connected to the band window's screen changes

@@ -30,6 +30,13 @@ constexpr int kTileHeight = 128;
 constexpr qint64 kSpareTiles = 1;
 // Strips drawn in one frame beyond those at the reading line, which are always drawn.
 constexpr qint64 kFrameBudgetNs = 6000000;
+// Laying out the coming stretch of the page takes at most this at a time.
+constexpr qint64 kLayoutStepNs = 4000000;
+// The stretch laid out reaches this many screens either side of the band's
+// place; it is cut again when the band comes within half of that of its end.
+constexpr int kScreensEachSide = 3;
+// Glyph pictures are costed in KB; a window smaller than a screen still keeps this many MB.
+constexpr qint64 kLeastGlyphBudget = 16 * 1024 * 1024;
 
 qint64 floorDivide(qint64 a, qint64 b)
 {
@@ -61,17 +68,14 @@ bool glyphsOnly(const QTextDocument &page)
     return true;
 }
 
-// The width of an average character in the page's first font.
-qreal characterWidth(const QTextDocument &page)
+// The page's first font.
+QFont firstFont(const QTextDocument &page)
 {
-    QFont font = page.defaultFont();
     for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
-        if (auto it = block.begin(); !it.atEnd()) {
-            font = it.fragment().charFormat().font();
-            break;
-        }
+        if (auto it = block.begin(); !it.atEnd())
+            return it.fragment().charFormat().font();
     }
-    return QFontMetricsF(font).horizontalAdvance(kSample) / qreal(kSample.size());
+    return page.defaultFont();
 }
 
 } // namespace
@@ -84,8 +88,8 @@ bool TalentWindow::Frame::sameLine() const
            (band.nextPosition < 0 || talent.position < band.nextPosition);
 }
 
-TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
+TalentWindow::TalentWindow(HtmlView *band)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
       m_band(band), m_characters(talentzoom::kDefaultCharacters)
 {
     setObjectName(QStringLiteral("talentWindow"));
@@ -98,6 +102,10 @@ TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
     connect(m_frameTimer, &QTimer::timeout, this, &TalentWindow::follow);
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setSingleShot(true);
+    connect(m_layoutTimer, &QTimer::timeout, this, &TalentWindow::layoutStep);
+    m_glyphs.setMaxCost(glyphBudgetFor(size()) / 1024);
     // The band may move many times a frame; this window draws only where it is at the frame.
     connect(m_band->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &TalentWindow::scheduleFrame);
@@ -107,7 +115,28 @@ TalentWindow::TalentWindow(HtmlView *band, QWidget *parent)
     copyPage();
 }
 
-TalentWindow::~TalentWindow() = default;
+TalentWindow::~TalentWindow()
+{
+    // Hand the pictures' and the layout's pages back rather than keep them.
+    m_glyphs.clear();
+    m_tiles.clear();
+    m_page.reset();
+    m_coming.page.reset();
+    malloc_trim(0);
+}
+
+qint64 TalentWindow::glyphBudgetFor(QSize size)
+{
+    // One screen of text is covered about once by its glyphs' pictures: two
+    // screens keep what is shown and what comes in, so a page of repeated
+    // glyphs never draws one twice, and a page of new ones is bounded.
+    return qMax(kLeastGlyphBudget, qint64(size.width()) * size.height() * 4 * 2);
+}
+
+qint64 TalentWindow::glyphBytes() const
+{
+    return qint64(m_glyphs.totalCost()) * 1024;
+}
 
 void TalentWindow::setMirror(const MirrorFlags &flags)
 {
@@ -132,35 +161,85 @@ void TalentWindow::copyPage()
 {
     QTextDocument *source = m_band->hasDocument() ? m_band->document() : nullptr;
     m_source = source;
-    if (!source) {
-        m_page.reset();
-        m_tiles.clear();
-        refresh();
-        return;
+    ++m_generation;
+    // The stretch shown is of the old page: its positions mean nothing on the new one.
+    m_page.reset();
+    m_coming.page.reset();
+    m_tiles.clear();
+    if (source) {
+        const QFontMetricsF metrics(firstFont(*source));
+        m_characterWidth = metrics.horizontalAdvance(kSample) / qreal(kSample.size());
+        m_lineSpacing = qMax(1.0, metrics.lineSpacing());
+        requestSlice();
     }
-    m_page.reset(source->clone());
-    // The copy goes through an intermediate fragment of the whole page; hand
-    // its freed pages back rather than keep them.
-    malloc_trim(0);
-    m_page->setUndoRedoEnabled(false);
-    m_glyphsOnly = glyphsOnly(*m_page);
-    // Laid out at one size and drawn at another: advances must not be rounded to pixels.
-    QTextOption option = m_page->defaultTextOption();
-    option.setUseDesignMetrics(true);
-    m_page->setDefaultTextOption(option);
-    relayout();
+    refresh();
 }
 
 void TalentWindow::relayout()
 {
+    // The stretch shown stays, at its old size, until the new one is laid out.
+    ++m_generation;
     m_tiles.clear();
-    m_glyphs.clear();
-    if (m_page) {
-        m_scale = talentzoom::scaleFor(width(), m_characters, characterWidth(*m_page),
-                                       m_page->documentMargin());
-        // The layout runs lazily from here: drawing lays out only as far as it looks.
-        m_page->setTextWidth(qMax(1.0, width() / m_scale));
+    requestSlice();
+    refresh();
+}
+
+int TalentWindow::screenCharacters() const
+{
+    const qreal margin = m_source ? m_source->documentMargin() : 4;
+    const qreal scale = talentzoom::scaleFor(width(), m_characters, m_characterWidth, margin);
+    const int rows = int(height() / qMax(1.0, m_lineSpacing * scale)) + 1;
+    return m_characters * rows;
+}
+
+void TalentWindow::requestSlice()
+{
+    if (m_coming.page && m_coming.generation == m_generation)
+        return;
+    m_coming.page.reset();
+    if (!m_source || m_band->isLoading() || m_band->document() != m_source)
+        return;
+    const QTextDocument &source = *m_source;
+    const PageSlice slice =
+        sliceAround(source, qMax(0, bandSpot().position), kScreensEachSide * screenCharacters());
+    m_coming.page = copySlice(source, slice);
+    m_coming.slice = slice;
+    m_coming.generation = m_generation;
+    m_coming.block = 0;
+    QTextDocument &page = *m_coming.page;
+    // Laid out at one size and drawn at another: advances must not be rounded to pixels.
+    QTextOption option = page.defaultTextOption();
+    option.setUseDesignMetrics(true);
+    page.setDefaultTextOption(option);
+    m_coming.scale =
+        talentzoom::scaleFor(width(), m_characters, m_characterWidth, page.documentMargin());
+    page.setTextWidth(qMax(1.0, width() / m_coming.scale));
+    m_layoutTimer->start(0);
+}
+
+void TalentWindow::layoutStep()
+{
+    if (!m_coming.page)
+        return;
+    QTextDocument &page = *m_coming.page;
+    QAbstractTextDocumentLayout *layout = page.documentLayout();
+    QElapsedTimer budget;
+    budget.start();
+    QTextBlock block = page.findBlockByNumber(m_coming.block);
+    for (; block.isValid() && budget.nsecsElapsed() < kLayoutStepNs; block = block.next())
+        layout->blockBoundingRect(block);
+    if (block.isValid()) {
+        m_coming.block = block.blockNumber();
+        m_layoutTimer->start(0);
+        return;
     }
+    m_page = std::move(m_coming.page);
+    m_slice = m_coming.slice;
+    m_scale = m_coming.scale;
+    m_glyphsOnly = glyphsOnly(*m_page);
+    m_tiles.clear();
+    m_waiting = false;
+    // The new stretch has rows of its own: the whole window is drawn again.
     refresh();
 }
 
@@ -178,8 +257,18 @@ qreal TalentWindow::followedHeight()
     if (!m_page)
         return 0;
     const TextSpot spot = bandSpot();
-    if (spot.position >= 0)
-        m_followed = heightOfSpot(*m_page, spot);
+    if (spot.position < 0)
+        return m_followed;
+    // The band's place outside the stretch shown: nothing to show until the next is laid out.
+    m_waiting = spot.position < m_slice.from || spot.position > m_slice.to;
+    if (m_waiting)
+        return m_followed;
+    TextSpot local = spot;
+    local.position -= m_slice.from;
+    local.nextPosition = spot.nextPosition < 0 || spot.nextPosition > m_slice.to
+                             ? -1
+                             : spot.nextPosition - m_slice.from;
+    m_followed = heightOfSpot(*m_page, local);
     return m_followed;
 }
 
@@ -187,6 +276,13 @@ qint64 TalentWindow::topForBand()
 {
     m_shownBand = m_page ? bandSpot() : TextSpot();
     m_shownHeight = followedHeight();
+    if (m_shownBand.position >= 0) {
+        const int last = m_source->characterCount() - 1;
+        const int reach = kScreensEachSide * screenCharacters() / 2;
+        if (m_waiting || (m_slice.from > 0 && m_shownBand.position < m_slice.from + reach) ||
+            (m_slice.to < last && m_shownBand.position > m_slice.to - reach))
+            requestSlice();
+    }
     // The page in screen pixels, its top row at the window's top.
     return qRound64(m_shownHeight * m_scale) - readingLine();
 }
@@ -270,7 +366,7 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     m_sinceFrame.start();
     QPainter painter(this);
     Frame frame;
-    if (!m_page) {
+    if (!m_page || m_waiting) {
         painter.fillRect(event->rect(), Qt::black);
     } else if (m_glyphsOnly) {
         for (const QRect &rect : event->region())
@@ -278,19 +374,26 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     } else {
         drawStrips(painter, event->region());
     }
-    if (m_page) {
+    const bool shown = m_page && !m_waiting;
+    if (shown) {
         frame.band = m_shownBand;
         frame.complete = m_missing.isEmpty();
-        if (!frame.complete)
+        if (!m_missing.isEmpty())
             QTimer::singleShot(0, this, &TalentWindow::scheduleFrame);
-        if (m_frameHook)
+        if (m_frameHook) {
             frame.talent = textSpotAt(*m_page, m_shownHeight);
+            frame.talent.position += m_slice.from;
+            if (frame.talent.nextPosition >= 0)
+                frame.talent.nextPosition += m_slice.from;
+            frame.readingRow = qRound64(m_shownHeight * m_scale) - m_top;
+        }
     }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
     painter.fillPath(markerPath(), QColor(0xC0, 0xC0, 0xC0));
-    m_complete = frame.complete;
-    if (m_frameHook)
+    m_complete = shown && m_missing.isEmpty();
+    // Only frames that show the page: before its first stretch is laid out the window is black.
+    if (m_frameHook && shown)
         m_frameHook(frame);
 }
 
@@ -393,7 +496,8 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
                                      QLatin1Char('/') + QString::number(size, 'f', 2) +
                                      QLatin1Char('/') + QString::number(colour.rgba(), 16) +
                                      QLatin1Char('/');
-                font.setPixelSize(size);
+                // A font at the screen's size is made only when a picture is missing.
+                bool sized = false;
                 const QList<quint32> indexes = run.glyphIndexes();
                 const QList<QPointF> positions = run.positions();
                 for (qsizetype i = 0; i < indexes.size(); ++i) {
@@ -404,22 +508,34 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
                         pen.y() > rowsTop + rect.height() + 2 * size)
                         continue;
                     const QString key = face + QString::number(indexes[i]);
-                    auto found = m_glyphs.constFind(key);
-                    if (found == m_glyphs.constEnd()) {
+                    const Glyph *found = m_glyphs.object(key);
+                    std::unique_ptr<Glyph> uncached;
+                    if (!found) {
+                        if (!sized) {
+                            font.setPixelSize(size);
+                            sized = true;
+                        }
                         const QPainterPath path = font.pathForGlyph(indexes[i]);
                         const QRect bounds =
                             path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
-                        Glyph glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
-                                           QImage::Format_ARGB32_Premultiplied),
-                                    bounds.topLeft()};
-                        glyph.image.fill(Qt::transparent);
-                        QPainter draw(&glyph.image);
+                        auto glyph = std::make_unique<Glyph>(
+                            Glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
+                                         QImage::Format_ARGB32_Premultiplied),
+                                  bounds.topLeft()});
+                        glyph->image.fill(Qt::transparent);
+                        QPainter draw(&glyph->image);
                         draw.setRenderHint(QPainter::Antialiasing);
                         draw.translate(-bounds.topLeft());
                         draw.fillPath(path, colour);
                         draw.end();
-                        glyph.image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
-                        found = m_glyphs.insert(key, std::move(glyph));
+                        glyph->image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
+                        found = glyph.get();
+                        const qsizetype cost = glyph->image.sizeInBytes() / 1024 + 1;
+                        // One picture larger than the whole budget is drawn and dropped.
+                        if (cost <= m_glyphs.maxCost())
+                            m_glyphs.insert(key, glyph.release(), cost);
+                        else
+                            uncached = std::move(glyph);
                     }
                     QRect place(pen + found->offset, found->image.size());
                     if (m_mirror.leftToRight)
@@ -438,6 +554,7 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
 void TalentWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    m_glyphs.setMaxCost(glyphBudgetFor(size()) / 1024);
     relayout();
 }
 

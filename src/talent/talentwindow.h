@@ -1,10 +1,11 @@
 #pragma once
 
+#include "pageslice.h"
 #include "talentstore.h"
 #include "textspot.h"
 
+#include <QCache>
 #include <QElapsedTimer>
-#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
@@ -23,7 +24,10 @@ class QTimer;
 // and its own text size, in white on black, following the band by text. The
 // character at the band's reading line (a third of the way down its page) is
 // drawn at this window's reading line, which a small triangle at the left edge
-// marks. Drawn through a flip for a prompter glass.
+// marks. Drawn through a flip for a prompter glass. Only a stretch of the
+// page around the band's place is copied and laid out, a few milliseconds at
+// a time between frames, and cut again as the band moves: what the window
+// costs does not grow with the script, and the band never waits for it.
 class TalentWindow final : public QWidget
 {
     Q_OBJECT
@@ -36,12 +40,17 @@ public:
     {
         TextSpot band;
         TextSpot talent;
-        bool complete = true; // false while strips away from the reading line wait
+        // false while strips away from the reading line wait, or while the
+        // stretch of the page at the band's place is being laid out
+        bool complete = true;
+        // The window row (before the flips) where `talent` is drawn.
+        qint64 readingRow = -1;
         bool sameLine() const;
     };
 
-    // `parent` is the band's window; this one is a window of its own beside it.
-    TalentWindow(HtmlView *band, QWidget *parent);
+    // A top-level window of its own: window managers that hide a window's
+    // transients with it would hide the talent's screen with the band.
+    explicit TalentWindow(HtmlView *band);
     ~TalentWindow() override;
 
     void setMirror(const MirrorFlags &flags);
@@ -50,13 +59,20 @@ public:
     int charactersPerLine() const { return m_characters; }
     // Copies the band's page; runs whenever the band's page completes.
     void copyPage();
+    // The budget of the glyph pictures for a window of `size`, in bytes, and what they hold now.
+    static qint64 glyphBudgetFor(QSize size);
+    qint64 glyphBytes() const;
 
     // Screen pixels per page pixel.
     qreal scale() const { return m_scale; }
     int readingLine() const { return height() / 3; }
     // The page height drawn at the reading line for the band's place now.
     qreal followedHeight();
+    // The stretch of the band's page laid out here, and where it starts on the band's page.
     const QTextDocument *pageCopy() const { return m_page.get(); }
+    int pageCopyStart() const { return m_slice.from; }
+    // Whether the shown stretch holds the band's place and no newer layout is running.
+    bool caughtUp() const { return !m_coming.page && !m_waiting && m_page; }
     // Whether the last frame showed every strip of the page it covers.
     bool lastFrameComplete() const { return m_complete; }
     // Called after every painted frame (benchmarks and tests record them).
@@ -69,6 +85,15 @@ protected:
 
 private:
     void relayout();
+    // Cuts the stretch of the band's page around its place now and starts
+    // laying it out; a stretch already being laid out for the same page and
+    // width is finished first.
+    void requestSlice();
+    // Lays out the next blocks of the coming stretch for a few milliseconds;
+    // shows it once all of it is laid out.
+    void layoutStep();
+    // Characters of the band's page a screen of this window shows, about.
+    int screenCharacters() const;
     TextSpot bandSpot() const;
     // Follows the band at most once a refresh of the window's screen.
     void scheduleFrame();
@@ -99,8 +124,27 @@ private:
     HtmlView *m_band;
     // Compared only: the band may be going away when its viewport reports events.
     const QObject *m_bandViewport = nullptr;
+    // The laid-out stretch m_slice of the band's page, shown.
     std::unique_ptr<QTextDocument> m_page;
+    PageSlice m_slice;
+    // The stretch being laid out, up to m_nextBlock, and the scale it is for.
+    struct Coming
+    {
+        std::unique_ptr<QTextDocument> page;
+        PageSlice slice;
+        qreal scale = 1;
+        int block = 0;
+        quint64 generation = 0;
+    };
+    Coming m_coming;
+    QTimer *m_layoutTimer;
     QPointer<QTextDocument> m_source; // the band's page that m_page copies
+    // Of the band's page's first font, measured when it completes.
+    qreal m_characterWidth = 1;
+    qreal m_lineSpacing = 1;
+    quint64 m_generation = 0; // of the page and the layout width wanted
+    // The band's place lies outside the shown stretch: the window is black until it comes.
+    bool m_waiting = false;
     MirrorFlags m_mirror;
     int m_characters;
     qreal m_scale = 1;
@@ -130,6 +174,7 @@ private:
         QImage image;
         QPoint offset; // of the picture's top left from the glyph's origin
     };
-    QHash<QString, Glyph> m_glyphs;
+    // Least recently drawn pictures go first; costs in KB.
+    QCache<QString, Glyph> m_glyphs;
     bool m_complete = true;
 };

@@ -35,6 +35,9 @@ menu Down Down Down Down Down Down Down Down Down Down Right Return
 TALENT=$(wait_window 'Tavrix Talent')
 geometry "$TALENT"
 [ "$GX,$GY,$GW,$GH" = "1920,0,1920,1080" ] || fail "talent window at $GX,$GY ${GW}x$GH, not on DUMMY1"
+# A window of its own: minimising the band must not take it along.
+xprop -id "$TALENT" WM_TRANSIENT_FOR | grep -q 'not found' ||
+    fail "the talent window is the band's transient: $(xprop -id "$TALENT" WM_TRANSIENT_FOR)"
 keys Down Down
 band=$(view_settle)
 talent=$(talent_settle)

@@ -34,6 +34,18 @@ QStringList page(int lines, const QString &words)
 const QString kNews = QStringLiteral("Line %1 of the evening news, read slowly to the camera "
                                      "in the studio, <b>word</b> by word, until the end");
 
+// Each line in a colour of its own: every line's glyphs are new pictures.
+QStringList colouredPage(int lines)
+{
+    QStringList result = page(lines, kNews);
+    for (int i = 0; i < lines; ++i) {
+        const QString colour = QString::number(0x404040 + (qint64(i) * 0x0b0713) % 0xbfbfbf, 16);
+        result[3 + i] = QStringLiteral("<font color=#%1>").arg(colour) + result[3 + i] +
+                        QStringLiteral("</font>");
+    }
+    return result;
+}
+
 // A band: the page in a window of its own, loaded and shown.
 struct Band
 {
@@ -59,10 +71,28 @@ struct Band
     }
 };
 
+// Waits until the window has laid out the stretch of the page at the band's place.
+bool caughtUp(TalentWindow &window)
+{
+    return QTest::qWaitFor([&] { return window.caughtUp(); }, 5000);
+}
+
+// The window's copy is the band's text where it starts.
+void compareCopy(const TalentWindow &window, const QTextDocument &band)
+{
+    const QString copy = window.pageCopy()->toPlainText();
+    QVERIFY(!copy.isEmpty());
+    QCOMPARE(band.toPlainText().mid(window.pageCopyStart(), copy.size()), copy);
+}
+
 // The window's picture once every strip of it is drawn (a frame draws the
 // strips at the reading line and leaves others for the next frames).
 QImage settled(TalentWindow &window)
 {
+    // A hidden window takes its size when first drawn.
+    window.grab();
+    if (!caughtUp(window))
+        return {};
     QImage picture = window.grab().toImage();
     for (int i = 0; i < 100 && !window.lastFrameComplete(); ++i)
         picture = window.grab().toImage();
@@ -83,24 +113,38 @@ private Q_SLOTS:
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<MirrorFlags>("mirror");
-        QTest::newRow("one pixel") << QSize(1, 1) << MirrorFlags{};
-        QTest::newRow("small, plain") << QSize(640, 480) << MirrorFlags{false, false};
-        QTest::newRow("full HD, both flips") << QSize(1920, 1080) << MirrorFlags{true, true};
-        QTest::newRow("8K") << QSize(7680, 4320) << MirrorFlags{true, false};
+        QTest::addColumn<QStringList>("script");
+        const QStringList news = page(120, kNews);
+        QTest::newRow("one pixel") << QSize(1, 1) << MirrorFlags{} << news;
+        QTest::newRow("small, plain") << QSize(640, 480) << MirrorFlags{false, false} << news;
+        QTest::newRow("full HD, both flips")
+            << QSize(1920, 1080) << MirrorFlags{true, true} << news;
+        QTest::newRow("8K") << QSize(7680, 4320) << MirrorFlags{true, false} << news;
+        // Only a stretch around the band's place is laid out, whatever the script's length.
+        QTest::newRow("long script") << QSize(1920, 1080) << MirrorFlags{} << page(3000, kNews);
+        // The glyph pictures stay within their budget however many there are.
+        QTest::newRow("a colour a line")
+            << QSize(1280, 720) << MirrorFlags{true, false} << colouredPage(400);
     }
 
     void everyFrame_showsTheBandsLineAtTheReadingLine()
     {
         QFETCH(QSize, size);
         QFETCH(MirrorFlags, mirror);
+        QFETCH(QStringList, script);
         Band band;
-        auto *talent = new TalentWindow(band.view, &band.window);
+        band.load(script);
+        auto talent = std::make_unique<TalentWindow>(band.view);
         talent->setMirror(mirror);
         talent->resize(size);
         talent->show();
-        QVERIFY(QTest::qWaitForWindowExposed(talent));
+        QVERIFY(QTest::qWaitForWindowExposed(talent.get()));
         QList<TalentWindow::Frame> frames;
-        talent->setFrameHook([&](const TalentWindow::Frame &frame) { frames.append(frame); });
+        QList<const QTextDocument *> copies; // what each frame was drawn from
+        talent->setFrameHook([&](const TalentWindow::Frame &frame) {
+            frames.append(frame);
+            copies.append(talent->pageCopy());
+        });
         const int end = band.view->verticalScrollBar()->maximum();
         QVERIFY(end > 1000);
         // Each move of the band reaches the window by its own frame clock; the
@@ -113,10 +157,18 @@ private Q_SLOTS:
                 QCOMPARE(size, QSize(1, 1));
                 continue;
             }
+            // A stretch of the page laid out meanwhile is drawn whole at the next frame.
+            QVERIFY(QTest::qWaitFor(
+                [&] { return talent->caughtUp() && copies.constLast() == talent->pageCopy(); },
+                5000));
             const QScrollBar *bar = band.view->verticalScrollBar();
             QCOMPARE(frames.constLast().band,
                      textSpotAt(*band.view->document(),
                                 bar->value() + band.view->viewport()->height() / 3));
+            const int copied = talent->pageCopy()->characterCount();
+            QVERIFY2(copied <= 12000, qPrintable(QString::number(copied)));
+            compareCopy(*talent, *band.view->document());
+            QVERIFY(talent->glyphBytes() <= TalentWindow::glyphBudgetFor(size));
             if (size.width() <= 1920) {
                 const QImage shown = talent->screen()
                                          ->grabWindow(talent->winId())
@@ -131,6 +183,8 @@ private Q_SLOTS:
         for (const TalentWindow::Frame &frame : std::as_const(frames)) {
             QVERIFY(frame.band.position >= 0);
             QVERIFY(frame.sameLine());
+            // The band's line is drawn at the window's reading line, not its top.
+            QCOMPARE(frame.readingRow, qint64(talent->readingLine()));
         }
         // About 35 characters a line: larger text than the band's, whatever the width.
         if (size.width() >= 640)
@@ -156,7 +210,7 @@ private Q_SLOTS:
         Band band;
         band.load(page(120, words));
         band.view->scrollTo(0, 333);
-        TalentWindow talent(band.view, nullptr);
+        TalentWindow talent(band.view);
         talent.resize(800, 600);
         talent.setMirror({false, false});
         const QImage plain = settled(talent);
@@ -179,23 +233,27 @@ private Q_SLOTS:
     void scriptsReplacedWhileShown_areFollowed()
     {
         Band band;
-        TalentWindow talent(band.view, nullptr);
+        TalentWindow talent(band.view);
         talent.resize(800, 600);
         talent.setCharactersPerLine(20);
-        QCOMPARE(talent.pageCopy()->toPlainText(), band.view->document()->toPlainText());
+        QVERIFY(caughtUp(talent));
+        compareCopy(talent, *band.view->document());
         band.load(page(30, QStringLiteral("Second script, line %1")));
-        QCOMPARE(talent.pageCopy()->toPlainText(), band.view->document()->toPlainText());
+        QVERIFY(caughtUp(talent));
+        compareCopy(talent, *band.view->document());
         band.view->scrollTo(0, 200);
         const qreal followed = talent.followedHeight();
         // Until the next page completes, the talent keeps the place it had.
         band.view->loadPage(page(10, QStringLiteral("Third %1")));
         QCOMPARE(talent.followedHeight(), followed);
         band.view->waitUntilReady();
+        QVERIFY(caughtUp(talent));
         QCOMPARE(talent.pageCopy()->toPlainText(), band.view->document()->toPlainText());
         QVERIFY(talent.pageCopy()->toPlainText().startsWith(QStringLiteral("Third 0")));
         // Larger text: fewer characters a line, a larger scale.
         const qreal scale = talent.scale();
         talent.setCharactersPerLine(10);
+        QVERIFY(caughtUp(talent));
         QVERIFY(talent.scale() > scale * 1.5);
     }
 

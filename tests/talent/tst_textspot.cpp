@@ -1,10 +1,13 @@
+#include "pageslice.h"
 #include "talentzoom.h"
 #include "textspot.h"
 
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextLayout>
+#include <QTextTable>
 
 #include <memory>
 
@@ -15,6 +18,15 @@ QString script(int lines, const QString &words)
     QString html = QStringLiteral("<html><body style=\"font-family: Arial; font-size: 24px\">");
     for (int i = 0; i < lines; ++i)
         html += words.arg(i) + QStringLiteral("<br>");
+    return html + QStringLiteral("</body></html>");
+}
+
+// A paragraph a line, as the band shows a script.
+QString paragraphs(int lines, const QString &words)
+{
+    QString html = QStringLiteral("<html><body style=\"font-family: Arial; font-size: 24px\">");
+    for (int i = 0; i < lines; ++i)
+        html += QStringLiteral("<p>") + words.arg(i) + QStringLiteral("</p>");
     return html + QStringLiteral("</body></html>");
 }
 
@@ -90,6 +102,72 @@ private Q_SLOTS:
         const TextSpot below = textSpotAt(*band, height + 30);
         QCOMPARE(below.nextPosition, -1);
         QVERIFY(below.beyond > 0);
+    }
+
+    void slice_laysOutAsThePageDoes_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<qreal>("at");       // the place, as a share of the page's characters
+        QTest::addColumn<int>("characters"); // either way
+        QTest::addColumn<int>("tables");     // whole tables in the slice
+        const QString news = QStringLiteral("Line %1 of the evening news, read slowly and clearly "
+                                            "to the camera in the studio");
+        QTest::newRow("lines, middle") << paragraphs(400, news) << 0.5 << 900 << 0;
+        QTest::newRow("lines, start") << paragraphs(400, news) << 0.0 << 900 << 0;
+        QTest::newRow("lines, end") << paragraphs(400, news) << 1.0 << 900 << 0;
+        QTest::newRow("shorter than the slice") << paragraphs(5, news) << 0.5 << 5000 << 0;
+        QString centred;
+        for (int i = 0; i < 60; ++i)
+            centred += QStringLiteral("<p align=center style=\"margin: 12px\">Centred %1 "
+                                      "paragraph that runs on and wraps at the width</p><h2>"
+                                      "Heading %1</h2>")
+                           .arg(i);
+        QTest::newRow("centred paragraphs, headings") << centred << 0.4 << 700 << 0;
+        QString table = paragraphs(40, news);
+        table.insert(table.indexOf(QStringLiteral("Line 20")),
+                     QStringLiteral("<table border=1><tr><td>Cell one</td><td>Cell two</td></tr>"
+                                    "<tr><td>Cell three</td><td>Cell four</td></tr></table>"));
+        const qreal cell = qreal(table.indexOf(QStringLiteral("Cell"))) / table.size();
+        QTest::newRow("cut inside a table") << table << cell << 60 << 1;
+    }
+
+    void slice_laysOutAsThePageDoes()
+    {
+        QFETCH(QString, html);
+        QFETCH(qreal, at);
+        QFETCH(int, characters);
+        QFETCH(int, tables);
+        const auto page = laidOut(html, 500);
+        const int position = int(at * (page->characterCount() - 1));
+        const PageSlice slice = sliceAround(*page, position, characters);
+        QVERIFY(slice.from <= position && position <= slice.to);
+        QVERIFY(slice.to - slice.from <= 2 * characters + 400);
+        QCOMPARE(page->findBlock(slice.from).position(), slice.from);
+        const auto copy = copySlice(*page, slice);
+        copy->setTextWidth(500);
+        QCOMPARE(copy->characterCount() - 1, slice.to - slice.from);
+        QCOMPARE(copy->toPlainText(), page->toPlainText().mid(slice.from, slice.to - slice.from));
+        QCOMPARE(copy->rootFrame()->childFrames().size(), qsizetype(tables));
+        // Every block keeps its format, the first one too.
+        QTextBlock mine = copy->begin();
+        for (QTextBlock theirs = page->findBlock(slice.from);
+             mine.isValid() && theirs.isValid() && theirs.position() < slice.to;
+             mine = mine.next(), theirs = theirs.next()) {
+            QCOMPARE(mine.blockFormat().alignment(), theirs.blockFormat().alignment());
+            QCOMPARE(mine.blockFormat().topMargin(), theirs.blockFormat().topMargin());
+            QCOMPARE(mine.charFormat().fontPointSize(), theirs.charFormat().fontPointSize());
+        }
+        // Lines lie as far apart as on the page, from the second block on.
+        const int second = copy->begin().next().position();
+        if (tables > 0 || second <= 0)
+            return;
+        for (QTextBlock block = copy->begin().next(); block.isValid(); block = block.next()) {
+            const qreal mineDown =
+                lineHolding(*copy, block.position()).top - lineHolding(*copy, second).top;
+            const qreal theirsDown = lineHolding(*page, slice.from + block.position()).top -
+                                     lineHolding(*page, slice.from + second).top;
+            QCOMPARE(mineDown, theirsDown);
+        }
     }
 
     void spot_fractionWithinTheLine()
