@@ -707,8 +707,9 @@ void TestWindowSettings::destruction_savesUnlessSavedSinceRestore()
 
 void TestWindowSettings::ownSaves_reportErrorsAndTheCloseGoesOn()
 {
-    QVERIFY(QDir().mkpath(m_file)); // the store file cannot be written
     RegistryStore store(mainRoot, m_file);
+    // The store file cannot be written; it was readable when the store opened.
+    QVERIFY(QDir().mkpath(m_file));
     MainValues values;
     const QString message = QStringLiteral(
         "Unable to open key \"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write");
