@@ -19,6 +19,7 @@ TAVRIX_TEST_PACKAGES=(
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     appstream desktop-file-utils dpkg-dev file
     zbar-tools espeak-ng sox chromium tesseract-ocr imagemagick
+    pulseaudio pulseaudio-utils
 )
 
 # tavrix_install_packages [test]: installs what is missing of the run list,

@@ -177,11 +177,12 @@ private:
     void toggleHelp();
     void onProbeFinished(bool connected);
 
-    // Following the speaker's voice. Every speed or pause control calls stopFollowing() first.
+    // Following the speaker's voice. Every speed or pause control calls stopFollowing() first;
+    // a pause control that ended following leaves the page still (stopFollowing() is true).
     void createVoiceFollowing();
     void createVoiceFollower();
     void toggleFollowing();
-    void stopFollowing();
+    bool stopFollowing();
     // The page's text, for the voice to follow.
     QString followedText();
     void followNewPage();

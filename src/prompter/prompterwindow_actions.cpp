@@ -17,8 +17,9 @@ void PrompterWindow::perform(OperatorAction action, int value)
 
 void PrompterWindow::act(OperatorAction action, int value, Caller caller)
 {
-    // Every speed or pause control, the remote's too, hands the page back from the voice.
-    stopFollowing();
+    // Every speed or pause control, the remote's too, hands the page back from the voice; a
+    // pause while following leaves the page still (the scroll clock is off while following).
+    const bool wasFollowing = stopFollowing();
     const bool key = caller == Caller::Key;
     switch (action) {
     case OperatorAction::Faster:
@@ -39,7 +40,12 @@ void PrompterWindow::act(OperatorAction action, int value, Caller caller)
         stepCoarse(-1);
         break;
     case OperatorAction::Pause:
-        togglePause();
+        if (wasFollowing) {
+            pause();
+            page->focus();
+        } else {
+            togglePause();
+        }
         break;
     case OperatorAction::Reverse:
         m_currentSpeed = -m_currentSpeed;

@@ -39,16 +39,22 @@ std::optional<OperatorAction> actionForKey(int key)
 
 void PrompterWindow::onPageKey(int key, Qt::KeyboardModifiers)
 {
-    stopFollowing();
-    if (const auto action = actionForKey(key))
+    // The action itself stops following: it must know whether a pause ends it.
+    if (const auto action = actionForKey(key)) {
         perform(*action);
-    else
-        applySpeed();
+        return;
+    }
+    stopFollowing();
+    applySpeed();
 }
 
 void PrompterWindow::onPagePress(Qt::MouseButton button)
 {
-    stopFollowing();
+    // A left press pauses; one that ends following leaves the page still.
+    if (stopFollowing() && button == Qt::LeftButton) {
+        pause();
+        return;
+    }
     if (button == Qt::LeftButton) {
         if (scrollTimer->enabled()) {
             scrollTimer->setEnabled(false);

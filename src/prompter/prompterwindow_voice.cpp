@@ -75,16 +75,17 @@ void PrompterWindow::toggleFollowing()
     Q_EMIT readoutChanged();
 }
 
-void PrompterWindow::stopFollowing()
+bool PrompterWindow::stopFollowing()
 {
     if (!m_following)
-        return;
+        return false;
     m_following = false;
     m_voice->stop();
     followVoiceAction->setChecked(false);
     scrollTimer->setFramesWanted(false);
     speedLabel->setText(rsPaused);
     Q_EMIT readoutChanged();
+    return true;
 }
 
 void PrompterWindow::followNewPage()

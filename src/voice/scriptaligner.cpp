@@ -15,6 +15,24 @@ constexpr int anchorWords = 3;
 // Evidence a rare word carries, against one for a common word.
 constexpr int rareWeight = 2;
 
+// The commonest English words: a recogniser that mishears a phrase hears these most, and they
+// occur everywhere in any script, whatever its length.
+const QStringList &functionWords()
+{
+    static const QStringList words = {
+        "a",      "about", "after", "all",   "also",  "am",    "an",    "and",   "any",   "are",
+        "as",     "at",    "be",    "been",  "but",   "by",    "can",   "could", "did",   "do",
+        "does",   "each",  "for",   "from",  "had",   "has",   "have",  "he",    "her",   "here",
+        "him",    "his",   "how",   "i",     "if",    "in",    "into",  "is",    "it",    "it's",
+        "its",    "just",  "may",   "me",    "might", "more",  "must",  "my",    "no",    "not",
+        "now",    "of",    "on",    "one",   "or",    "our",   "out",   "over",  "shall", "she",
+        "should", "so",    "some",  "than",  "that",  "the",   "their", "them",  "then",  "there",
+        "these",  "they",  "this",  "those", "to",    "until", "up",    "us",    "very",  "was",
+        "we",     "were",  "what",  "when",  "where", "which", "who",   "will",  "with",  "would",
+        "you",    "your"};
+    return words;
+}
+
 } // namespace
 
 ScriptAligner::ScriptAligner(const QStringList &scriptWords)
@@ -42,6 +60,13 @@ void ScriptAligner::setScript(const QStringList &scriptWords)
     m_weights.clear();
     for (const std::vector<qsizetype> &where : m_occurrences)
         m_weights.push_back(where.size() <= rareLimit ? rareWeight : 1);
+    m_function.assign(m_occurrences.size(), false);
+    for (const QString &word : functionWords()) {
+        if (const auto it = m_ids.constFind(word); it != m_ids.cend()) {
+            m_function[std::size_t(*it)] = true;
+            m_weights[std::size_t(*it)] = 1;
+        }
+    }
     reset();
 }
 
@@ -115,6 +140,47 @@ int ScriptAligner::matchesEndingAt(qsizetype end, int anchor, int slack, qsizety
     return anchorWeight + prev[before];
 }
 
+bool ScriptAligner::isFunctionWord(int id) const
+{
+    return id >= 0 && m_function[std::size_t(id)];
+}
+
+ScriptAligner::Run ScriptAligner::runEndingAt(qsizetype end, int anchor, qsizetype floor,
+                                              int firstHeard, int slips) const
+{
+    Run run;
+    int errors = 0;
+    qsizetype s = end;
+    int h = anchor;
+    const auto matches = [&](int heard, qsizetype script) {
+        return heard >= firstHeard && script > floor && script >= 0 &&
+               m_heard[std::size_t(heard)] == m_script[std::size_t(script)];
+    };
+    while (h >= firstHeard && s > floor && s >= 0) {
+        if (matches(h, s)) {
+            const int id = m_script[std::size_t(s)];
+            ++run.words;
+            run.weight += m_weights[std::size_t(id)];
+            run.content += isFunctionWord(id) ? 0 : 1;
+            --h;
+            --s;
+            continue;
+        }
+        // A slip inside a run: a word misheard, one the recogniser missed, or one it added.
+        if (++errors > slips || run.words == 0)
+            break;
+        if (matches(h - 1, s - 1))
+            --h, --s;
+        else if (matches(h, s - 1))
+            --s;
+        else if (matches(h - 1, s))
+            --h;
+        else
+            break;
+    }
+    return run;
+}
+
 ScriptAligner::Candidate ScriptAligner::bestIn(qsizetype from, qsizetype to, int slack,
                                                bool near) const
 {
@@ -183,19 +249,55 @@ bool ScriptAligner::update(bool mayGoBack)
         back.matches > ahead.matches ||
         (back.matches == ahead.matches && m_position - back.end <= ahead.end - m_position);
     const Candidate &far = backFirst ? back : ahead;
+    // Words heard since the last move: the speaker cannot have read much more than these.
+    const qsizetype heardSince = heardTotal - 1 - m_lastAnchor;
+    const auto confirmedRun = [&](const Candidate &to, int slips) {
+        // Ahead, the evidence is a run of fresh words that ends with the last words heard.
+        if (to.anchor < int(m_heard.size()) - 2)
+            return Run();
+        return runEndingAt(to.end, to.anchor, m_position, m_firstFresh, slips);
+    };
     if (far.end >= 0 && far.matches >= farEvidence && far.score >= near.score + 2 * matchWeight) {
-        return moveTo(far);
+        if (far.end < m_position)
+            return moveTo(far);
+        // A misheard phrase can match a far sentence but for one word; a skip is read exactly.
+        const Run run = confirmedRun(far, 0);
+        if (run.weight >= farEvidence && run.content >= 2)
+            return moveTo(far);
     }
     if (near.end > m_position) {
+        const qsizetype distance = near.end - m_position;
         // One word is enough only for the very next one, heard last.
         const bool nextWord =
-            near.end == m_position + 1 && near.score >= matchWeight && near.anchor >= m_firstFresh;
-        // Beyond the next word: two fresh words at least, one of them rare, or three common
-        // ones ("the" and "and" are everywhere); a longer stride needs more.
-        const int fresh = rareWeight + 1 + rareWeight * int((near.end - m_position - 1) / 8);
-        if (near.newMatches >= fresh || nextWord) {
+            distance == 1 && near.score >= matchWeight && near.anchor >= m_firstFresh;
+        if (nextWord)
             return moveTo(near);
+        // Beyond the next word: two fresh words at least, one of them rare, or three common
+        // ones; a longer stride needs more, and "the", "and" and "will" alone never do.
+        const int fresh = rareWeight + 1 + rareWeight * int((distance - 1) / 8);
+        if (near.newMatches < fresh)
+            return false;
+        const Run run = confirmedRun(near, 1);
+        if (run.content == 0)
+            return false;
+        if (distance > confirmedBeyond && run.words < 2)
+            return false;
+        // Further than the speaker can have read since the last move: a skip, on a run.
+        if (distance > heardSince + readSlack) {
+            const Run exact = confirmedRun(near, 0);
+            if (exact.words < skipRun || exact.content < 2)
+                return false;
         }
+        // The fresh words fit better where the speaker has been: a re-read, not a move.
+        const Candidate behind = bestIn(m_position - backReach, m_position, 1, false);
+        if (behind.end >= 0 && behind.anchor >= m_firstFresh) {
+            const int freshBehind = matchesEndingAt(behind.end, behind.anchor, 1, 0, m_firstFresh);
+            const int freshAhead =
+                matchesEndingAt(near.end, near.anchor, 1, m_position + 1, m_firstFresh);
+            if (freshBehind > freshAhead)
+                return false;
+        }
+        return moveTo(near);
     }
     return false;
 }

@@ -34,8 +34,16 @@ public:
     static constexpr qsizetype wideAhead = 4000;
     static constexpr qsizetype backReach = 400;
     // Evidence, in order, before the position moves back or beyond the near window: a common
-    // word counts one, a rare one two; four words with three rare, or five with two.
+    // word counts one, a rare one two; four words with three rare, or five with two. Ahead,
+    // those words must be one run that ends with the last words heard.
     static constexpr int farEvidence = 7;
+    // A move beyond this many words must be confirmed by the words heard after its first
+    // match: the run of matches ends with the last words heard.
+    static constexpr qsizetype confirmedBeyond = 2;
+    // Words a speaker can have read since the last move beyond the words heard since then:
+    // a longer move is a skip, and needs a run of this many words.
+    static constexpr qsizetype readSlack = 2;
+    static constexpr int skipRun = 4;
 
 private:
     struct Candidate
@@ -50,6 +58,19 @@ private:
         int anchor = -1;
     };
 
+    // In-order matches of the heard words that end at `anchor` against the script words that
+    // end at `end`, one run allowing `slips` misheard, missed or extra words; only heard words
+    // from `firstHeard` and script words after `floor` count.
+    struct Run
+    {
+        int words = 0;
+        int weight = 0;
+        // Words other than the commonest of English ("the", "and", "will").
+        int content = 0;
+    };
+    Run runEndingAt(qsizetype end, int anchor, qsizetype floor, int firstHeard, int slips) const;
+    bool isFunctionWord(int id) const;
+
     std::vector<int> toIds(const QStringList &words) const;
     // A final hypothesis decodes the same audio as the partials before it, so it may move the
     // position ahead but never back to a re-read.
@@ -62,6 +83,8 @@ private:
     std::vector<int> m_script;
     // Evidence weight of each word id: rare words count more.
     std::vector<int> m_weights;
+    // Word ids of the commonest English words: never evidence of a move on their own.
+    std::vector<bool> m_function;
     // Where each word occurs, ascending, indexed by word id.
     std::vector<std::vector<qsizetype>> m_occurrences;
     QHash<QString, int> m_ids;

@@ -5,8 +5,85 @@
 #include "wordlayout.h"
 
 #include <QAction>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSlider>
+#include <QTemporaryDir>
 
 using namespace texts;
+
+namespace {
+
+// A sound server of the test's own on a unix socket, with no source until a test asks for one.
+struct SoundServer
+{
+    QTemporaryDir dir;
+    QProcess server;
+    QString failure;
+
+    QString socket() const { return dir.filePath(QStringLiteral("native")); }
+
+    bool pactl(const QStringList &arguments) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PULSE_SERVER"), u"unix:" + socket());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral("pactl"), arguments);
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    }
+
+    bool start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        server.setProcessEnvironment(env);
+        server.setProcessChannelMode(QProcess::MergedChannels);
+        // Root runs it too (CI does), as a per-user server that never exits while idle.
+        server.start(QStringLiteral("pulseaudio"),
+                     {"--system=false", "--exit-idle-time=-1", "-n", "--daemonize=no",
+                      "--use-pid-file=false", "--disallow-exit", "--log-target=stderr", "-L",
+                      u"module-native-protocol-unix auth-anonymous=1 socket=" + socket()});
+        if (!server.waitForStarted(10000)) {
+            failure = QStringLiteral("pulseaudio cannot start: ") + server.errorString();
+            return false;
+        }
+        for (int i = 0; i < 100 && server.state() == QProcess::Running; ++i) {
+            if (QFile::exists(socket()) && pactl({"info"}))
+                return true;
+            QTest::qWait(100);
+        }
+        failure = QStringLiteral("pulseaudio did not answer: ") +
+                  QString::fromLocal8Bit(server.readAll());
+        return false;
+    }
+
+    // A microphone that hears nothing: the pipe's writer never comes.
+    bool addMicrophone()
+    {
+        return pactl({"load-module", "module-pipe-source", "source_name=mic",
+                      u"file=" + dir.filePath(QStringLiteral("mic")), "format=s16le", "rate=16000",
+                      "channels=1"}) &&
+               pactl({"set-default-source", "mic"});
+    }
+    bool removeMicrophone() { return pactl({"unload-module", "module-pipe-source"}); }
+
+    ~SoundServer()
+    {
+        if (server.state() != QProcess::NotRunning) {
+            server.terminate();
+            if (!server.waitForFinished(5000))
+                server.kill();
+            server.waitForFinished(5000);
+        }
+    }
+};
+
+} // namespace
 
 class VoiceFollowingTest : public QObject
 {
@@ -15,9 +92,18 @@ class VoiceFollowingTest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        // No sound server answers here, so there is no microphone, whatever the machine has.
-        qputenv("PULSE_SERVER", "unix:/nonexistent/tavrix-test");
+        // The test's own sound server, with no microphone yet, whatever the machine has; where
+        // none can start, no server answers at all, which is no microphone too.
+        m_sound = std::make_unique<SoundServer>();
+        if (m_sound->start()) {
+            qputenv("PULSE_SERVER", (u"unix:" + m_sound->socket()).toLocal8Bit());
+        } else {
+            m_noSound = m_sound->failure;
+            qputenv("PULSE_SERVER", "unix:/nonexistent/tavrix-test");
+        }
     }
+
+    void cleanupTestCase() { m_sound.reset(); }
 
     void noMicrophone_saysSoAndStaysOff()
     {
@@ -32,6 +118,66 @@ private Q_SLOTS:
         QCOMPARE(labelText(p.form, "speedLabel"), rsSpeed + u"40");
         QVERIFY(widget<ScrollClock>(p.form, "scrollTimer")->enabled());
         QVERIFY(!widget<ScrollClock>(p.form, "scrollTimer")->framesWanted());
+    }
+
+    void controlWhileFollowing_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("scrolls");
+        QTest::addColumn<QString>("label");
+        // A pause control leaves the page still; a speed control scrolls at its speed.
+        QTest::newRow("Q") << QStringLiteral("Q") << false << rsPaused;
+        QTest::newRow("left press") << QStringLiteral("press") << false << rsPaused;
+        QTest::newRow("strip's Pause") << QStringLiteral("pauseButton") << false << rsPaused;
+        QTest::newRow("remote's pause") << QStringLiteral("remote pause") << false << rsPaused;
+        QTest::newRow("W") << QStringLiteral("W") << true << QString(rsSpeed + u"50");
+        QTest::newRow("S") << QStringLiteral("S") << true << QString(rsSpeed + u"30");
+        QTest::newRow("strip's Faster")
+            << QStringLiteral("fasterButton") << true << QString(rsSpeed + u"50");
+        QTest::newRow("speed slider")
+            << QStringLiteral("slider") << true << QString(rsSpeed + u"70");
+        QTest::newRow("remote's speed")
+            << QStringLiteral("remote speed") << true << QString(rsSpeed + u"90");
+    }
+
+    void controlWhileFollowing()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, scrolls);
+        QFETCH(QString, label);
+        if (!m_noSound.isEmpty())
+            QSKIP(qPrintable(m_noSound));
+        QVERIFY(m_sound->addMicrophone());
+        const auto cleanup = qScopeGuard([this] { m_sound->removeMicrophone(); });
+        QTRY_VERIFY(!QMediaDevices::defaultAudioInput().isNull());
+        Prompter p;
+        p.showScript(20);
+        setSpeed(p.form, 40);
+        auto *follow = widget<QAction>(p.form, "followVoiceAction");
+        auto *clock = widget<ScrollClock>(p.form, "scrollTimer");
+        follow->trigger();
+        QVERIFY(p.dialogs.messages.isEmpty());
+        QVERIFY(follow->isChecked());
+        QCOMPARE(labelText(p.form, "speedLabel"), rsFollowing);
+        QVERIFY(!clock->enabled());
+
+        if (control.size() == 1)
+            pressKey(p.form, Qt::Key(control.at(0).unicode()));
+        else if (control == u"press")
+            QTest::mouseClick(page(p.form)->viewport(), Qt::LeftButton);
+        else if (control == u"remote pause")
+            p.form.perform(OperatorAction::Pause);
+        else if (control == u"remote speed")
+            p.form.perform(OperatorAction::SetSpeed, 90);
+        else if (control == u"slider")
+            widget<QSlider>(p.form, "speedSlider")->setValue(70);
+        else
+            QTest::mouseClick(widget<QWidget>(p.form, qPrintable(control)), Qt::LeftButton);
+
+        QVERIFY(!follow->isChecked());
+        QCOMPARE(clock->enabled(), scrolls);
+        QCOMPARE(labelText(p.form, "speedLabel"), label);
+        QVERIFY(!clock->framesWanted());
     }
 
     // Word positions counted the voice's way land on the page's lines, top to bottom.
@@ -72,6 +218,10 @@ private Q_SLOTS:
             previous = top;
         }
     }
+
+private:
+    std::unique_ptr<SoundServer> m_sound;
+    QString m_noSound;
 };
 
 QTEST_MAIN(VoiceFollowingTest)

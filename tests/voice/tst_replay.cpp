@@ -1,4 +1,5 @@
 #include "scriptlistener.h"
+#include "scriptmodel.h"
 #include "scriptwords.h"
 #include "wavreplay.h"
 
@@ -71,6 +72,45 @@ private Q_SLOTS:
     {
         QVERIFY_THROWS_EXCEPTION(std::exception, ScriptListener{QStringLiteral("1234 5678 -- **")});
         QVERIFY_THROWS_EXCEPTION(std::exception, ScriptListener{QString()});
+    }
+
+    void model_keepsEachPronunciation_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("dictionary");
+        QTest::addColumn<QStringList>("unknown");
+        // "the" is said two ways; a model with one of them mishears the other.
+        QTest::newRow("alternatives kept")
+            << QStringLiteral("The theatre.")
+            << QStringList{"the DH AH", "the(2) DH IY", "theatre TH IY AH T ER"} << QStringList{};
+        QTest::newRow("unknown words left out")
+            << QStringLiteral("Zorblax reads the 1820 lines")
+            << QStringList{"lines L AY N Z", "reads R IY D Z", "the DH AH", "the(2) DH IY"}
+            << QStringList{"1820", "zorblax"};
+        QTest::newRow("a prefix is not the word")
+            << QStringLiteral("theatres") << QStringList{} << QStringList{"theatres"};
+    }
+
+    void model_keepsEachPronunciation()
+    {
+        QFETCH(QString, script);
+        QFETCH(QStringList, dictionary);
+        QFETCH(QStringList, unknown);
+        const QString path = m_folder.filePath(QStringLiteral("small.dict"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("lines L AY N Z\nreads R IY D Z\nthe DH AH\nthe(2) DH IY\n"
+                   "theatre TH IY AH T ER\ntheatre's TH IY AH T ER Z\n");
+        file.close();
+        if (dictionary.isEmpty()) {
+            QVERIFY_THROWS_EXCEPTION(std::exception, voice::ScriptModel(script, path));
+            return;
+        }
+        const voice::ScriptModel model(script, path);
+        QFile written(model.dictionaryPath());
+        QVERIFY(written.open(QIODevice::ReadOnly | QIODevice::Text));
+        QCOMPARE(QString::fromUtf8(written.readAll()).split(u'\n', Qt::SkipEmptyParts), dictionary);
+        QCOMPARE(model.unknownWords(), unknown);
     }
 
     void unreadableWav_isRefused()

@@ -18,7 +18,31 @@ const QString speech =
                    "Today volunteers count fish every spring and the numbers are rising. "
                    "Thank you for listening.");
 
-// Utterances separated by '|'; each is heard as growing partials, then as final.
+// A council's budget, and a market's summers: phrases a recogniser has misheard as others
+// further on.
+const QString budget = QStringLiteral(
+    "The council has reviewed the figures for the coming year and found that the city's total "
+    "income will rise a little. First, the libraries keep their opening hours, and two branches "
+    "will open on Sundays in the spring. Second, the parks department will plant four hundred "
+    "trees along the river path and repair the old bandstand before the summer festival. We "
+    "expect that work to finish in early June, weather permitting, and the paths to reopen soon "
+    "after the end of the festival. Third, the youth programme will receive the largest increase "
+    "it "
+    "has had in a decade. Payments reach families at the end of the month, and we will publish "
+    "every account online.");
+
+const QString market =
+    QStringLiteral("The market opened in May. In its second summer the crowds doubled. By the "
+                   "third summer the crowds filled the square every weekend, and traders came "
+                   "from all over the county.");
+
+const QString orchard = QStringLiteral(
+    "We plant trees along the lower wall, where the frost is lighter. The old pears came from a "
+    "nursery in the valley and have grown slowly. Volunteers help every autumn with the harvest, "
+    "so we plant trees in the gaps the storms leave.");
+
+// Utterances separated by '|'; each is heard as growing partials, then as final. An utterance
+// "partial > final" is heard as the partials of the first words, then as the second as final.
 struct Heard
 {
     qsizetype highest = -1;
@@ -28,12 +52,13 @@ Heard listen(ScriptAligner &aligner, const QString &utterances)
 {
     Heard heard;
     for (const QString &utterance : utterances.split(u'|')) {
-        const QStringList words = voice::normalisedWords(utterance);
+        const QStringList parts = utterance.split(u'>');
+        const QStringList words = voice::normalisedWords(parts.constFirst());
         for (qsizetype n = 1; n <= words.size(); ++n) {
             aligner.hearPartial(words.first(n));
             heard.highest = std::max(heard.highest, aligner.position());
         }
-        aligner.hearFinal(words);
+        aligner.hearFinal(voice::normalisedWords(parts.constLast()));
         heard.highest = std::max(heard.highest, aligner.position());
     }
     return heard;
@@ -138,6 +163,44 @@ private Q_SLOTS:
             << speech << QStringLiteral("um uh hmm banana|er cough") << -1 << -1;
         QTest::newRow("one common word far ahead holds")
             << speech << QStringLiteral("good evening|every") << 1 << 1;
+        QTest::newRow("misheard phrase matching a sentence far ahead holds")
+            << budget
+            << QStringLiteral("the council has reviewed the figures|has reviewed of the youth "
+                              "third the youth the")
+            << endOf(budget, "reviewed the figures") << endOf(budget, "reviewed the figures");
+        QTest::newRow("misheard phrase, then the speaker is found again")
+            << budget
+            << QStringLiteral("the council has reviewed the figures|has reviewed of the youth "
+                              "third the youth the|the city's total income will rise")
+            << endOf(budget, "income will rise") << endOf(budget, "income will rise");
+        QTest::newRow("common words never move past the next word")
+            << budget << QStringLiteral("payments reach families at the|until the and i will")
+            << endOf(budget, "families at the") << endOf(budget, "families at the");
+        QTest::newRow("sentence re-read does not run into the next one")
+            << market
+            << QStringLiteral("the market opened in may in its second summer the crowds "
+                              "doubled|second summer the crowds doubled by the")
+            << endOf(market, "doubled by the") << endOf(market, "doubled by the");
+        QTest::newRow("skip to a sentence far ahead on a run of its words")
+            << budget
+            << QStringLiteral("the council has reviewed the figures|third the youth programme "
+                              "will receive")
+            << endOf(budget, "programme will receive") << endOf(budget, "programme will receive");
+        QTest::newRow("a final hypothesis never moves back")
+            << speech
+            << QStringLiteral("Good evening and welcome|Tonight we look at the river that feeds "
+                              "our city|At the end of the day every tap > good evening and "
+                              "welcome tonight we look at the river")
+            << endOf(speech, "every tap") << endOf(speech, "every tap");
+        QTest::newRow("a phrase at hand wins over a fuller one further on")
+            << orchard << QStringLiteral("so we plant trees") << endOf(orchard, "we plant trees")
+            << endOf(orchard, "we plant trees");
+        QTest::newRow("three words far ahead hold")
+            << budget << QStringLiteral("the council has reviewed the figures|the youth programme")
+            << endOf(budget, "reviewed the figures") << endOf(budget, "reviewed the figures");
+        QTest::newRow("a word already used does not creep onto its repeat")
+            << QStringLiteral("cold lamps on very lamps we the we")
+            << QStringLiteral("dark|lamps lamps lamps very|walked cold very") << 3 << 3;
         QTest::newRow("empty script") << QString() << QStringLiteral("good evening") << -1 << -1;
         QTest::newRow("one-word script")
             << QStringLiteral("Hello.") << QStringLiteral("hello|hello") << 0 << 0;
