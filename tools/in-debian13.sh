@@ -119,9 +119,9 @@ fi
 
 root=$(mktemp -d "$cache/root.XXXXXX")
 mounts=()
-bind() { # bind SOURCE TARGET-IN-ROOT [OPTIONS]
+bind() { # bind SOURCE TARGET-IN-ROOT [--rbind]
     mkdir -p "$root$2"
-    mount "${@:3}" --bind "$1" "$root$2"
+    mount "${3:---bind}" "$1" "$root$2"
     mounts+=("$root$2")
 }
 mounted_below() { awk -v r="$root" '$5 == r || index($5, r "/") == 1 { print $5 }' /proc/self/mountinfo; }
@@ -169,11 +169,14 @@ bind "$cache/debs" /var/cache/apt/archives
 bind "$cache/ccache" /var/cache/ccache
 
 say "running $* in $release"
+# In the background so that a signal reaches the traps at once, not when the command ends;
+# the explicit redirection keeps the terminal as its input.
 set +e
 chroot "$root" /usr/bin/env -i HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 TERM="${TERM:-dumb}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     CCACHE_DIR=/var/cache/ccache ${TAVRIX_FUZZ_SECONDS:+TAVRIX_FUZZ_SECONDS=$TAVRIX_FUZZ_SECONDS} \
-    /bin/bash -c 'cd /src/tavrix && exec "$@"' bash "$@"
+    /bin/bash -c 'cd /src/tavrix && exec "$@"' bash "$@" <&0 &
+wait $!
 status=$?
 set -e
 say "$* exited with $status in $release"
