@@ -20,6 +20,14 @@
 
 namespace {
 
+// Qt 6.5 renamed the WebSocket's error signal and 6.8 warns about the old name, the
+// only one 6.4 has.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+constexpr auto webSocketError = &QWebSocket::errorOccurred;
+#else
+constexpr auto webSocketError = qOverload<QAbstractSocket::SocketError>(&QWebSocket::error);
+#endif
+
 // A server on 127.0.0.1 whose actions are written down and whose readout
 // carries the last one, so that an answer shows what ran.
 struct Served
@@ -370,7 +378,7 @@ void RemoteServerTest::webSocket_refused()
     Served s;
     QWebSocket client(origin == QLatin1String("@") ? s.origin() : origin);
     client.setProxy(QNetworkProxy::NoProxy);
-    QSignalSpy errors(&client, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error));
+    QSignalSpy errors(&client, webSocketError);
     client.open(s.webSocketUrl(rightKey ? s.key() : QByteArray("0123")));
     QTRY_VERIFY(!errors.isEmpty() || client.state() == QAbstractSocket::UnconnectedState);
     QVERIFY(client.state() != QAbstractSocket::ConnectedState);
