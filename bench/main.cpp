@@ -119,9 +119,10 @@ int main(int argc, char **argv)
         return std::strcmp(a.name, b.name) < 0;
     });
     for (const auto &c : cases()) {
-        const bool chosen = argc < 2 || std::any_of(argv + 1, argv + argc, [&](const char *filter) {
-                                return std::strstr(c.name, filter) != nullptr;
-                            });
+        const auto named = [&](const char *filter) {
+            return std::strstr(c.name, filter) != nullptr;
+        };
+        const bool chosen = argc < 2 || std::any_of(argv + 1, argv + argc, named);
         if (chosen)
             c.run();
     }

@@ -60,6 +60,20 @@ inline QByteArray bodyOf(const QByteArray &answer)
     return answer.mid(answer.indexOf("\r\n\r\n") + 4);
 }
 
+// The value of the answer's header NAME, the name matched regardless of case as in
+// HTTP (Qt 6.8 writes names in lower case, 6.4 as given); empty when there is none.
+inline QByteArray headerOf(const QByteArray &answer, const QByteArray &name)
+{
+    const QList<QByteArray> lines = answer.left(answer.indexOf("\r\n\r\n")).split('\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
 inline QByteArray get(const QByteArray &target)
 {
     return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";

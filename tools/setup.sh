@@ -14,7 +14,7 @@ TAVRIX_PACKAGES=(
 # a window manager and a compositor, screen and PDF readers, and the checkers
 # of the desktop files and the package.
 TAVRIX_TEST_PACKAGES=(
-    clang libclang-rt-14-dev clang-format
+    clang clang-format
     xvfb xauth xdotool x11-utils python3 poppler-utils openbox weston
     xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
     appstream desktop-file-utils dpkg-dev file
@@ -22,11 +22,29 @@ TAVRIX_TEST_PACKAGES=(
     pulseaudio pulseaudio-utils
 )
 
+# What differs by release: the sanitizer runtime belongs to the release's clang.
+# Prints nothing and fails for a release it does not know.
+tavrix_release_packages() { # [test]
+    local codename rt
+    codename=$(. /etc/os-release 2> /dev/null && echo "${VERSION_CODENAME:-}")
+    case $codename in
+    bookworm) rt=libclang-rt-14-dev ;;
+    trixie) rt=libclang-rt-19-dev ;;
+    *) return 1 ;;
+    esac
+    if [ "${1:-}" = test ]; then echo "$rt"; fi
+}
+
 # tavrix_install_packages [test]: installs what is missing of the run list,
 # and with "test" of the test list too.
 tavrix_install_packages() {
     local wanted=("${TAVRIX_PACKAGES[@]}")
     [ "${1:-}" = test ] && wanted+=("${TAVRIX_TEST_PACKAGES[@]}")
+    local known=true release
+    release=$(tavrix_release_packages "${1:-}") || known=false
+    # One package name a line.
+    # shellcheck disable=SC2206
+    wanted+=($release)
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
@@ -35,6 +53,20 @@ tavrix_install_packages() {
         fi
     done
     [ ${#missing[@]} -eq 0 ] && return 0
+    if ! $known; then
+        # Names never tried on this release could install half of what is needed and
+        # then fail the build: say what it takes instead, and install nothing.
+        local name
+        name=$(. /etc/os-release 2> /dev/null && echo "${PRETTY_NAME:-}")
+        echo "tools/setup.sh knows the packages of Debian 12 (bookworm) and Debian 13 (trixie)," >&2
+        echo "not those of ${name:-this system}, and installed nothing. Install these (or what" >&2
+        echo "your system calls them), then run this again:" >&2
+        echo "  ${missing[*]}" >&2
+        if [ "${1:-}" = test ]; then
+            echo "and the sanitizer runtime of the installed clang (on Debian libclang-rt-N-dev)." >&2
+        fi
+        return 1
+    fi
     echo "Installing: ${missing[*]}"
     local sudo=()
     [ "$(id -u)" -ne 0 ] && sudo=(sudo)

@@ -32,7 +32,12 @@ void quietly(const std::function<void()> &step)
 
 void HandoffServer::bindTo(QAbstractHttpServer &http)
 {
+    // Qt 6.8 binds only a server that listens: this one listens on loopback for the
+    // moment of binding and stops before the event loop could accept anything there.
+    const bool listening = listen(QHostAddress::LocalHost, 0);
     quietly([&] { http.bind(this); });
+    if (listening)
+        close();
 }
 
 void HandoffServer::handOver(QTcpSocket *socket)

@@ -1,6 +1,7 @@
 #include "remoteserver.h"
 
 #include "handoffserver.h"
+#include "httpcompat.h"
 #include "lockout.h"
 #include "remotekey.h"
 #include "requesthead.h"
@@ -444,17 +445,15 @@ void RemoteServer::setUpRoutes()
     m_http->route(QStringLiteral("/remote.css"), Method::Get, [this] {
         return page(QStringLiteral(":/remote/remote.css"), "text/css; charset=utf-8");
     });
-    m_http->afterRequest([](QHttpServerResponse &&response) {
-        response.addHeader("Connection", "close");
-        response.addHeader("Cache-Control", "no-store");
-        response.addHeader("X-Content-Type-Options", "nosniff");
-        // The key is in the address: no page it links to may see it.
-        response.addHeader("Referrer-Policy", "no-referrer");
-        response.addHeader("Content-Security-Policy",
-                           "default-src 'none'; script-src 'self'; style-src 'self'; "
-                           "connect-src 'self'; img-src 'self'; frame-ancestors 'none'");
-        return std::move(response);
-    });
+    addHeadersToEveryResponse(*m_http,
+                              {{"Connection", "close"},
+                               {"Cache-Control", "no-store"},
+                               {"X-Content-Type-Options", "nosniff"},
+                               // The key is in the address: no page it links to may see it.
+                               {"Referrer-Policy", "no-referrer"},
+                               {"Content-Security-Policy",
+                                "default-src 'none'; script-src 'self'; style-src 'self'; "
+                                "connect-src 'self'; img-src 'self'; frame-ancestors 'none'"}});
 }
 
 // Only the program's own resources: never a file of the disk.

@@ -50,9 +50,10 @@ unset QT_QPA_PLATFORM
 QT_QPA_PLATFORM=wayland "$program" > /dev/null 2> "$work/chosen.log" &
 pid=$!
 pids+=("$pid")
+# libwayland 1.23 writes object ids as name#id, older ones as name@id.
 wayland_window() {
-    grep -q 'xdg_toplevel@[0-9]*\.set_title("Tavrix2 Home")' "$work/chosen.log" \
-        && grep -q 'xdg_toplevel@[0-9]*\.set_app_id(' "$work/chosen.log"
+    grep -q 'xdg_toplevel[@#][0-9]*\.set_title("Tavrix2 Home")' "$work/chosen.log" \
+        && grep -q 'xdg_toplevel[@#][0-9]*\.set_app_id(' "$work/chosen.log"
 }
 wait_for 30 wayland_window \
     || { tail -n 20 "$work/chosen.log"; fail "with QT_QPA_PLATFORM=wayland no Wayland window opened"; }

@@ -353,9 +353,10 @@ private Q_SLOTS:
         const QString fifo = dir.filePath(QStringLiteral("a-fifo"));
         QFile::remove(fifo);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        options(p, QDialog::Accepted, [&](OptionsDialog &f4) {
+        const auto fill = [&](OptionsDialog &f4) {
             f4.setQueueItems({scripts.at(0), folder, fifo});
-        });
+        };
+        options(p, QDialog::Accepted, fill);
         pressKey(p.form, Qt::Key_D);
         pressKey(p.form, Qt::Key_D);
         QCOMPARE(p.form.queuePosition(), 2);

@@ -107,8 +107,9 @@ private Q_SLOTS:
     void saveThenLoad_givesSameItems_data()
     {
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("non-ASCII paths")
-            << QStringList{u"/home/zoë/Сценарий 1.txt"_s, u"/tmp/😀 news.rtf"_s, u"C:\\Ωμέγα.txt"_s};
+        const QStringList nonAscii{u"/home/zoë/Сценарий 1.txt"_s, u"/tmp/😀 news.rtf"_s,
+                                   u"C:\\Ωμέγα.txt"_s};
+        QTest::newRow("non-ASCII paths") << nonAscii;
         QTest::newRow("duplicates") << QStringList{u"/a.txt"_s, u"/a.txt"_s};
         QTest::newRow("spaces and tabs kept")
             << QStringList{u"  /lead.txt"_s, u"/trail.txt  "_s, u"\t/tab.txt"_s};
