@@ -136,7 +136,7 @@ speed_becomes() { becomes "$1" 0 $((BAND_Y + 198)) 120 31 "${2:-10}"; }
 
 # start_program: starts the program with the settings folder of this test and waits for its band.
 start_program() {
-    "$program" > "$WORK/program.log" 2>&1 &
+    "$program" "$@" > "$WORK/program.log" 2>&1 &
     PID=$!
     MAIN=$(wait_window 'Tavrix2 Home' 15)
     geometry "$MAIN"
