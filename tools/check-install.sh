@@ -39,7 +39,7 @@ done
 desktop=$root/share/applications/$id.desktop
 metainfo=$root/share/metainfo/$id.metainfo.xml
 grep -qx "Icon=$id" "$desktop" || fail "the desktop entry's Icon is not $id"
-grep -qx "Exec=tavrix" "$desktop" || fail "the desktop entry does not start bin/tavrix"
+grep -qx "Exec=tavrix %F" "$desktop" || fail "the desktop entry does not start bin/tavrix with the files it is given"
 grep -q "<id>$id</id>" "$metainfo" || fail "the metainfo's id is not $id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" \
     || fail "the metainfo does not launch $id.desktop"
