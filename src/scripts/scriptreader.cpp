@@ -206,9 +206,7 @@ QString systemErrorText(int errorNumber)
 
 bool isRichTextPath(const QString &path)
 {
-    const QStringView name = QStringView(path).sliced(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 && name.sliced(dot).toString().toUpper() == u".RTF";
+    return scriptKindFor(path) == ScriptKind::RichText;
 }
 
 QByteArray readFileBytes(const QString &path, qint64 maxBytes)
