@@ -26,8 +26,8 @@ remote=$(wait_window 'Remote Control')
 xdotool windowfocus --sync "$remote" 2> /dev/null || xdotool windowfocus "$remote"
 sleep 0.3
 xdotool key space
-geometry "$remote"
-window_shot() { shot "$GX" "$GY" "$GW" "$GH"; }
+# The window grows to show the code once the server is up: measure it each time.
+window_shot() { geometry "$remote" && shot "$GX" "$GY" "$GW" "$GH"; }
 address=""
 for _ in $(seq 1 50); do
     address=$(zbarimg -q --raw "$(window_shot)" 2> /dev/null | head -n 1 || true)
@@ -38,6 +38,7 @@ done
 # The address as the window shows it, read off the screen: the reader is sure
 # of hex digits alone, so the line's digits must end with the QR code's key.
 key=${address##*k=}
+geometry "$remote"
 line=$(shot $((GX + 130)) $((GY + 60)) $((GW - 130)) 30)
 shown=""
 for filter in "-threshold 60%" "-blur 0x0"; do

@@ -93,10 +93,15 @@ void runSteps(Served &s, const QStringList &steps)
     for (const QString &step : steps) {
         const QStringList w = step.split(u' ');
         if (w.at(0) == QLatin1String("open")) {
-            for (int i = 0; i < w.at(1).toInt(); ++i)
-                open.append(connectTo(s.port(), &owner, w.at(2)));
+            for (int i = 0; i < w.at(1).toInt(); ++i) {
+                QTcpSocket *socket = connectTo(s.port(), &owner, w.at(2));
+                QObject::connect(socket, &QTcpSocket::connected, socket,
+                                 [socket] { socket->setProperty("reached", true); });
+                open.append(socket);
+            }
+            // Reached once is enough: the server may already have closed the ones over a cap.
             for (QTcpSocket *socket : std::as_const(open))
-                QTRY_COMPARE(socket->state(), QAbstractSocket::ConnectedState);
+                QTRY_VERIFY(socket->property("reached").toBool());
         } else if (w.at(0) == QLatin1String("held")) {
             QTRY_COMPARE(s.server.clientCount(), w.at(1).toInt());
         } else if (w.at(0) == QLatin1String("send")) {
