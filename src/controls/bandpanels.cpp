@@ -11,19 +11,6 @@
 
 using namespace texts;
 
-namespace {
-
-QLabel *label(QWidget *parent, const char *name, const QColor &colour)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
-    setTextColour(l, colour);
-    return l;
-}
-
-} // namespace
-
 LogoPanel::LogoPanel(QWidget *parent) : QFrame(parent), m_pictures(makeImageList2())
 {
     setObjectName(QStringLiteral("logoPanel"));
@@ -39,7 +26,7 @@ LogoPanel::LogoPanel(QWidget *parent) : QFrame(parent), m_pictures(makeImageList
     logo->setPixmap(makeLogo());
     column->addWidget(logo, 0, Qt::AlignLeft | Qt::AlignTop);
     column->addStretch(1);
-    QLabel *menuHint = label(this, "menuHint", Qt::white);
+    QLabel *menuHint = plainLabel(this, "menuHint", Qt::white);
     menuHint->setContentsMargins(3, 3, 3, 3);
     menuHint->setWordWrap(true);
     menuHint->setText(rsRightClickForMenu);
@@ -74,7 +61,7 @@ SliderColumn::SliderColumn(QWidget *parent) : QFrame(parent)
     auto *sliders = new QVBoxLayout(this);
     sliders->setContentsMargins(3, 3, 3, 3);
     sliders->setSpacing(6);
-    QLabel *speedCaption = label(this, "speedCaption", Qt::black);
+    QLabel *speedCaption = plainLabel(this, "speedCaption", Qt::black);
     speedCaption->setFixedHeight(13);
     speedCaption->setText(rsSpeed);
     speedSlider = new IncrementSlider(Qt::Vertical, 10, this);
@@ -82,7 +69,7 @@ SliderColumn::SliderColumn(QWidget *parent) : QFrame(parent)
     speedSlider->setRange(-300, 300);
     speedSlider->setValue(10);
     speedSlider->setFixedHeight(61);
-    QLabel *stepCaption = label(this, "stepCaption", Qt::black);
+    QLabel *stepCaption = plainLabel(this, "stepCaption", Qt::black);
     stepCaption->setFixedHeight(13);
     stepCaption->setText(rsCoarse);
     stepSlider = new IncrementSlider(Qt::Vertical, 3, this);

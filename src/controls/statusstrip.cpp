@@ -16,24 +16,6 @@ namespace {
 constexpr unsigned kFirstRepeatMs = 500;
 constexpr unsigned kRepeatMs = 50;
 
-QLabel *label(QWidget *parent, const char *name, const QColor &colour)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    // Paths and texts are shown as they are, never read as markup.
-    l->setTextFormat(Qt::PlainText);
-    setTextColour(l, colour);
-    return l;
-}
-
-QFrame *panel(QWidget *parent, const char *name)
-{
-    auto *frame = new QFrame(parent);
-    frame->setObjectName(QLatin1String(name));
-    frame->setFrameShape(QFrame::NoFrame);
-    return frame;
-}
-
 } // namespace
 
 StatusStrip::StatusStrip(const QList<QPixmap> &pictures, QWidget *parent)
@@ -48,26 +30,26 @@ StatusStrip::StatusStrip(const QList<QPixmap> &pictures, QWidget *parent)
 
     auto *strip = new QVBoxLayout(this);
     strip->setContentsMargins(0, 0, 0, 0);
-    QFrame *stripRows = panel(this, "stripRows");
+    QFrame *stripRows = namedPanel(this, "stripRows");
     strip->addWidget(stripRows);
     auto *rows = new QVBoxLayout(stripRows);
     rows->setContentsMargins(3, 3, 3, 3);
     rows->setSpacing(6);
 
-    QFrame *statusRow = panel(stripRows, "statusRow");
+    QFrame *statusRow = namedPanel(stripRows, "statusRow");
     statusRow->setFrameStyle(QFrame::Panel | QFrame::Raised);
     statusRow->setLineWidth(1);
     statusRow->setFixedHeight(25);
     auto *upper = new QHBoxLayout(statusRow);
     upper->setContentsMargins(4, 1, 4, 1);
     upper->setSpacing(12);
-    speedLabel = label(statusRow, "speedLabel", Qt::white);
-    stepLabel = label(statusRow, "stepLabel", Qt::white);
-    scriptLabel = label(statusRow, "scriptLabel", Qt::white);
-    QLabel *versionLabel = label(statusRow, "versionLabel", Qt::white);
+    speedLabel = plainLabel(statusRow, "speedLabel", Qt::white);
+    stepLabel = plainLabel(statusRow, "stepLabel", Qt::white);
+    scriptLabel = plainLabel(statusRow, "scriptLabel", Qt::white);
+    QLabel *versionLabel = plainLabel(statusRow, "versionLabel", Qt::white);
     versionLabel->setText(rsVersion);
-    elapsedLabel = label(statusRow, "elapsedLabel", Qt::white);
-    remainingLabel = label(statusRow, "remainingLabel", Qt::white);
+    elapsedLabel = plainLabel(statusRow, "elapsedLabel", Qt::white);
+    remainingLabel = plainLabel(statusRow, "remainingLabel", Qt::white);
     for (QLabel *l : {elapsedLabel, remainingLabel})
         fillBackground(l, Qt::black);
     for (QLabel *l : {speedLabel, stepLabel, scriptLabel, versionLabel})
@@ -113,14 +95,14 @@ StatusStrip::StatusStrip(const QList<QPixmap> &pictures, QWidget *parent)
             });
         }
     }
-    QLabel *separatorLabel = label(stripRows, "separatorLabel", Qt::white);
+    QLabel *separatorLabel = plainLabel(stripRows, "separatorLabel", Qt::white);
     separatorLabel->setText(rsSeparator);
     separatorLabel->setFixedHeight(15);
     lower->addWidget(separatorLabel);
     PictureButton *helpButton = addButton(stripRows, "helpButton", 20, 21, OperatorAction::Pause);
     helpButton->setToolTip(rsToggleHelp);
     lower->addWidget(helpButton);
-    QLabel *helpLine = label(stripRows, "helpLine", QColor(0xC0, 0xC0, 0xC0));
+    QLabel *helpLine = plainLabel(stripRows, "helpLine", QColor(0xC0, 0xC0, 0xC0));
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(11);
     helpLine->setFont(arial);

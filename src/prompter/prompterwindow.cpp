@@ -52,14 +52,6 @@ const QString kMirrorYValue = QStringLiteral("MirrorTopToBottom");
 // A name of its own: earlier releases listened everywhere and stored nothing.
 const QString kRemoteEveryNetworkValue = QStringLiteral("RemoteEveryNetwork");
 
-QFrame *panel(QWidget *parent, const char *name)
-{
-    auto *frame = new QFrame(parent);
-    frame->setObjectName(QLatin1String(name));
-    frame->setFrameShape(QFrame::NoFrame);
-    return frame;
-}
-
 std::optional<OperatorAction> actionForKey(int key)
 {
     switch (key) {
@@ -136,18 +128,18 @@ void PrompterWindow::createControls()
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
-    QFrame *bandArea = panel(this, "bandArea");
+    QFrame *bandArea = namedPanel(this, "bandArea");
     auto *middle = new QHBoxLayout(bandArea);
     middle->setContentsMargins(0, 0, 0, 0);
     middle->setSpacing(0);
     logoPanel = new LogoPanel(bandArea);
     middle->addWidget(logoPanel);
 
-    QFrame *viewArea = panel(bandArea, "viewArea");
+    QFrame *viewArea = namedPanel(bandArea, "viewArea");
     auto *viewRow = new QHBoxLayout(viewArea);
     viewRow->setContentsMargins(0, 0, 0, 0);
     viewRow->setSpacing(0);
-    QFrame *pageFrame = panel(viewArea, "pageFrame");
+    QFrame *pageFrame = namedPanel(viewArea, "pageFrame");
     auto *viewBox = new QVBoxLayout(pageFrame);
     viewBox->setContentsMargins(0, 0, 0, 0);
     page = new HtmlView(pageFrame);
