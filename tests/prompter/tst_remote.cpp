@@ -116,9 +116,10 @@ void RemoteTest::perform_doesWhatTheKeyOrButtonDoes()
     QCOMPARE(remote.speedValue, hand.speedValue);
     QCOMPARE(remote.step, hand.step);
     QCOMPARE(remote.paused, hand.paused);
-    // A running band's position depends on when its own timer ticked.
+    // A running band's position depends on when its own timer ticked, and so
+    // do Elapsed and Remaining of one that was running before the action.
     if (hand.paused) {
-        QVERIFY(remote == hand);
+        QVERIFY(!paused || remote == hand);
         QCOMPARE(page(byRemote.form)->scrollPosition(), page(byHand.form)->scrollPosition());
     }
     const auto timers = [](PrompterWindow &f) {
