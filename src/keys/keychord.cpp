@@ -48,6 +48,14 @@ std::optional<KeyChord> KeyChord::make(int key, Qt::KeyboardModifiers modifiers)
     return chord;
 }
 
+bool KeyChord::isModifierKey(int key)
+{
+    for (const Qt::Key alone : kAlone)
+        if (key == alone && alone != Qt::Key_unknown)
+            return true;
+    return false;
+}
+
 std::optional<KeyChord> KeyChord::fromPortableName(const QString &name)
 {
     const auto parsed = parse(name);

@@ -18,6 +18,8 @@ struct KeyChord
     // Nothing for a key that cannot be bound: a modifier or lock key alone, or
     // a code with no name of its own (a bare key code the toolkit cannot name).
     static std::optional<KeyChord> make(int key, Qt::KeyboardModifiers modifiers = {});
+    // Shift, Ctrl, Caps Lock and the like: a key that only changes another.
+    static bool isModifierKey(int key);
     // The stored form, "Ctrl+PgDown"; nothing for a name that is not one chord.
     static std::optional<KeyChord> fromPortableName(const QString &name);
     QString portableName() const;

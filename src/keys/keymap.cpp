@@ -113,8 +113,15 @@ QStringList KeyMap::addPreset(KeyPreset preset)
 {
     QStringList taken;
     for (const auto &[chord, binding] : keyPresetBindings(preset)) {
-        if (const auto clash = conflict(chord, binding))
-            taken.append(*clash);
+        const Meaning before = meaning(chord);
+        if (before.binding && !(*before.binding == binding)) {
+            const int speed = before.binding->kind == KeyBinding::Kind::SpeedPreset
+                                  ? speedPreset(before.binding->value)
+                                  : 0;
+            taken.append(QCoreApplication::translate("KeyMap", "%1 was %2; now %3.")
+                             .arg(chord.displayName(), before.binding->label(speed),
+                                  binding.label(speedPreset(binding.value))));
+        }
         if (!bind(chord, binding)) {
             taken.append(QCoreApplication::translate("KeyMap", "%1 is not bound: %2 keys are.")
                              .arg(chord.displayName())
