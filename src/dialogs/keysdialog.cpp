@@ -25,6 +25,22 @@ template <typename T> T *named(T *widget, const char *name)
     return widget;
 }
 
+// The preset's name with a mnemonic of its own: clickers and scripts reach the buttons by Alt.
+QString presetButtonText(KeyPreset preset)
+{
+    switch (preset) {
+    case KeyPreset::PresenterClicker:
+        return KeysDialog::tr("&Presenter clicker");
+    case KeyPreset::FootPedalLetters:
+        return KeysDialog::tr("Foot pedal &a/b/c");
+    case KeyPreset::FootPedalFunction:
+        return KeysDialog::tr("Foot pedal F1&4-F16");
+    case KeyPreset::NumberKeys:
+        return KeysDialog::tr("&Number keys: speed presets");
+    }
+    return {};
+}
+
 QString presetObjectName(KeyPreset preset)
 {
     switch (preset) {
@@ -66,14 +82,14 @@ void KeysDialog::createControls()
 
     auto *bindRow = new QHBoxLayout;
     actionBox = named(new QComboBox(this), "actionBox");
-    bindButton = named(new QPushButton(tr("Bind a Key..."), this), "bindButton");
+    bindButton = named(new QPushButton(tr("&Bind a Key..."), this), "bindButton");
     bindButton->setAutoDefault(false);
     keyField = named(new KeyCaptureField(this), "keyField");
     keyField->setMinimumWidth(160);
-    replaceButton = named(new QPushButton(tr("Replace"), this), "replaceButton");
+    replaceButton = named(new QPushButton(tr("&Replace"), this), "replaceButton");
     replaceButton->setAutoDefault(false);
     replaceButton->setEnabled(false);
-    removeButton = named(new QPushButton(tr("Remove"), this), "removeButton");
+    removeButton = named(new QPushButton(tr("Re&move"), this), "removeButton");
     removeButton->setAutoDefault(false);
     bindRow->addWidget(actionBox, 1);
     bindRow->addWidget(bindButton);
@@ -87,7 +103,7 @@ void KeysDialog::createControls()
     const QList<KeyPreset> presets = allKeyPresets();
     for (qsizetype i = 0; i < presets.size(); ++i) {
         const KeyPreset preset = presets.at(i);
-        auto *button = new QPushButton(keyPresetName(preset), devices);
+        auto *button = new QPushButton(presetButtonText(preset), devices);
         button->setObjectName(presetObjectName(preset));
         button->setAutoDefault(false);
         presetButtons.at(std::size_t(i)) = button;
@@ -114,7 +130,7 @@ void KeysDialog::createControls()
     layout->addWidget(speeds);
 
     desktopWideBox = named(new QCheckBox(tr("Bound keys work while another program has the "
-                                            "focus (whole desktop)"),
+                                            "focus (&whole desktop)"),
                                          this),
                            "desktopWideBox");
     layout->addWidget(desktopWideBox);
@@ -129,7 +145,7 @@ void KeysDialog::createControls()
     layout->addWidget(messageLabel);
 
     auto *buttons = new QHBoxLayout;
-    defaultsButton = named(new QPushButton(tr("Restore Defaults"), this), "defaultsButton");
+    defaultsButton = named(new QPushButton(tr("Restore &Defaults"), this), "defaultsButton");
     defaultsButton->setAutoDefault(false);
     okButton = named(new QPushButton(tr("OK"), this), "okButton");
     okButton->setDefault(true);
