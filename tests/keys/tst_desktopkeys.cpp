@@ -1,8 +1,11 @@
 #include "desktopkeys.h"
+#include "operatorkeys.h"
+#include "registrystore.h"
 
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -136,6 +139,47 @@ private Q_SLOTS:
         QVERIFY(!keys.active());
         OtherClient other;
         QVERIFY(other.grab(117, 0));
+    }
+
+    // The stored option at start: the keys taken, or a message and the option stored off.
+    void start_takesTheStoredKeys_data()
+    {
+        QTest::addColumn<QString>("bindings");
+        QTest::addColumn<bool>("heldElsewhere");
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("taken") << "F5=pause" << false << "" << true;
+        QTest::newRow("held elsewhere")
+            << "F5=pause" << true << "F5 is already taken by another program" << false;
+        QTest::newRow("stored map unusable")
+            << "F5=dance" << false << "The stored keys cannot be used" << false;
+    }
+
+    void start_takesTheStoredKeys()
+    {
+        QFETCH(QString, bindings);
+        QFETCH(bool, heldElsewhere);
+        QFETCH(QString, problem);
+        QFETCH(bool, on);
+        QTemporaryDir dir;
+        RegistryStore store(u"software\\morvane\\tavrix"_s, dir.filePath(u"user.reg"_s));
+        store.writeString(u"Form1\\KeyBindings"_s, bindings);
+        store.writeInteger(u"Form1\\KeysDesktopWide"_s, 1);
+        OtherClient other;
+        if (heldElsewhere)
+            QVERIFY(other.grab(71, 0));
+        OperatorKeys keys(store, u"Form1"_s);
+        const QStringList problems = keys.start();
+        QCOMPARE(problems.size(), problem.isEmpty() ? 0 : 1);
+        if (!problem.isEmpty())
+            QVERIFY2(problems.first().contains(problem), qPrintable(problems.first()));
+        QCOMPARE(keys.desktopWide(), on);
+        QCOMPARE(!other.grab(71, 0), on);
+        QCOMPARE(store.readInteger(u"Form1\\KeysDesktopWide"_s, -1), heldElsewhere ? 0 : 1);
+        // Turned off in the keys window, the desktop has its key back.
+        keys.apply(keys.map(), false);
+        QVERIFY(other.grab(71, 0));
+        QCOMPARE(store.readInteger(u"Form1\\KeysDesktopWide"_s, -1), 0);
     }
 
     // A grabbed key pressed while another window (here: none of ours) has the focus.
