@@ -159,7 +159,9 @@ void DesktopKeys::release()
         for (const Grab &grab : std::as_const(m_grabs))
             for (const quint16 lock : kLockVariants)
                 xcb_ungrab_key(connection, grab.keycode, root, grab.modifiers | lock);
-        xcb_flush(connection);
+        // A round trip: the keys are free for other programs once this returns.
+        const Reply<xcb_get_input_focus_reply_t> synced(
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     m_grabs.clear();
 }
