@@ -14,11 +14,14 @@ write_script "$script" "${lines[@]}"
 start_program
 paused=$(speed_shot)
 open_script "$script"
-# What the speed label shows at 10, by the keys.
+# What the speed label shows at 10 and at 20, by the keys.
 keys w
 speed10=$(settle 0 $((BAND_Y + 198)) 120 31 5)
 same "$speed10" "$paused" && fail "W did not change the speed label"
-keys s
+keys w
+speed20=$(settle 0 $((BAND_Y + 198)) 120 31 5)
+same "$speed20" "$speed10" && fail "a second W did not change the speed label"
+keys s s
 speed_becomes "$paused" 5 || fail "S did not pause again"
 
 # keys_window ALT-KEY...: opens Keys and Devices, the menu's last item, presses the keys, then OK.
@@ -64,6 +67,9 @@ xdotool key Next
 speed_becomes "$speed10" 5 || fail "Page Down in another program's window did not go faster"
 xdotool key F5
 speed_becomes "$paused" 5 || fail "F5 in another program's window did not pause"
+# In the band itself a taken key still acts once, not twice.
+keys Next
+speed_becomes "$speed20" 5 || fail "Page Down in the band did not go from 10 to 20"
 alive
 stop_program
 grep -q '^"KeyBindings"=".*Esc=pause;PgUp=slower;PgDown=faster;F5=pause' "$STORE" ||
