@@ -36,7 +36,13 @@ std::optional<KeyBinding> OperatorKeys::bound(const KeyChord &chord) const
 
 std::optional<QString> OperatorKeys::grab(const QList<KeyChord> &chords)
 {
-    return m_desktop->grab(chords);
+    std::optional<QString> refused = m_desktop->grab(chords);
+    // What was taken before is let go either way: the option is off until a grab succeeds.
+    if (refused && m_desktopWide) {
+        m_desktopWide = false;
+        m_store.setDesktopWide(false);
+    }
+    return refused;
 }
 
 void OperatorKeys::apply(const KeyMap &map, bool desktopWide)

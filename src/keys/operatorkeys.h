@@ -33,7 +33,8 @@ public:
     // The operator's binding of a chord; the built-in letters are not in it.
     std::optional<KeyBinding> bound(const KeyChord &chord) const;
 
-    // Takes `chords` for the whole desktop, or says why not (the keys window's OK).
+    // Takes `chords` for the whole desktop, or says why not (the keys window's OK);
+    // refused, the option is off, stored so. Throws TavrixError when the store cannot be written.
     std::optional<QString> grab(const QList<KeyChord> &chords);
     // Keeps the keys window's result and stores it; off lets go of the desktop's
     // keys. Throws TavrixError when the store cannot be written.

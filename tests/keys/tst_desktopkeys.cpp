@@ -174,6 +174,17 @@ private Q_SLOTS:
         QCOMPARE(keys.desktopWide(), on);
         QCOMPARE(!other.grab(71, 0), on);
         QCOMPARE(store.readInteger(u"Form1\\KeysDesktopWide"_s, -1), heldElsewhere ? 0 : 1);
+        // A refused grab in the keys window turns the option off, stored so.
+        if (on) {
+            OtherClient holder;
+            QVERIFY(holder.grab(117, 0));
+            QVERIFY(keys.grab({*KeyChord::fromPortableName(u"PgDown"_s)}));
+            QVERIFY(!keys.desktopWide());
+            QCOMPARE(store.readInteger(u"Form1\\KeysDesktopWide"_s, -1), 0);
+            QVERIFY(other.grab(71, 0));
+            other.ungrab(71, 0);
+            QCOMPARE(keys.grab({*KeyChord::fromPortableName(u"F5"_s)}), std::nullopt);
+        }
         // Turned off in the keys window, the desktop has its key back.
         keys.apply(keys.map(), false);
         QVERIFY(other.grab(71, 0));
