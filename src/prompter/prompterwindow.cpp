@@ -566,13 +566,13 @@ bool PrompterWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == page && event->type() == QEvent::KeyPress) {
         const auto *press = static_cast<QKeyEvent *>(event);
         const int key = latinLetterKey(press->key(), press->text(), press->nativeScanCode());
-        const auto chord = KeyChord::make(key, press->modifiers());
-        bool bound = false;
-        if (chord)
-            guarded([this, &chord, &bound] { bound = onBoundKey(*chord); });
-        // A bound key does what it is bound to and nothing else: the page stays.
-        if (bound)
+        // A bound key does what it is bound to and nothing else, even when that
+        // fails: the page stays, and no current speed is applied.
+        if (const auto chord = KeyChord::make(key, press->modifiers());
+            chord && m_keys->bound(*chord)) {
+            guarded([this, &chord] { onBoundKey(*chord); });
             return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -591,7 +591,7 @@ bool PrompterWindow::onBoundKey(const KeyChord &chord)
         break;
     case KeyBinding::Kind::Action:
     case KeyBinding::Kind::SpeedPreset:
-        // As the strip's buttons and the remote do: no current speed applied first.
+        // As the strip's buttons do: no current speed applied first.
         if (const auto action = m_keys->map().operatorAction(*binding))
             act(action->first, action->second, Caller::Button);
         break;

@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "keysdialog.h"
+#include "optionsdialog.h"
 #include "scrollclock.h"
 #include "timeformat.h"
 
@@ -110,6 +111,9 @@ private Q_SLOTS:
         QTest::newRow("W still faster") << 20 << true << int(Qt::Key_W) << 0 << "Speed 30" << false;
         QTest::newRow("Down unbound moves the page")
             << 20 << false << int(Qt::Key_Down) << 0 << "Speed 20" << true;
+        // Bound to the next script, which is missing: the message, and nothing more.
+        QTest::newRow("End bound, failing")
+            << 50 << false << int(Qt::Key_End) << 0 << "Paused..." << false;
     }
 
     void boundKeys_actAloneOthersAsBefore()
@@ -123,12 +127,21 @@ private Q_SLOTS:
         Prompter p;
         PrompterWindow &f = p.form;
         const Controls c(f);
-        p.showScript(300);
+        QTemporaryDir dir;
+        QByteArray lines;
+        for (int i = 0; i < 300; ++i)
+            lines += "Line " + QByteArray::number(i) + " of the evening news\n";
+        const QString news = writeTestFile(dir, QStringLiteral("news.txt"), lines);
+        p.windows.options->setQueueItems({news, dir.filePath("gone.txt")});
+        p.dialogs.modal = [](QDialog *) { return int(QDialog::Accepted); };
+        f.showOptions();
+        p.settle();
         auto *keys = widget<KeysDialog>(f, "keysDialog");
         KeyMap map;
         for (const KeyPreset preset :
              {KeyPreset::PresenterClicker, KeyPreset::FootPedalLetters, KeyPreset::NumberKeys})
             map.addPreset(preset);
+        map.bind(KeyChord{Qt::Key_End, {}}, KeyBinding::of(OperatorAction::Next));
         keys->setKeyMap(map);
         keys->accept();
         setSpeed(f, start);
@@ -138,7 +151,8 @@ private Q_SLOTS:
         pressKey(f, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(c.speedLabel->text(), label);
         QCOMPARE(c.page->scrollPosition() > 0, pageMoves);
-        QCOMPARE(f.queuePosition(), 0);
+        QCOMPARE(f.scriptTitle(), news);
+        QCOMPARE(p.dialogs.messages.size(), key == Qt::Key_End ? 1 : 0);
     }
 
     void modifiersAreIgnored()
