@@ -78,6 +78,7 @@ targets += [
     ("remote_get_action_to_repaint_p99_x11", "<=", 100, "ms"),
     ("remote_memory_growth_server_and_client_x11", "<=", 5, "MB"),
     ("remote_load_every_action_once_in_order_x11", ">=", 1, "bool"),
+    ("keys_bound_key_to_repaint_median_x11", "<=", 17, "ms"),
     ("talent_scroll300_program_and_xserver_cpu", "<=", 15, "% of a core"),
     ("talent_scroll300_same_line_frames", ">=", 100, "%"),
     ("talent_open_10000_lines_middle_first_frame", "<=", 300, "ms"),

@@ -7,7 +7,7 @@ TAVRIX_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libgl-dev qt6-wayland
     fonts-liberation fonts-dejavu-core librsvg2-bin
     qt6-httpserver-dev qt6-websockets-dev libqrencode-dev pkg-config libpocketsphinx-dev pocketsphinx-en-us
-    qt6-multimedia-dev libespeak-ng-dev libzip-dev libmd4c-dev
+    qt6-multimedia-dev libespeak-ng-dev libzip-dev libmd4c-dev libxcb1-dev
 )
 
 # What the tests add (./test): the sanitizer compiler and formatter, X servers,

@@ -30,6 +30,8 @@ LogoMenu::LogoMenu(const QList<QPixmap> &pictures, QWidget *parent)
         {MenuItem::Remote, "remoteAction", QStringLiteral("Remote Control..."), -1, true},
         {MenuItem::FollowVoice, "followVoiceAction", rsFollowMyVoice, -2, true},
         {MenuItem::Paste, "pasteAction", rsPaste, -1, true},
+        // Last, so the items above keep their places counted from either end.
+        {MenuItem::Keys, "keysAction", QStringLiteral("Keys and Devices..."), -1, true},
     };
     for (const auto &i : items) {
         if (i.separatorBefore) {

@@ -21,6 +21,7 @@ enum class MenuItem
     Remote,
     FollowVoice,
     Paste,
+    Keys,
 };
 
 // The menu a right click on the logo opens: its items, their order and

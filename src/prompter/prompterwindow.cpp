@@ -5,11 +5,16 @@
 #include "bandpanels.h"
 #include "colours.h"
 #include "connectionprobe.h"
+#include "desktopkeys.h"
 #include "docking.h"
 #include "followcontroller.h"
 #include "htmlview.h"
 #include "incrementslider.h"
+#include "keymap.h"
+#include "keysdialog.h"
+#include "latinkeys.h"
 #include "logomenu.h"
+#include "operatorkeys.h"
 #include "optionsdialog.h"
 #include "pagebuilder.h"
 #include "registrystore.h"
@@ -30,6 +35,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -51,28 +57,6 @@ const QString kMirrorXValue = QStringLiteral("MirrorLeftToRight");
 const QString kMirrorYValue = QStringLiteral("MirrorTopToBottom");
 // A name of its own: earlier releases listened everywhere and stored nothing.
 const QString kRemoteEveryNetworkValue = QStringLiteral("RemoteEveryNetwork");
-
-std::optional<OperatorAction> actionForKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Q:
-        return OperatorAction::Pause;
-    case Qt::Key_W:
-        return OperatorAction::Faster;
-    case Qt::Key_S:
-        return OperatorAction::Slower;
-    case Qt::Key_E:
-        return OperatorAction::Reverse;
-    case Qt::Key_A:
-        return OperatorAction::Previous;
-    case Qt::Key_D:
-        return OperatorAction::Next;
-    case Qt::Key_F:
-        return OperatorAction::Top;
-    default:
-        return std::nullopt;
-    }
-}
 
 } // namespace
 
@@ -157,6 +141,7 @@ void PrompterWindow::createControls()
     logoMenu = new LogoMenu(pictures, this);
     m_remote = new RemoteWindow(m_dialogs, this);
     m_follow = new voice::FollowController(page, this);
+    m_keysDialog = new KeysDialog(this);
 }
 
 void PrompterWindow::createSettings()
@@ -198,6 +183,7 @@ void PrompterWindow::createSettings()
         [this](int value) { m_remote->setEveryNetwork(value != 0); });
     talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, logoMenu->flatStyle());
     logoMenu->setTalentMenu(talentScreen->menu());
+    m_keys = new OperatorKeys(*m_store, kStoreSection, this);
 }
 
 void PrompterWindow::connectParts()
@@ -216,8 +202,14 @@ void PrompterWindow::connectParts()
     for (IncrementSlider *s : {sliders->speed(), sliders->step()})
         connect(s, &IncrementSlider::released, this, [this] { page->focus(); });
     on(page, &HtmlView::documentComplete, [this] { onPageLoaded(); });
+    page->installEventFilter(this);
     connect(page, &HtmlView::keyDown, this,
             [this](int key) { guarded([this, key] { onPageKey(key); }); });
+    connect(m_keys, &OperatorKeys::desktopKey, this,
+            [this](const KeyChord &chord) { guarded([this, chord] { onBoundKey(chord); }); });
+    connect(m_keysDialog, &KeysDialog::applied, this, [this](const KeyMap &map, bool desktopWide) {
+        guarded([this, &map, desktopWide] { m_keys->apply(map, desktopWide); });
+    });
     connect(page, &HtmlView::click, this,
             [this](Qt::MouseButton button) { guarded([this, button] { onPagePress(button); }); });
     connect(logoPanel, &LogoPanel::menuRequested, logoMenu,
@@ -282,6 +274,7 @@ void PrompterWindow::connectMenu()
     item(MenuItem::Remote, [this] { showRemote(); });
     item(MenuItem::FollowVoice, [this] { toggleFollowing(); });
     item(MenuItem::Paste, [this] { pasteScript(); });
+    item(MenuItem::Keys, [this] { showKeys(); });
 }
 
 void PrompterWindow::initialise()
@@ -293,6 +286,10 @@ void PrompterWindow::initialise()
         [this] {
             if (const std::optional<QString> problem = m_store->readProblem())
                 m_dialogs.message(this, rsSettingsUnreadable.arg(*problem));
+            guarded([this] {
+                for (const QString &problem : m_keys->start())
+                    m_dialogs.message(this, problem);
+            });
         },
         Qt::QueuedConnection);
     guarded([this] { m_settings->restore(); });
@@ -531,8 +528,8 @@ void PrompterWindow::updateRemaining()
 void PrompterWindow::onPageKey(int key)
 {
     // The action itself stops following: it must know whether a pause ends it.
-    if (const auto action = actionForKey(key)) {
-        perform(*action);
+    if (const auto builtIn = KeyMap::defaultBinding(key)) {
+        perform(builtIn->action);
         return;
     }
     stopFollowing();
@@ -554,6 +551,72 @@ void PrompterWindow::onPagePress(Qt::MouseButton button)
         m_currentSpeed = -m_currentSpeed;
         applySpeed();
     }
+}
+
+bool PrompterWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == page && event->type() == QEvent::KeyPress) {
+        const auto *press = static_cast<QKeyEvent *>(event);
+        const int key = latinLetterKey(press->key(), press->text(), press->nativeScanCode());
+        // A bound key does what it is bound to and nothing else, even when that
+        // fails: the page stays, and no current speed is applied.
+        if (const auto chord = KeyChord::make(key, press->modifiers());
+            chord && m_keys->bound(*chord)) {
+            guarded([this, &chord] { onBoundKey(*chord); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool PrompterWindow::onBoundKey(const KeyChord &chord)
+{
+    const std::optional<KeyBinding> binding = m_keys->bound(chord);
+    if (!binding)
+        return false;
+    switch (binding->kind) {
+    case KeyBinding::Kind::FollowVoice:
+        toggleFollowing();
+        break;
+    case KeyBinding::Kind::TalentScreen:
+        toggleTalentScreen();
+        break;
+    case KeyBinding::Kind::Action:
+    case KeyBinding::Kind::SpeedPreset:
+        // As the strip's buttons do: no current speed applied first.
+        if (const auto action = m_keys->map().operatorAction(*binding))
+            act(action->first, action->second, Caller::Button);
+        break;
+    }
+    return true;
+}
+
+void PrompterWindow::toggleTalentScreen()
+{
+    if (talentScreen->window()) {
+        talentScreen->choose(QString());
+        return;
+    }
+    const QList<QScreen *> screens = talentScreen->candidates();
+    if (screens.isEmpty())
+        return;
+    QString name = screens.first()->name();
+    for (const QScreen *screen : screens)
+        if (screen->name() == talentScreen->chosen())
+            name = screen->name();
+    talentScreen->choose(name);
+}
+
+void PrompterWindow::showKeys()
+{
+    m_keysDialog->setKeyMap(m_keys->map());
+    m_keysDialog->setDesktopWideSupport(
+        DesktopKeys::supported(),
+        [this](const QList<KeyChord> &chords) { return m_keys->grab(chords); });
+    m_keysDialog->setDesktopWide(m_keys->desktopWide());
+    m_keysDialog->show();
+    m_keysDialog->raise();
+    m_keysDialog->activateWindow();
 }
 
 // Following the speaker's voice.

@@ -17,6 +17,8 @@
 class AboutDialog;
 class ConnectionProbe;
 class HtmlView;
+class KeysDialog;
+class OperatorKeys;
 class LogoMenu;
 class LogoPanel;
 class OptionsDialog;
@@ -31,6 +33,7 @@ class SliderColumn;
 class StatusStrip;
 class TalentScreen;
 class WindowSettings;
+struct KeyChord;
 namespace voice {
 class FollowController;
 }
@@ -100,6 +103,8 @@ protected:
     bool event(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // The operator's bound keys reach the band before the page moves on them.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Who asked for an action: a few of the strip's buttons have long done a
@@ -135,6 +140,10 @@ private:
     void toggleFollowing();
     bool stopFollowing();
     void showRemote();
+    void showKeys();
+    // What the operator bound the key to; true when it was bound.
+    bool onBoundKey(const KeyChord &chord);
+    void toggleTalentScreen();
 
     void rebuildPage();
     // Reads a script by the read rule and shows it; throws before changing anything.
@@ -214,6 +223,8 @@ private:
     TalentScreen *talentScreen = nullptr;
     RemoteWindow *m_remote = nullptr;
     voice::FollowController *m_follow = nullptr;
+    OperatorKeys *m_keys = nullptr;
+    KeysDialog *m_keysDialog = nullptr;
     Windows m_windows;
 
     Dialogs &m_dialogs;

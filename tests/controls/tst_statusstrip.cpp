@@ -115,7 +115,7 @@ void StatusStripTest::menuItemsInOrder()
              QStringLiteral("openAction fontAction - optionsAction - quickEditAction printAction - "
                             "statusStripAction - aboutAction - mirrorLeftToRightAction "
                             "mirrorTopToBottomAction talentScreenItem - remoteAction - "
-                            "followVoiceAction - pasteAction"));
+                            "followVoiceAction - pasteAction - keysAction"));
     QVERIFY(menu.item(MenuItem::StatusStrip)->isChecked());
     QVERIFY(menu.item(MenuItem::FollowVoice)->isCheckable());
     QVERIFY(!menu.item(MenuItem::Open)->icon().isNull());

@@ -175,7 +175,8 @@ private Q_SLOTS:
             captions.mid(specified.size()),
             QStringList({QStringLiteral("-"), rsMirrorLeftToRight, rsMirrorTopToBottom,
                          rsTalentScreen, QStringLiteral("-"), QStringLiteral("Remote Control..."),
-                         QStringLiteral("-"), rsFollowMyVoice, QStringLiteral("-"), rsPaste}));
+                         QStringLiteral("-"), rsFollowMyVoice, QStringLiteral("-"), rsPaste,
+                         QStringLiteral("-"), QStringLiteral("Keys and Devices...")}));
         QVERIFY(widget<QAction>(p.form, "followVoiceAction")->isCheckable());
         QVERIFY(!widget<QAction>(p.form, "followVoiceAction")->isChecked());
         // The page is drawn as it is until the operator asks for a mirror.

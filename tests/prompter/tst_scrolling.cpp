@@ -1,6 +1,8 @@
 #include "prompterfixture.h"
 
 #include "artwork.h"
+#include "keysdialog.h"
+#include "optionsdialog.h"
 #include "scrollclock.h"
 #include "timeformat.h"
 
@@ -82,6 +84,75 @@ private Q_SLOTS:
         QCOMPARE(c.speedSlider->value(), speed);
         QCOMPARE(f.scrollForward(), speed > 0);
         QCOMPARE(c.stepLabel->text(), QStringLiteral("Coarse: 1"));
+    }
+
+    // With the clicker's, a pedal's and the number keys' presets bound, a bound
+    // key does its action alone: no current speed applied, the page not moved.
+    void boundKeys_actAloneOthersAsBefore_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<bool>("pageMoves");
+        QTest::newRow("PgDown faster")
+            << 0 << false << int(Qt::Key_PageDown) << 0 << "Speed 10" << false;
+        QTest::newRow("PgUp slower to a stop")
+            << 10 << true << int(Qt::Key_PageUp) << 0 << "Paused..." << false;
+        QTest::newRow("F5 pauses") << 50 << true << int(Qt::Key_F5) << 0 << "Paused..." << false;
+        QTest::newRow("Escape resumes")
+            << 50 << false << int(Qt::Key_Escape) << 0 << "Speed 50" << false;
+        QTest::newRow("pedal A slower, no script step")
+            << 50 << false << int(Qt::Key_A) << 0 << "Speed 40" << false;
+        QTest::newRow("3 is preset 3") << 200 << true << int(Qt::Key_3) << 0 << "Speed 90" << false;
+        QTest::newRow("Ctrl+3 unbound applies")
+            << 200 << false << int(Qt::Key_3) << int(Qt::ControlModifier) << "Speed 200" << false;
+        QTest::newRow("W still faster") << 20 << true << int(Qt::Key_W) << 0 << "Speed 30" << false;
+        QTest::newRow("Down unbound moves the page")
+            << 20 << false << int(Qt::Key_Down) << 0 << "Speed 20" << true;
+        // Bound to the next script, which is missing: the message, and nothing more.
+        QTest::newRow("End bound, failing")
+            << 50 << false << int(Qt::Key_End) << 0 << "Paused..." << false;
+    }
+
+    void boundKeys_actAloneOthersAsBefore()
+    {
+        QFETCH(int, start);
+        QFETCH(bool, running);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, label);
+        QFETCH(bool, pageMoves);
+        Prompter p;
+        PrompterWindow &f = p.form;
+        const Controls c(f);
+        QTemporaryDir dir;
+        QByteArray lines;
+        for (int i = 0; i < 300; ++i)
+            lines += "Line " + QByteArray::number(i) + " of the evening news\n";
+        const QString news = writeTestFile(dir, QStringLiteral("news.txt"), lines);
+        p.windows.options->setQueueItems({news, dir.filePath("gone.txt")});
+        p.dialogs.modal = [](QDialog *) { return int(QDialog::Accepted); };
+        f.showOptions();
+        p.settle();
+        auto *keys = widget<KeysDialog>(f, "keysDialog");
+        KeyMap map;
+        for (const KeyPreset preset :
+             {KeyPreset::PresenterClicker, KeyPreset::FootPedalLetters, KeyPreset::NumberKeys})
+            map.addPreset(preset);
+        map.bind(KeyChord{Qt::Key_End, {}}, KeyBinding::of(OperatorAction::Next));
+        keys->setKeyMap(map);
+        keys->accept();
+        setSpeed(f, start);
+        if (c.scrollTimer->enabled() != running)
+            pressKey(f, Qt::Key_Q);
+        QCOMPARE(c.scrollTimer->enabled(), running);
+        pressKey(f, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(c.speedLabel->text(), label);
+        QCOMPARE(c.page->scrollPosition() > 0, pageMoves);
+        QCOMPARE(f.scriptTitle(), news);
+        QCOMPARE(p.dialogs.messages.size(), key == Qt::Key_End ? 1 : 0);
     }
 
     void modifiersAreIgnored()

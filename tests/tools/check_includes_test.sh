@@ -40,3 +40,7 @@ expect_failure "scripts including its sibling view" "queuefile.cpp includes html
 fresh
 mkdir "$work/tree/src/extra"
 expect_failure "a folder without a layer" "src/extra/ has no row"
+
+fresh
+printf '#include "optionsdialog.h"\n' >> "$work/tree/src/keys/keymap.cpp"
+expect_failure "the key map including a window" "keymap.cpp includes optionsdialog.h of src/dialogs/"
