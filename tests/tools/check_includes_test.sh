@@ -40,3 +40,7 @@ expect_failure "scripts including its sibling view" "queuefile.cpp includes html
 fresh
 mkdir "$work/tree/src/extra"
 expect_failure "a folder without a layer" "src/extra/ has no row"
+
+fresh
+printf '#include "speedmodel.h"\n' >> "$work/tree/src/show/timefit.cpp"
+expect_failure "show including the prompter above it" "timefit.cpp includes speedmodel.h of src/prompter/"
