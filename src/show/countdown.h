@@ -9,7 +9,6 @@ class Countdown
 {
 public:
     static constexpr int kMaxSeconds = 30;
-    static constexpr int kChoices[] = {3, 5, 10};
 
     // Starts counting `seconds` (1 to 30) from `now` (ns on the clock the
     // frames bring). Nothing starts when there is nothing to start: seconds
