@@ -298,6 +298,31 @@ qsizetype HtmlView::markAt(int y) const
     return low == 0 ? -1 : m_marks.at(std::size_t(low - 1)).first;
 }
 
+QString HtmlView::shownText(int fromY, int toY) const
+{
+    if (m_loading || !m_hasDocument)
+        return {};
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    const auto rowStart = [&](int y) {
+        // Rows meet at fractions of a pixel; a row's top rounds down to y.
+        const int position = layout->hitTest(QPointF(0, y + 0.5), Qt::FuzzyHit);
+        if (position < 0)
+            return 0;
+        const QTextBlock block = document()->findBlock(position);
+        const QTextLine row = block.layout()
+                                  ? block.layout()->lineForTextPosition(position - block.position())
+                                  : QTextLine();
+        return row.isValid() ? block.position() + row.textStart() : block.position();
+    };
+    const int from = rowStart(std::max(0, fromY));
+    const int end = document()->characterCount() - 1;
+    const int to = toY < 0 ? end : std::clamp(rowStart(toY), from, end);
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
 int HtmlView::readingLine() const
 {
     return viewport()->height() / 3;

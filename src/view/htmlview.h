@@ -58,6 +58,9 @@ public:
     qsizetype markCount() const { return m_markCount; }
     // The last mark whose row begins at or above page pixel `y`; -1 for none.
     qsizetype markAt(int y) const;
+    // The text shown from the row at page pixel `fromY` up to the row at
+    // `toY` (not included; -1 for the end of the page), for counting words.
+    QString shownText(int fromY, int toY = -1) const;
     // The viewport's reading line: a third of the way down, as the talent screen reads it.
     int readingLine() const;
     // A small mark in the left margin beside each marked line.

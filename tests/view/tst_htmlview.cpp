@@ -456,8 +456,7 @@ private Q_SLOTS:
         QStringList list = lines(30);
         list[3] = QStringLiteral("<ul><li>an item</li></ul>");
         QTest::newRow("a list keeps the page one paragraph per <br> run")
-            << list << QList<qsizetype>{3, 25}
-            << QStringList{QString(), QStringLiteral("Line 25")};
+            << list << QList<qsizetype>{3, 25} << QStringList{QString(), QStringLiteral("Line 25")};
         QTest::newRow("no marks") << lines(10) << QList<qsizetype>() << QStringList();
     }
 
@@ -508,6 +507,17 @@ private Q_SLOTS:
             if (view->scrollPosition() < view->verticalScrollBar()->maximum() &&
                 view->scrollPosition() > 0)
                 QCOMPARE(view->markAt(view->scrollPosition() + view->readingLine()), i);
+        }
+        // The text from the top to the first mark, and from there on.
+        const HtmlView::LinePlace firstPlace = view->markPlace(0);
+        if (firstPlace.top >= 0) {
+            const QString before = view->shownText(0, firstPlace.top);
+            const QString after = view->shownText(firstPlace.top);
+            QVERIFY(before.startsWith(QStringLiteral("Line 0 of the script")));
+            QVERIFY(!before.contains(starts.constFirst()));
+            QVERIFY2(after.startsWith(starts.constFirst()) || after.startsWith(QChar(0x2029)),
+                     qPrintable(after.left(40)));
+            QVERIFY(after.contains(QStringLiteral("Line %1").arg(body.size() - 2)));
         }
         // Another page forgets the marks.
         view->loadPage(page(3));
