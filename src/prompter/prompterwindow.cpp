@@ -2,37 +2,39 @@
 
 #include "application.h"
 #include "artwork.h"
+#include "bandpanels.h"
 #include "colours.h"
 #include "connectionprobe.h"
-#include "flatmenustyle.h"
-#include "followmotion.h"
+#include "docking.h"
+#include "followcontroller.h"
 #include "htmlview.h"
+#include "incrementslider.h"
+#include "logomenu.h"
 #include "optionsdialog.h"
 #include "pagebuilder.h"
-#include "picturebutton.h"
-#include "prompttimer.h"
 #include "registrystore.h"
+#include "remoteserver.h"
 #include "remotewindow.h"
+#include "screenplace.h"
 #include "scrollclock.h"
+#include "speedmodel.h"
+#include "statusstrip.h"
 #include "talentscreen.h"
 #include "talentwindow.h"
 #include "tavrixerror.h"
 #include "texts.h"
-#include "voicefollower.h"
+#include "timeformat.h"
 #include "windowsettings.h"
-#include "wordlayout.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
-#include <QFrame>
+#include <QBoxLayout>
+#include <QCloseEvent>
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QMenu>
 #include <QScreen>
-#include <QSlider>
-#include <QVBoxLayout>
+#include <QScrollBar>
+
 #include <algorithm>
+#include <limits>
 
 using namespace texts;
 
@@ -47,35 +49,46 @@ const QString kPeriodValue = QStringLiteral("Timer1_Interval");
 const QString kRemotePortValue = QStringLiteral("RemotePort");
 const QString kMirrorXValue = QStringLiteral("MirrorLeftToRight");
 const QString kMirrorYValue = QStringLiteral("MirrorTopToBottom");
+// A name of its own: earlier releases listened everywhere and stored nothing.
+const QString kRemoteEveryNetworkValue = QStringLiteral("RemoteEveryNetwork");
 
-QFont tahoma()
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    return font;
-}
-
-QFrame *panel(QWidget *parent, const char *name, const QColor &colour = QColor())
+QFrame *panel(QWidget *parent, const char *name)
 {
     auto *frame = new QFrame(parent);
     frame->setObjectName(QLatin1String(name));
     frame->setFrameShape(QFrame::NoFrame);
-    if (colour.isValid())
-        fillBackground(frame, colour);
     return frame;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QColor &colour)
+std::optional<OperatorAction> actionForKey(int key)
 {
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    // Paths and texts are shown as they are, never read as markup.
-    l->setTextFormat(Qt::PlainText);
-    setTextColour(l, colour);
-    return l;
+    switch (key) {
+    case Qt::Key_Q:
+        return OperatorAction::Pause;
+    case Qt::Key_W:
+        return OperatorAction::Faster;
+    case Qt::Key_S:
+        return OperatorAction::Slower;
+    case Qt::Key_E:
+        return OperatorAction::Reverse;
+    case Qt::Key_A:
+        return OperatorAction::Previous;
+    case Qt::Key_D:
+        return OperatorAction::Next;
+    case Qt::Key_F:
+        return OperatorAction::Top;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace
+
+template <typename Sender, typename Signal, typename Handler>
+void PrompterWindow::on(Sender *sender, Signal signal, Handler handler)
+{
+    connect(sender, signal, this, [this, handler] { guarded(handler); });
+}
 
 PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_dialogs(dialogs)
@@ -83,28 +96,75 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     setObjectName(QStringLiteral("prompterWindow"));
     setWindowTitle(rsAppTitle);
     fillBackground(this, Qt::black);
-    setFont(tahoma());
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
     resize(737, 356);
     if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
         app->setExceptionHook([this](const std::exception &e) { showError(e); });
     scrollTimer = new ScrollClock(300, this);
     scrollTimer->setObjectName(QStringLiteral("scrollTimer"));
-    repeatTimer = new PromptTimer(500, this);
-    repeatTimer->setObjectName(QStringLiteral("repeatTimer"));
     connectionProbe = new ConnectionProbe(this);
     connectionProbe->setObjectName(QStringLiteral("connectionProbe"));
-    m_buttonPictures = makeImageList1();
-    m_logoPictures = makeImageList2();
+    m_screens = new ScreenWatch(this);
     createControls();
-    createMenu();
-    connectHandlers();
     createSettings();
-    // After the talent screen's submenu, which needs the store.
-    createRemote();
-    // After the remote's item.
-    createVoiceFollowing();
-    createScriptImport();
+    connectParts();
+    connectMenu();
+    setAcceptDrops(true);
     initialise();
+}
+
+PrompterWindow::~PrompterWindow()
+{
+    if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
+        app->setExceptionHook({});
+}
+
+void PrompterWindow::setDialogs(QuickEditDialog *quickEdit, OptionsDialog *options,
+                                AboutDialog *about)
+{
+    m_windows = {quickEdit, options, about};
+}
+
+void PrompterWindow::createControls()
+{
+    const QList<QPixmap> pictures = makeImageList1();
+    auto *root = new QVBoxLayout(this);
+    // The band takes whatever width the screen has; the help line clips.
+    root->setSizeConstraint(QLayout::SetNoConstraint);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    QFrame *bandArea = panel(this, "bandArea");
+    auto *middle = new QHBoxLayout(bandArea);
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    logoPanel = new LogoPanel(bandArea);
+    middle->addWidget(logoPanel);
+
+    QFrame *viewArea = panel(bandArea, "viewArea");
+    auto *viewRow = new QHBoxLayout(viewArea);
+    viewRow->setContentsMargins(0, 0, 0, 0);
+    viewRow->setSpacing(0);
+    QFrame *pageFrame = panel(viewArea, "pageFrame");
+    auto *viewBox = new QVBoxLayout(pageFrame);
+    viewBox->setContentsMargins(0, 0, 0, 0);
+    page = new HtmlView(pageFrame);
+    page->setObjectName(QStringLiteral("page"));
+    page->setPrintHook([this](QTextDocument *document) { m_dialogs.printPreview(this, document); });
+    viewBox->addWidget(page);
+    viewRow->addWidget(pageFrame, 1);
+    sliders = new SliderColumn(viewArea);
+    viewRow->addWidget(sliders);
+    middle->addWidget(viewArea, 1);
+    root->addWidget(bandArea, 1);
+
+    statusStrip = new StatusStrip(pictures, this);
+    root->addWidget(statusStrip);
+    logoMenu = new LogoMenu(pictures, this);
+    m_remote = new RemoteWindow(m_dialogs, this);
+    m_follow = new voice::FollowController(page, this);
 }
 
 void PrompterWindow::createSettings()
@@ -123,8 +183,8 @@ void PrompterWindow::createSettings()
                 m_promptFont.Name = name;
         });
     m_settings->addInteger(
-        kStepValue, [this] { return stepSlider->value(); },
-        [this](int value) { stepSlider->setValue(std::clamp(value, 1, 10)); });
+        kStepValue, [this] { return sliders->step()->value(); },
+        [this](int value) { sliders->step()->setValue(std::clamp(value, 1, 10)); });
     m_settings->addInteger(
         kPeriodValue, [this] { return int(scrollTimer->interval()); },
         [this](int value) { scrollTimer->setInterval(unsigned(value)); });
@@ -139,299 +199,118 @@ void PrompterWindow::createSettings()
                 applyMirror();
             });
     };
-    mirrorFlag(kMirrorXValue, mirrorLeftToRightAction);
-    mirrorFlag(kMirrorYValue, mirrorTopToBottomAction);
-    talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, m_menuStyle.get());
-    // Full screen on another screen, it must still never take a click meant for the band.
-    connect(talentScreen, &TalentScreen::opened, this,
-            [](TalentWindow *window) { window->setWindowFlag(Qt::WindowTransparentForInput); });
-    logoMenu->addMenu(talentScreen->menu())->setObjectName(QStringLiteral("talentScreenItem"));
+    mirrorFlag(kMirrorXValue, logoMenu->item(MenuItem::MirrorLeftToRight));
+    mirrorFlag(kMirrorYValue, logoMenu->item(MenuItem::MirrorTopToBottom));
+    m_settings->addInteger(
+        kRemoteEveryNetworkValue, [this] { return m_remote->everyNetwork() ? 1 : 0; },
+        [this](int value) { m_remote->setEveryNetwork(value != 0); });
+    talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, logoMenu->flatStyle());
+    logoMenu->setTalentMenu(talentScreen->menu());
 }
 
-PrompterWindow::~PrompterWindow()
-{
-    if (auto *app = qobject_cast<Application *>(QCoreApplication::instance()))
-        app->setExceptionHook({});
-}
-
-void PrompterWindow::setDialogs(QuickEditDialog *quickEdit, OptionsDialog *options,
-                                AboutDialog *about)
-{
-    m_quickEdit = quickEdit;
-    m_options = options;
-    m_about = about;
-}
-
-void PrompterWindow::createControls()
-{
-    auto *root = new QVBoxLayout(this);
-    // The band takes whatever width the screen has; the help line clips.
-    root->setSizeConstraint(QLayout::SetNoConstraint);
-    root->setContentsMargins(0, 0, 0, 0);
-    root->setSpacing(0);
-
-    bandArea = panel(this, "bandArea");
-    auto *middle = new QHBoxLayout(bandArea);
-    middle->setContentsMargins(0, 0, 0, 0);
-    middle->setSpacing(0);
-
-    logoPanel = panel(bandArea, "logoPanel");
-    logoPanel->setFixedWidth(100);
-    auto *logoColumn = new QVBoxLayout(logoPanel);
-    logoColumn->setContentsMargins(0, 0, 0, 0);
-    logoColumn->setSpacing(0);
-    logo = new QLabel(logoPanel);
-    logo->setObjectName(QStringLiteral("logo"));
-    logo->setFixedSize(100, 70);
-    logo->setAlignment(Qt::AlignCenter);
-    logo->setPixmap(makeLogo());
-    logoColumn->addWidget(logo, 0, Qt::AlignLeft | Qt::AlignTop);
-    logoColumn->addStretch(1);
-    menuHint = label(logoPanel, "menuHint", Qt::white);
-    menuHint->setContentsMargins(3, 3, 3, 3);
-    menuHint->setWordWrap(true);
-    logoColumn->addWidget(menuHint);
-    middle->addWidget(logoPanel);
-
-    viewArea = panel(bandArea, "viewArea");
-    auto *viewRow = new QHBoxLayout(viewArea);
-    viewRow->setContentsMargins(0, 0, 0, 0);
-    viewRow->setSpacing(0);
-    pageFrame = panel(viewArea, "pageFrame");
-    auto *viewBox = new QVBoxLayout(pageFrame);
-    viewBox->setContentsMargins(0, 0, 0, 0);
-    page = new HtmlView(pageFrame);
-    page->setObjectName(QStringLiteral("page"));
-    page->setPrintHook([this](QTextDocument *document) { m_dialogs.printPreview(this, document); });
-    viewBox->addWidget(page);
-    viewRow->addWidget(pageFrame, 1);
-
-    sliderColumn = panel(viewArea, "sliderColumn", QColor(0x80, 0x80, 0x80));
-    sliderColumn->setFixedWidth(40);
-    auto *sliders = new QVBoxLayout(sliderColumn);
-    sliders->setContentsMargins(3, 3, 3, 3);
-    sliders->setSpacing(6);
-    speedCaption = label(sliderColumn, "speedCaption", Qt::black);
-    speedCaption->setFixedHeight(13);
-    speedSlider = new IncrementSlider(Qt::Vertical, 10, sliderColumn);
-    speedSlider->setObjectName(QStringLiteral("speedSlider"));
-    speedSlider->setRange(-300, 300);
-    speedSlider->setValue(10);
-    speedSlider->setFixedHeight(61);
-    stepCaption = label(sliderColumn, "stepCaption", Qt::black);
-    stepCaption->setFixedHeight(13);
-    stepSlider = new IncrementSlider(Qt::Vertical, 3, sliderColumn);
-    stepSlider->setObjectName(QStringLiteral("stepSlider"));
-    stepSlider->setRange(1, 10);
-    stepSlider->setValue(1);
-    stepSlider->setFixedHeight(48);
-    for (QWidget *w : {static_cast<QWidget *>(speedCaption), static_cast<QWidget *>(speedSlider),
-                       static_cast<QWidget *>(stepCaption), static_cast<QWidget *>(stepSlider)})
-        sliders->addWidget(w, 0, Qt::AlignHCenter);
-    sliders->addStretch(1);
-    viewRow->addWidget(sliderColumn);
-    middle->addWidget(viewArea, 1);
-    root->addWidget(bandArea, 1);
-
-    statusStrip = panel(this, "statusStrip");
-    statusStrip->setFixedHeight(52);
-    auto *strip = new QVBoxLayout(statusStrip);
-    strip->setContentsMargins(0, 0, 0, 0);
-    stripRows = panel(statusStrip, "stripRows");
-    strip->addWidget(stripRows);
-    auto *rows = new QVBoxLayout(stripRows);
-    rows->setContentsMargins(3, 3, 3, 3);
-    rows->setSpacing(6);
-
-    statusRow = panel(stripRows, "statusRow");
-    statusRow->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    statusRow->setLineWidth(1);
-    statusRow->setFixedHeight(25);
-    auto *upper = new QHBoxLayout(statusRow);
-    upper->setContentsMargins(4, 1, 4, 1);
-    upper->setSpacing(12);
-    speedLabel = label(statusRow, "speedLabel", Qt::white);
-    stepLabel = label(statusRow, "stepLabel", Qt::white);
-    scriptLabel = label(statusRow, "scriptLabel", Qt::white);
-    versionLabel = label(statusRow, "versionLabel", Qt::white);
-    elapsedLabel = label(statusRow, "elapsedLabel", Qt::white);
-    remainingLabel = label(statusRow, "remainingLabel", Qt::white);
-    for (QLabel *l : {elapsedLabel, remainingLabel})
-        fillBackground(l, Qt::black);
-    upper->addWidget(speedLabel);
-    upper->addWidget(stepLabel);
-    upper->addWidget(scriptLabel);
-    upper->addWidget(versionLabel);
-    upper->addStretch(1);
-    upper->addWidget(elapsedLabel);
-    upper->addWidget(remainingLabel);
-    rows->addWidget(statusRow);
-
-    auto *lower = new QHBoxLayout;
-    lower->setContentsMargins(0, 0, 0, 0);
-    lower->setSpacing(6);
-    const auto button = [this, lower](const char *name, int width, int startPicture) {
-        auto *b = new PictureButton(stripRows);
-        b->setObjectName(QLatin1String(name));
-        b->setFixedSize(width, 15);
-        b->setPixmap(m_buttonPictures.value(startPicture));
-        lower->addWidget(b);
-        return b;
-    };
-    fasterButton = button("fasterButton", 20, 0);
-    slowerButton = button("slowerButton", 21, 2);
-    coarseFasterButton = button("coarseFasterButton", 21, 6);
-    coarseSlowerButton = button("coarseSlowerButton", 21, 4);
-    pauseButton = button("pauseButton", 21, 8);
-    reverseButton = button("reverseButton", 21, 10);
-    resetButton = button("resetButton", 20, 12);
-    previousButton = button("previousButton", 20, 14);
-    nextButton = button("nextButton", 21, 16);
-    separatorLabel = label(stripRows, "separatorLabel", Qt::white);
-    separatorLabel->setFixedHeight(15);
-    lower->addWidget(separatorLabel);
-    helpButton = button("helpButton", 21, 20);
-    helpLine = label(stripRows, "helpLine", QColor(0xC0, 0xC0, 0xC0));
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPixelSize(11);
-    helpLine->setFont(arial);
-    helpLine->setAlignment(Qt::AlignCenter);
-    helpLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    helpLine->setFixedHeight(15);
-    lower->addWidget(helpLine, 1);
-    rows->addLayout(lower);
-    root->addWidget(statusStrip);
-}
-
-void PrompterWindow::createMenu()
-{
-    m_menuStyle = std::make_unique<FlatMenuStyle>();
-    logoMenu = new QMenu(this);
-    logoMenu->setObjectName(QStringLiteral("logoMenu"));
-    logoMenu->setStyle(m_menuStyle.get());
-    const auto item = [this](const char *name, int picture) {
-        auto *action = logoMenu->addAction(QString());
-        action->setObjectName(QLatin1String(name));
-        if (picture >= 0)
-            action->setIcon(QIcon(m_buttonPictures.value(picture)));
-        return action;
-    };
-    openAction = item("openAction", 22);
-    fontAction = item("fontAction", 23);
-    logoMenu->addSeparator();
-    optionsAction = item("optionsAction", 26);
-    logoMenu->addSeparator();
-    quickEditAction = item("quickEditAction", 25);
-    printAction = item("printAction", 24);
-    logoMenu->addSeparator();
-    statusStripAction = item("statusStripAction", -1);
-    statusStripAction->setCheckable(true);
-    statusStripAction->setChecked(true);
-    logoMenu->addSeparator();
-    aboutAction = item("aboutAction", 27);
-    logoMenu->addSeparator();
-    mirrorLeftToRightAction = item("mirrorLeftToRightAction", -1);
-    mirrorTopToBottomAction = item("mirrorTopToBottomAction", -1);
-    for (QAction *mirror : {mirrorLeftToRightAction, mirrorTopToBottomAction})
-        mirror->setCheckable(true);
-    for (QWidget *w : {static_cast<QWidget *>(logoPanel), static_cast<QWidget *>(logo),
-                       static_cast<QWidget *>(menuHint)}) {
-        w->setContextMenuPolicy(Qt::DefaultContextMenu);
-        w->installEventFilter(this);
-    }
-}
-
-bool PrompterWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::ContextMenu &&
-        (watched == logoPanel || watched == logo || watched == menuHint)) {
-        logoMenu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void PrompterWindow::assignTexts()
-{
-    helpLine->setText(rsHelpLine);
-    menuHint->setText(rsRightClickForMenu);
-    speedCaption->setText(rsSpeed);
-    stepCaption->setText(rsCoarse);
-    separatorLabel->setText(rsSeparator);
-    openAction->setText(rsOpenSingleScript);
-    fontAction->setText(rsFont);
-    optionsAction->setText(rsOptions);
-    quickEditAction->setText(rsQuickEdit);
-    printAction->setText(rsPrintScript);
-    statusStripAction->setText(rsShowStatusBar);
-    fasterButton->setToolTip(rsIncreaseSpeed);
-    slowerButton->setToolTip(rsDecreaseSpeed);
-    coarseFasterButton->setToolTip(rsCoarseFaster);
-    coarseSlowerButton->setToolTip(rsCoarseSlower);
-    pauseButton->setToolTip(rsPause);
-    reverseButton->setToolTip(rsReverseDirection);
-    resetButton->setToolTip(rsReset);
-    previousButton->setToolTip(rsLoadPreviousScript);
-    nextButton->setToolTip(rsLoadNextScript);
-    helpButton->setToolTip(rsToggleHelp);
-    aboutAction->setText(rsAbout);
-    mirrorLeftToRightAction->setText(rsMirrorLeftToRight);
-    mirrorTopToBottomAction->setText(rsMirrorTopToBottom);
-}
-
-void PrompterWindow::connectHandlers()
+void PrompterWindow::connectParts()
 {
     connect(scrollTimer, &ScrollClock::ticks, this,
             [this](int count) { guarded([this, count] { onScrollTick(count); }); });
-    connect(speedSlider, &QSlider::valueChanged, this,
-            [this] { guarded([this] { onSpeedSliderChanged(); }); });
+    connect(scrollTimer, &ScrollClock::frame, this,
+            [this] { m_follow->frame(sliders->step()->value()); });
+    on(sliders->speed(), &QSlider::valueChanged, [this] { onSpeedSliderChanged(); });
     // The step slider reports only the end of an interaction, not code's own changes.
-    connect(stepSlider, &IncrementSlider::interactionFinished, this,
-            [this] { guarded([this] { onStepSliderChanged(); }); });
-    for (IncrementSlider *s : {speedSlider, stepSlider})
-        connect(s, &IncrementSlider::released, this, [this] { page->focus(); });
-    connect(page, &HtmlView::documentComplete, this,
-            [this] { guarded([this] { onPageLoaded(); }); });
-    connect(page, &HtmlView::keyDown, this, [this](int key, Qt::KeyboardModifiers shift) {
-        guarded([this, key, shift] { onPageKey(key, shift); });
+    on(sliders->step(), &IncrementSlider::interactionFinished, [this] {
+        stopFollowing();
+        applySpeed();
+        page->focus();
     });
+    for (IncrementSlider *s : {sliders->speed(), sliders->step()})
+        connect(s, &IncrementSlider::released, this, [this] { page->focus(); });
+    on(page, &HtmlView::documentComplete, [this] { onPageLoaded(); });
+    connect(page, &HtmlView::keyDown, this,
+            [this](int key) { guarded([this, key] { onPageKey(key); }); });
     connect(page, &HtmlView::click, this,
             [this](Qt::MouseButton button) { guarded([this, button] { onPagePress(button); }); });
-    connect(openAction, &QAction::triggered, this,
-            [this] { guarded([this] { openSingleScript(); }); });
-    connect(optionsAction, &QAction::triggered, this,
-            [this] { guarded([this] { showOptions(); }); });
-    connect(fontAction, &QAction::triggered, this, [this] { guarded([this] { chooseFont(); }); });
-    connect(quickEditAction, &QAction::triggered, this,
-            [this] { guarded([this] { quickEditScript(); }); });
-    connect(printAction, &QAction::triggered, this, [this] { guarded([this] { printScript(); }); });
-    connect(aboutAction, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
-    for (QAction *mirror : {mirrorLeftToRightAction, mirrorTopToBottomAction})
-        connect(mirror, &QAction::triggered, this, [this] { applyMirror(); });
+    connect(logoPanel, &LogoPanel::menuRequested, logoMenu,
+            [this](const QPoint &at) { logoMenu->popup(at); });
 
-    const auto hover = [this](PictureButton *b, int enter, int leave) {
-        connect(b, &PictureButton::mouseEnter, this,
-                [this, b, enter] { showButtonPicture(enter, b); });
-        connect(b, &PictureButton::mouseLeave, this,
-                [this, b, leave] { showButtonPicture(leave, b); });
-    };
-    hover(fasterButton, 1, 0);
-    hover(slowerButton, 3, 2);
-    hover(coarseFasterButton, 7, 6);
-    hover(coarseSlowerButton, 5, 4);
-    hover(pauseButton, 9, 8);
-    hover(reverseButton, 11, 10);
-    hover(resetButton, 13, 12);
-    hover(previousButton, 15, 14);
-    hover(nextButton, 17, 16);
-    hover(helpButton, 21, 20);
+    connect(statusStrip, &StatusStrip::released, this, [this](OperatorAction action) {
+        guarded([this, action] { act(action, 0, Caller::Button); });
+    });
+    on(statusStrip, &StatusStrip::repeatStarted, [this] { stopFollowing(); });
+    connect(statusStrip, &StatusStrip::repeated, this, [this](OperatorAction action) {
+        guarded([this, action] {
+            stepSpeed(action == OperatorAction::Faster ? kSpeedStep : -kSpeedStep);
+            applySpeed();
+        });
+    });
+    on(statusStrip, &StatusStrip::helpReleased, [this] { toggleHelp(); });
+    connect(connectionProbe, &ConnectionProbe::finished, this,
+            [this](bool connected) { guarded([this, connected] { onProbeFinished(connected); }); });
 
-    connectControlStrip();
+    connect(m_screens, &ScreenWatch::refreshRate, scrollTimer, &ScrollClock::setRefreshRate);
+    connect(m_screens, &ScreenWatch::screensChanged, this, [this] {
+        guarded([this] { dockToScreenEdge(); });
+        // The band may not have moved, so nothing else tells the talent screen.
+        talentScreen->onScreensChanged();
+    });
+    // Full screen on another screen, it must still never take a click meant for the band.
+    connect(talentScreen, &TalentScreen::opened, this,
+            [](TalentWindow *window) { window->setWindowFlag(Qt::WindowTransparentForInput); });
+
+    connect(m_follow, &voice::FollowController::pageMoved, this, &PrompterWindow::updateTimes);
+    connect(m_follow, &voice::FollowController::failed, this, [this](const QString &message) {
+        stopFollowing();
+        m_dialogs.message(this, message);
+    });
+
+    // The server hands actions over queued, from the event loop: never inside a socket's signal.
+    RemoteServer &server = m_remote->server();
+    server.setActionHandler([this](OperatorAction action, int value) {
+        guarded([this, action, value] { perform(action, value); });
+    });
+    server.setReadoutSource([this] { return readout(); });
+    connect(this, &PrompterWindow::readoutChanged, &server, &RemoteServer::readoutChanged);
+    // Arrow and page keys move the page without an action.
+    connect(page->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &PrompterWindow::readoutChanged);
 }
 
-void PrompterWindow::applyMirror()
+void PrompterWindow::connectMenu()
 {
-    page->setMirrored(mirrorLeftToRightAction->isChecked(), mirrorTopToBottomAction->isChecked());
+    const auto item = [this](MenuItem which, auto handler) {
+        on(logoMenu->item(which), &QAction::triggered, handler);
+    };
+    item(MenuItem::Open, [this] { openSingleScript(); });
+    item(MenuItem::Font, [this] { chooseFont(); });
+    item(MenuItem::Options, [this] { showOptions(); });
+    item(MenuItem::QuickEdit, [this] { quickEditScript(); });
+    item(MenuItem::Print, [this] { printScript(); });
+    item(MenuItem::StatusStrip, [this] { toggleStatusStrip(); });
+    item(MenuItem::About, [this] { showAbout(); });
+    item(MenuItem::MirrorLeftToRight, [this] { applyMirror(); });
+    item(MenuItem::MirrorTopToBottom, [this] { applyMirror(); });
+    item(MenuItem::Remote, [this] { showRemote(); });
+    item(MenuItem::FollowVoice, [this] { toggleFollowing(); });
+    item(MenuItem::Paste, [this] { pasteScript(); });
+}
+
+void PrompterWindow::initialise()
+{
+    // A store that cannot be read is never written over: say so once, from the
+    // event loop, where a termination signal can already end the box.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (const std::optional<QString> problem = m_store->readProblem())
+                m_dialogs.message(this, rsSettingsUnreadable.arg(*problem));
+        },
+        Qt::QueuedConnection);
+    guarded([this] { m_settings->restore(); });
+    m_script = {};
+    m_script.pageLines = buildStartupPage({m_promptFont.Name, m_promptFont.size(pixelsPerInch())});
+    page->loadPage(m_script.pageLines);
+    statusStrip->setScriptText(rsNoScript);
+    statusStrip->setSpeedText(rsPaused);
+    statusStrip->setStepText(rsCoarse + QString::number(sliders->step()->value()));
+    guarded([this] { dockToScreenEdge(); });
 }
 
 void PrompterWindow::guarded(const std::function<void()> &handler)
@@ -444,34 +323,364 @@ void PrompterWindow::showError(const std::exception &error)
     reportError(m_dialogs, this, error);
 }
 
-void PrompterWindow::showButtonPicture(int index, PictureButton *image)
+// The operator's actions, shared by the keys, the strip's buttons and the remote.
+
+void PrompterWindow::perform(OperatorAction action, int value)
 {
-    image->setPixmap(m_buttonPictures.value(index));
+    act(action, value, Caller::Key);
 }
 
-int PrompterWindow::pixelsPerInch() const
+void PrompterWindow::act(OperatorAction action, int value, Caller caller)
+{
+    // Every speed or pause control, the remote's too, hands the page back from the voice; a
+    // pause while following leaves the page still (the scroll clock is off while following).
+    const bool wasFollowing = stopFollowing();
+    const bool key = caller == Caller::Key;
+    switch (action) {
+    case OperatorAction::Faster:
+        stepSpeed(kSpeedStep);
+        applySpeed();
+        break;
+    case OperatorAction::Slower:
+        stepSpeed(-kSpeedStep);
+        applySpeed();
+        break;
+    case OperatorAction::CoarseFaster:
+        stepCoarse(1);
+        break;
+    case OperatorAction::CoarseSlower:
+        stepCoarse(-1);
+        break;
+    case OperatorAction::Pause:
+        if (wasFollowing) {
+            pause();
+            page->focus();
+        } else {
+            togglePause();
+        }
+        break;
+    case OperatorAction::Reverse:
+        m_currentSpeed = -m_currentSpeed;
+        applySpeed();
+        if (!key)
+            page->focus();
+        break;
+    // Every key but those of speed, direction and pause applies the speed first.
+    case OperatorAction::Top:
+        if (key)
+            applySpeed();
+        rewindAndPause();
+        page->focus();
+        break;
+    case OperatorAction::Previous:
+        if (key)
+            applySpeed();
+        previousQueueScript();
+        break;
+    case OperatorAction::Next:
+        if (key)
+            applySpeed();
+        nextQueueScript();
+        break;
+    case OperatorAction::SetSpeed:
+        m_currentSpeed = clampSpeed(value);
+        applySpeed();
+        break;
+    case OperatorAction::SetStep: {
+        // Code's own change of the step slider is not reported; applySpeed refreshes the label.
+        IncrementSlider *step = sliders->step();
+        step->setValue(std::clamp(value, step->minimum(), step->maximum()));
+        applySpeed();
+        page->focus();
+        break;
+    }
+    }
+    Q_EMIT readoutChanged();
+}
+
+void PrompterWindow::stepSpeed(int delta)
+{
+    if ((delta > 0 && m_currentSpeed < kMaxSpeed) || (delta < 0 && m_currentSpeed > -kMaxSpeed))
+        m_currentSpeed += delta;
+}
+
+void PrompterWindow::stepCoarse(int delta)
+{
+    IncrementSlider *slider = sliders->step();
+    const int step = slider->value() + delta;
+    if (step >= slider->minimum() && step <= slider->maximum())
+        slider->setValue(step);
+    applySpeed();
+    page->focus();
+}
+
+void PrompterWindow::togglePause()
+{
+    stopFollowing();
+    scrollTimer->setEnabled(!scrollTimer->enabled());
+    if (scrollTimer->enabled())
+        setSpeedText(true);
+    else
+        pause();
+    Q_EMIT readoutChanged();
+    page->focus();
+}
+
+Readout PrompterWindow::readout() const
+{
+    Readout r;
+    statusStrip->readTexts(r);
+    r.speedValue = m_currentSpeed;
+    r.step = sliders->step()->value();
+    r.paused = !scrollTimer->enabled();
+    const int position = page->scrollPosition();
+    if (m_script.documentLength > 0 && position > 0)
+        r.percent = int(
+            std::clamp(qint64(position) * 100 / m_script.documentLength, qint64(0), qint64(100)));
+    return r;
+}
+
+// The scroll engine and the running time readout.
+
+void PrompterWindow::applySpeed()
+{
+    m_currentSpeed = clampSpeed(m_currentSpeed);
+    scrollTimer->setEnabled(m_currentSpeed != 0);
+    scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
+    m_scrollForward = m_currentSpeed > 0;
+    setSpeedText(scrollTimer->enabled());
+    // Runs onSpeedSliderChanged, nested, when the slider's value changes.
+    sliders->speed()->setValue(m_currentSpeed);
+    statusStrip->setStepText(rsCoarse + QString::number(sliders->step()->value()));
+    Q_EMIT readoutChanged();
+    // No processing of pending events here: the new labels are painted with
+    // the next frame anyway, and a nested event loop would run the timers and
+    // sockets that called this under their own feet.
+}
+
+void PrompterWindow::setSpeedText(bool moving)
+{
+    statusStrip->setSpeedText(moving ? rsSpeed + QString::number(m_currentSpeed) : rsPaused);
+}
+
+void PrompterWindow::onSpeedSliderChanged()
+{
+    stopFollowing();
+    m_currentSpeed = sliders->speed()->value();
+    setSpeedText(true);
+    scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
+    m_scrollForward = m_currentSpeed > 0;
+    if (m_currentSpeed == 0)
+        pause();
+    else
+        scrollTimer->setEnabled(true);
+    Q_EMIT readoutChanged();
+    page->focus();
+}
+
+void PrompterWindow::pause()
+{
+    setSpeedText(false);
+    scrollTimer->setEnabled(false);
+    logoPanel->showPaused();
+    Q_EMIT readoutChanged();
+}
+
+void PrompterWindow::rewindAndPause()
+{
+    page->scrollToTop();
+    pause();
+}
+
+void PrompterWindow::onScrollTick(int ticks)
+{
+    const int p = page->scrollPosition();
+    const qint64 move = qint64(sliders->step()->value()) * ticks;
+    // The view clamps at both ends; a sum past int's range would wrap instead.
+    const qint64 target =
+        std::clamp<qint64>(m_scrollForward ? p + move : p - move, std::numeric_limits<int>::min(),
+                           std::numeric_limits<int>::max());
+    page->scrollTo(0, int(target));
+    updateTimes();
+    Q_EMIT readoutChanged();
+}
+
+void PrompterWindow::onPageLoaded()
+{
+    page->scrollToBottom();
+    m_script.documentLength = page->scrollPosition();
+    if (m_currentSpeed != 0)
+        updateRemaining();
+    page->scrollToTop();
+    m_follow->pageLoaded();
+    Q_EMIT readoutChanged();
+}
+
+void PrompterWindow::updateTimes()
+{
+    updateRemaining();
+    const int p = page->scrollPosition();
+    statusStrip->setElapsedText(
+        rsElapsed +
+        formatDuration(elapsedMilliseconds(p, sliders->step()->value(), scrollTimer->interval())));
+}
+
+void PrompterWindow::updateRemaining()
+{
+    const int p = page->scrollPosition();
+    statusStrip->setRemainingText(
+        rsRemaining +
+        formatDuration(remainingMilliseconds(m_script.documentLength, p, sliders->step()->value(),
+                                             scrollTimer->interval())));
+}
+
+// Letter keys and mouse presses on the page.
+
+void PrompterWindow::onPageKey(int key)
+{
+    // The action itself stops following: it must know whether a pause ends it.
+    if (const auto action = actionForKey(key)) {
+        perform(*action);
+        return;
+    }
+    stopFollowing();
+    applySpeed();
+}
+
+void PrompterWindow::onPagePress(Qt::MouseButton button)
+{
+    // A left press pauses; one that ends following leaves the page still.
+    if (stopFollowing() && button == Qt::LeftButton) {
+        pause();
+        return;
+    }
+    if (button == Qt::LeftButton) {
+        scrollTimer->setEnabled(!scrollTimer->enabled());
+        setSpeedText(scrollTimer->enabled());
+        Q_EMIT readoutChanged();
+    } else if (button == Qt::RightButton) {
+        m_currentSpeed = -m_currentSpeed;
+        applySpeed();
+    }
+}
+
+// Following the speaker's voice.
+
+void PrompterWindow::toggleFollowing()
+{
+    QAction *item = logoMenu->item(MenuItem::FollowVoice);
+    if (m_follow->following()) {
+        stopFollowing();
+        return;
+    }
+    // Stays unchecked unless following really starts.
+    item->setChecked(false);
+    m_follow->start();
+    item->setChecked(true);
+    scrollTimer->setEnabled(false);
+    scrollTimer->setFramesWanted(true);
+    statusStrip->setSpeedText(rsFollowing);
+    Q_EMIT readoutChanged();
+}
+
+bool PrompterWindow::stopFollowing()
+{
+    if (!m_follow->stop())
+        return false;
+    logoMenu->item(MenuItem::FollowVoice)->setChecked(false);
+    scrollTimer->setFramesWanted(false);
+    statusStrip->setSpeedText(rsPaused);
+    Q_EMIT readoutChanged();
+    return true;
+}
+
+// Start-up, docking against the task bar, and shutdown.
+
+void PrompterWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        guarded([this] { onShown(); });
+}
+
+void PrompterWindow::onShown()
+{
+    dockToScreenEdge();
+    m_screens->start();
+    talentScreen->start();
+}
+
+void PrompterWindow::dockToScreenEdge()
+{
+    dockWithOuterHeight(frameGeometry().height());
+}
+
+void PrompterWindow::dockWithOuterHeight(int outerHeight)
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+    if (!screen)
+        throw TavrixError(rsNoPrimaryScreen);
+    const QRect geometry = screen->geometry();
+    const QPoint origin = geometry.topLeft();
+    const TaskBar bar = taskBarFromScreen(geometry.translated(-origin),
+                                          screen->availableGeometry().translated(-origin));
+    const bool alignBottom = m_windows.options && m_windows.options->alignBottom();
+    const QRect outer =
+        dockedPlacement(geometry.width(), geometry.height(), bar, alignBottom, outerHeight);
+    // Outer bounds: the frame the window manager adds is part of them.
+    m_dockedMargins = frameMargins();
+    m_dockedOuterHeight = outer.height();
+    setGeometry(outer.translated(origin).marginsRemoved(*m_dockedMargins));
 }
 
-void PrompterWindow::showEditedScript(const QStringList &lines)
+QMargins PrompterWindow::frameMargins() const
 {
-    m_scriptLines = lines;
-    rebuildPage();
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
 }
 
-void PrompterWindow::setPromptFont(const FontRecord &font)
+bool PrompterWindow::event(QEvent *event)
 {
-    m_promptFont = font;
-    rebuildPage();
+    const bool handled = QWidget::event(event);
+    // A window manager frames the window only once it is shown: dock again as
+    // soon as the frame is known, so the band's outer bounds are right from the
+    // first frame on.
+    const QEvent::Type type = event->type();
+    if (isVisible() && m_dockedMargins &&
+        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) &&
+        frameMargins() != *m_dockedMargins) {
+        guarded([this] { dockWithOuterHeight(m_dockedOuterHeight); });
+    }
+    return handled;
 }
 
-void PrompterWindow::rebuildPage()
+void PrompterWindow::toggleStatusStrip()
 {
-    const bool capitalize = m_options && m_options->capitalize();
-    m_pageLines =
-        buildScriptPage(m_scriptLines, m_scriptTitle,
-                        {m_promptFont.Name, m_promptFont.size(pixelsPerInch())}, capitalize);
-    page->loadPage(m_pageLines);
+    const int change = statusStrip->toggleShown();
+    logoMenu->item(MenuItem::StatusStrip)->setChecked(change > 0);
+    if (m_windows.options && m_windows.options->alignBottom()) {
+        // Docked at the bottom the band keeps its bottom edge, so it stays docked.
+        dockWithOuterHeight(m_dockedOuterHeight + change);
+    } else {
+        // resize() keeps the top edge where it is, so the view keeps its height.
+        resize(width(), height() + change);
+        m_dockedOuterHeight += change;
+    }
+    page->focus();
+}
+
+void PrompterWindow::closeEvent(QCloseEvent *event)
+{
+    guarded([this] { onClosing(); });
+    event->accept();
+}
+
+void PrompterWindow::onClosing()
+{
+    if (m_windows.options)
+        m_windows.options->clearQueue();
+    talentScreen->stop();
+    m_settings->save();
 }

@@ -1,13 +1,23 @@
-// Opening scripts, the options and queue window's result, and queue stepping.
+// Scripts and the menu's commands: opening, pasting and dropping scripts, the
+// options and queue window's result, queue stepping, quick edit, print, font,
+// the online help, the mirror and the windows the menu opens.
 #include "prompterwindow.h"
 
+#include "aboutdialog.h"
+#include "connectionprobe.h"
 #include "htmlview.h"
+#include "logomenu.h"
 #include "optionsdialog.h"
+#include "pagebuilder.h"
+#include "quickeditdialog.h"
+#include "remotewindow.h"
 #include "scriptreader.h"
-#include "texts.h"
-
+#include "statusstrip.h"
+#include "storedfont.h"
 #include "tavrixerror.h"
 #include "textdecoder.h"
+#include "textfile.h"
+#include "texts.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -15,11 +25,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QTextDocumentFragment>
 #include <QUrl>
+
+#include <algorithm>
 
 using namespace texts;
 
@@ -33,15 +44,6 @@ void PrompterWindow::openSingleScript()
     page->focus();
 }
 
-void PrompterWindow::createScriptImport()
-{
-    logoMenu->addSeparator();
-    pasteAction = logoMenu->addAction(rsPaste);
-    pasteAction->setObjectName(QStringLiteral("pasteAction"));
-    connect(pasteAction, &QAction::triggered, this, [this] { guarded([this] { pasteScript(); }); });
-    setAcceptDrops(true);
-}
-
 void PrompterWindow::pasteScript()
 {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
@@ -52,12 +54,7 @@ void PrompterWindow::pasteScript()
         text = QTextDocumentFragment::fromHtml(data->html()).toPlainText();
     if (text.trimmed().isEmpty())
         throw TavrixError(rsClipboardHasNoText);
-    m_scriptLines = scriptFromText(rsPastedText, text);
-    m_scriptTitle = rsPastedText;
-    m_scriptEndsAtNul = false;
-    scriptLabel->setText(rsPastedText);
-    rebuildPage();
-    Q_EMIT readoutChanged();
+    showScript(rsPastedText, scriptFromText(rsPastedText, text), false);
     pause();
     page->focus();
 }
@@ -67,8 +64,8 @@ void PrompterWindow::openScripts(const QStringList &paths)
     if (paths.isEmpty())
         return;
     loadScript(paths.constFirst());
-    if (paths.size() > 1 && m_options) {
-        m_options->setQueueItems(paths);
+    if (paths.size() > 1 && m_windows.options) {
+        m_windows.options->setQueueItems(paths);
         m_queuePosition = 0;
     }
     pause();
@@ -99,47 +96,53 @@ void PrompterWindow::dropEvent(QDropEvent *event)
 void PrompterWindow::loadScript(const QString &path)
 {
     ReadLoss loss;
-    m_scriptLines = readScript(path, &loss);
-    m_scriptTitle = path;
-    m_scriptEndsAtNul = loss.endsAtNul;
-    scriptLabel->setText(path);
+    const QStringList lines = readScript(path, &loss);
+    showScript(path, lines, loss.endsAtNul);
+}
+
+void PrompterWindow::showScript(const QString &title, const QStringList &lines, bool endsAtNul)
+{
+    m_script.lines = lines;
+    m_script.title = title;
+    m_script.endsAtNul = endsAtNul;
+    statusStrip->setScriptText(title);
     rebuildPage();
     Q_EMIT readoutChanged();
 }
 
 void PrompterWindow::showOptions()
 {
-    if (!m_options)
+    if (!m_windows.options)
         return;
-    const int placement = m_options->placementIndex();
-    const QStringList queue = m_options->queueItems();
-    const int capitals = m_options->capitalsIndex();
-    m_options->beginShowing();
-    if (m_dialogs.execModal(m_options) == QDialog::Accepted) {
-        const QStringList items = m_options->queueItems();
+    const int placement = m_windows.options->placementIndex();
+    const QStringList queue = m_windows.options->queueItems();
+    const int capitals = m_windows.options->capitalsIndex();
+    m_windows.options->beginShowing();
+    if (m_dialogs.execModal(m_windows.options) == QDialog::Accepted) {
+        const QStringList items = m_windows.options->queueItems();
         if (!items.isEmpty()) {
-            const int selected = m_options->selectedIndex();
+            const int selected = m_windows.options->selectedIndex();
             const int i = selected < 0 ? 0 : selected;
             m_queuePosition = i;
             loadScript(items.at(i));
         }
         pause();
-        if (m_options->placementIndex() != placement)
+        if (m_windows.options->placementIndex() != placement)
             dockToScreenEdge();
-        if (m_options->capitalsIndex() != capitals)
+        if (m_windows.options->capitalsIndex() != capitals)
             rebuildPage();
         page->focus();
     } else {
         // The window put both options back itself, before it stored them.
-        m_options->setQueueItems(queue);
+        m_windows.options->setQueueItems(queue);
     }
 }
 
 void PrompterWindow::previousQueueScript()
 {
-    if (!m_options)
+    if (!m_windows.options)
         return;
-    const QStringList items = m_options->queueItems();
+    const QStringList items = m_windows.options->queueItems();
     if (items.isEmpty() || m_queuePosition <= 0)
         return;
     m_queuePosition = std::min(m_queuePosition, int(items.size())) - 1;
@@ -148,9 +151,9 @@ void PrompterWindow::previousQueueScript()
 
 void PrompterWindow::nextQueueScript()
 {
-    if (!m_options)
+    if (!m_windows.options)
         return;
-    const QStringList items = m_options->queueItems();
+    const QStringList items = m_windows.options->queueItems();
     if (items.isEmpty() || m_queuePosition >= items.size() - 1)
         return;
     m_queuePosition = std::max(m_queuePosition, -1) + 1;
@@ -162,4 +165,111 @@ void PrompterWindow::showQueueItem(const QStringList &items)
     loadScript(items.at(m_queuePosition));
     pause();
     page->focus();
+}
+
+void PrompterWindow::quickEditScript()
+{
+    if (m_windows.quickEdit) {
+        // The proposed name is the last script opened alone; queue loads leave it.
+        const QString proposed = plainTextFileFor(m_openState.fileName);
+        const QString partial = m_script.endsAtNul ? m_script.title : QString();
+        if (const auto lines = m_windows.quickEdit->edit(m_script.lines, proposed, partial))
+            showEditedScript(*lines);
+    }
+    page->focus();
+}
+
+void PrompterWindow::printScript()
+{
+    page->print();
+    page->focus();
+}
+
+void PrompterWindow::chooseFont()
+{
+    FontRecord font = m_promptFont;
+    if (m_dialogs.chooseFont(this, font)) {
+        // Only sizes the store can bring back, so the next start shows the same page.
+        const int ppi = pixelsPerInch();
+        const int points = font.size(ppi);
+        if (points < kMinFontPoints || points > kMaxFontPoints)
+            font.setSize(std::clamp(points, kMinFontPoints, kMaxFontPoints), ppi);
+        setPromptFont(font);
+    }
+    rewindAndPause();
+    page->focus();
+}
+
+void PrompterWindow::showAbout()
+{
+    if (m_windows.about)
+        m_windows.about->showOver(this);
+}
+
+void PrompterWindow::showRemote()
+{
+    m_remote->show();
+    m_remote->raise();
+    m_remote->activateWindow();
+}
+
+void PrompterWindow::applyMirror()
+{
+    page->setMirrored(logoMenu->item(MenuItem::MirrorLeftToRight)->isChecked(),
+                      logoMenu->item(MenuItem::MirrorTopToBottom)->isChecked());
+}
+
+int PrompterWindow::pixelsPerInch() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
+
+void PrompterWindow::showEditedScript(const QStringList &lines)
+{
+    m_script.lines = lines;
+    rebuildPage();
+}
+
+void PrompterWindow::setPromptFont(const FontRecord &font)
+{
+    m_promptFont = font;
+    rebuildPage();
+}
+
+void PrompterWindow::rebuildPage()
+{
+    const bool capitalize = m_windows.options && m_windows.options->capitalize();
+    m_script.pageLines =
+        buildScriptPage(m_script.lines, m_script.title,
+                        {m_promptFont.Name, m_promptFont.size(pixelsPerInch())}, capitalize);
+    page->loadPage(m_script.pageLines);
+}
+
+void PrompterWindow::toggleHelp()
+{
+    // The probe runs in the background; a press while it runs has nothing to add.
+    if (connectionProbe->isRunning() || page->isFetching())
+        return;
+    if (m_help.shown) {
+        rebuildPage();
+        m_help.shown = false;
+        return;
+    }
+    m_help.pressedOnPage = page->pageGeneration();
+    connectionProbe->start();
+}
+
+void PrompterWindow::onProbeFinished(bool connected)
+{
+    // A script opened (or the page rebuilt) while the probe ran is newer than
+    // the press: the answer no longer applies.
+    if (page->pageGeneration() != m_help.pressedOnPage)
+        return;
+    if (connected) {
+        page->navigate(rsHelpAddress);
+        m_help.shown = true;
+    } else {
+        m_dialogs.message(this, rsNoInternet);
+    }
 }
