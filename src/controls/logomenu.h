@@ -21,6 +21,10 @@ enum class MenuItem
     Remote,
     FollowVoice,
     Paste,
+    NextMarker,
+    PreviousMarker,
+    TargetTime,
+    ShowOptions,
 };
 
 // The menu a right click on the logo opens: its items, their order and
@@ -40,9 +44,12 @@ public:
     QStyle *flatStyle() const { return m_style.get(); }
     // The talent screen's submenu, shown after the mirror items.
     void setTalentMenu(QMenu *menu);
+    // The markers' Go To submenu, shown after Previous Marker.
+    void setGoToMenu(QMenu *menu);
 
 private:
     std::unique_ptr<QStyle> m_style;
     QList<QAction *> m_items;
     QAction *m_afterMirrors = nullptr;
+    QAction *m_afterMarkers = nullptr;
 };

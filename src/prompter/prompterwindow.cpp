@@ -17,6 +17,7 @@
 #include "remotewindow.h"
 #include "screenplace.h"
 #include "scrollclock.h"
+#include "showcontrol.h"
 #include "speedmodel.h"
 #include "statusstrip.h"
 #include "talentscreen.h"
@@ -32,6 +33,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <limits>
@@ -206,6 +208,8 @@ void PrompterWindow::createSettings()
         [this](int value) { m_remote->setEveryNetwork(value != 0); });
     talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, logoMenu->flatStyle());
     logoMenu->setTalentMenu(talentScreen->menu());
+    m_show = new ShowControl(page, scrollTimer, m_dialogs, *m_store, kStoreSection, this);
+    logoMenu->setGoToMenu(m_show->goToMenu());
 }
 
 void PrompterWindow::connectParts()
@@ -256,6 +260,7 @@ void PrompterWindow::connectParts()
             [](TalentWindow *window) { window->setWindowFlag(Qt::WindowTransparentForInput); });
 
     connect(m_follow, &voice::FollowController::pageMoved, this, &PrompterWindow::updateTimes);
+    on(m_show, &ShowControl::countdownFinished, [this] { startMoving(); });
     connect(m_follow, &voice::FollowController::failed, this, [this](const QString &message) {
         stopFollowing();
         m_dialogs.message(this, message);
@@ -290,6 +295,14 @@ void PrompterWindow::connectMenu()
     item(MenuItem::Remote, [this] { showRemote(); });
     item(MenuItem::FollowVoice, [this] { toggleFollowing(); });
     item(MenuItem::Paste, [this] { pasteScript(); });
+    item(MenuItem::NextMarker, [this] { perform(OperatorAction::NextMarker); });
+    item(MenuItem::PreviousMarker, [this] { perform(OperatorAction::PreviousMarker); });
+    item(MenuItem::TargetTime, [this] { targetTime(); });
+    item(MenuItem::ShowOptions, [this] {
+        if (m_show->editOptions())
+            setSpeedText(scrollTimer->enabled());
+        page->focus();
+    });
 }
 
 void PrompterWindow::initialise()
@@ -394,6 +407,15 @@ void PrompterWindow::act(OperatorAction action, int value, Caller caller)
         page->focus();
         break;
     }
+    // A jump keeps the speed and the pause as they are.
+    case OperatorAction::NextMarker:
+        m_show->nextMarker();
+        updateTimes();
+        break;
+    case OperatorAction::PreviousMarker:
+        m_show->previousMarker();
+        updateTimes();
+        break;
     }
     Q_EMIT readoutChanged();
 }
@@ -417,12 +439,48 @@ void PrompterWindow::stepCoarse(int delta)
 void PrompterWindow::togglePause()
 {
     stopFollowing();
-    scrollTimer->setEnabled(!scrollTimer->enabled());
-    if (scrollTimer->enabled())
-        setSpeedText(true);
-    else
+    if (scrollTimer->enabled() || m_show->counting())
         pause();
+    else
+        startFromPause();
     Q_EMIT readoutChanged();
+    page->focus();
+}
+
+void PrompterWindow::startFromPause()
+{
+    if (!m_show->startCountdown(m_currentSpeed))
+        startMoving();
+}
+
+void PrompterWindow::startMoving()
+{
+    scrollTimer->setEnabled(true);
+    setSpeedText(true);
+    Q_EMIT readoutChanged();
+}
+
+void PrompterWindow::targetTime()
+{
+    const int speed = m_scrollForward ? m_currentSpeed : 0;
+    if (const auto fit = m_show->fitToTime(speed, sliders->step()->value())) {
+        IncrementSlider *step = sliders->step();
+        step->setValue(fit->step);
+        m_currentSpeed = fit->speed;
+        if (scrollTimer->enabled()) {
+            applySpeed();
+        } else {
+            // Set, not started: the operator starts the page when the show begins.
+            m_show->cancelCountdown();
+            scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
+            m_scrollForward = true;
+            const QSignalBlocker quiet(sliders->speed());
+            sliders->speed()->setValue(m_currentSpeed);
+            statusStrip->setStepText(rsCoarse + QString::number(step->value()));
+            updateTimes();
+        }
+        Q_EMIT readoutChanged();
+    }
     page->focus();
 }
 
@@ -444,6 +502,8 @@ Readout PrompterWindow::readout() const
 
 void PrompterWindow::applySpeed()
 {
+    // A speed control starts the page at once.
+    m_show->cancelCountdown();
     m_currentSpeed = clampSpeed(m_currentSpeed);
     scrollTimer->setEnabled(m_currentSpeed != 0);
     scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
@@ -460,12 +520,17 @@ void PrompterWindow::applySpeed()
 
 void PrompterWindow::setSpeedText(bool moving)
 {
-    statusStrip->setSpeedText(moving ? rsSpeed + QString::number(m_currentSpeed) : rsPaused);
+    statusStrip->setSpeedText(moving ? rsSpeed + QString::number(m_currentSpeed) +
+                                           m_show->wordsPerMinuteText(m_currentSpeed,
+                                                                      sliders->step()->value(),
+                                                                      m_script.documentLength)
+                                     : rsPaused);
 }
 
 void PrompterWindow::onSpeedSliderChanged()
 {
     stopFollowing();
+    m_show->cancelCountdown();
     m_currentSpeed = sliders->speed()->value();
     setSpeedText(true);
     scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
@@ -480,6 +545,7 @@ void PrompterWindow::onSpeedSliderChanged()
 
 void PrompterWindow::pause()
 {
+    m_show->cancelCountdown();
     setSpeedText(false);
     scrollTimer->setEnabled(false);
     logoPanel->showPaused();
@@ -555,8 +621,14 @@ void PrompterWindow::onPagePress(Qt::MouseButton button)
         return;
     }
     if (button == Qt::LeftButton) {
-        scrollTimer->setEnabled(!scrollTimer->enabled());
-        setSpeedText(scrollTimer->enabled());
+        if (m_show->cancelCountdown()) {
+            setSpeedText(false);
+        } else if (scrollTimer->enabled()) {
+            scrollTimer->setEnabled(false);
+            setSpeedText(false);
+        } else {
+            startFromPause();
+        }
         Q_EMIT readoutChanged();
     } else if (button == Qt::RightButton) {
         m_currentSpeed = -m_currentSpeed;

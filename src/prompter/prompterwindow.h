@@ -27,6 +27,7 @@ class RegistryStore;
 class RemoteWindow;
 class ScreenWatch;
 class ScrollClock;
+class ShowControl;
 class SliderColumn;
 class StatusStrip;
 class TalentScreen;
@@ -129,6 +130,10 @@ private:
     void toggleStatusStrip();
     void applyMirror();
     void toggleHelp();
+    // The page starts from a pause, after the countdown when there is one.
+    void startFromPause();
+    void startMoving();
+    void targetTime();
     void onProbeFinished(bool connected);
     // Every speed or pause control calls stopFollowing() first; a pause control
     // that ended following leaves the page still (stopFollowing() is true).
@@ -139,7 +144,9 @@ private:
     void rebuildPage();
     // Reads a script by the read rule and shows it; throws before changing anything.
     void loadScript(const QString &path);
-    void showScript(const QString &title, const QStringList &lines, bool endsAtNul);
+    // `headings` are a document's; plain text and RTF mark sections with "# " lines.
+    void showScript(const QString &title, const QStringList &lines, bool endsAtNul,
+                    const QList<qsizetype> &headings = {});
     // Shows the queue item at m_queuePosition, paused, with the focus on the page.
     void showQueueItem(const QStringList &items);
     int pixelsPerInch() const;
@@ -214,6 +221,7 @@ private:
     TalentScreen *talentScreen = nullptr;
     RemoteWindow *m_remote = nullptr;
     voice::FollowController *m_follow = nullptr;
+    ShowControl *m_show = nullptr;
     Windows m_windows;
 
     Dialogs &m_dialogs;

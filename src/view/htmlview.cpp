@@ -336,6 +336,14 @@ void HtmlView::setMarginMarksShown(bool shown)
     viewport()->update();
 }
 
+void HtmlView::setOverlayText(const QString &text)
+{
+    if (text == m_overlay)
+        return;
+    m_overlay = text;
+    viewport()->update();
+}
+
 void HtmlView::setReadingLineShown(bool shown)
 {
     if (shown == m_readingLine)
@@ -619,7 +627,7 @@ void HtmlView::paintEvent(QPaintEvent *event)
 {
     if (!m_mirrorX && !m_mirrorY) {
         QTextBrowser::paintEvent(event);
-        if (m_marginMarks || m_readingLine) {
+        if (m_marginMarks || m_readingLine || !m_overlay.isEmpty()) {
             QPainter painter(viewport());
             paintShowMarks(painter, event->rect());
         }
@@ -638,7 +646,7 @@ void HtmlView::paintEvent(QPaintEvent *event)
     context.clip = area;
     context.palette = palette();
     document()->documentLayout()->draw(&painter, context);
-    if (m_marginMarks || m_readingLine) {
+    if (m_marginMarks || m_readingLine || !m_overlay.isEmpty()) {
         painter.resetTransform();
         painter.setClipping(false);
         painter.setTransform(flip);
@@ -674,6 +682,17 @@ void HtmlView::paintShowMarks(QPainter &painter, const QRect &area)
         marker.closeSubpath();
         painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
     }
+    if (!m_overlay.isEmpty()) {
+        // As tall as the view allows, and narrow enough for two digits and more.
+        const QRect box = viewport()->rect();
+        QFont big = font();
+        big.setBold(true);
+        big.setPixelSize(
+            std::max(8, std::min(box.height() * 4 / 5, box.width() / int(m_overlay.size() + 1))));
+        painter.setFont(big);
+        painter.setPen(Qt::white);
+        painter.drawText(box, Qt::AlignCenter, m_overlay);
+    }
 }
 
 void HtmlView::scrollContentsBy(int dx, int dy)
@@ -684,8 +703,10 @@ void HtmlView::scrollContentsBy(int dx, int dy)
         // A flipped page moves the other way on the glass.
         viewport()->scroll(m_mirrorX ? -dx : dx, m_mirrorY ? -dy : dy);
     }
-    // The triangle stays where it is while the page moves under it.
-    if (m_readingLine) {
+    // The overlay and the triangle stay where they are while the page moves under them.
+    if (!m_overlay.isEmpty()) {
+        viewport()->update();
+    } else if (m_readingLine) {
         const int half = qMax(6, viewport()->height() / 30);
         const QRect triangle(0, readingLine() - half - 1, half * 2, half * 2 + 2);
         viewport()->update(

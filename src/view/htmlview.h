@@ -67,6 +67,10 @@ public:
     void setMarginMarksShown(bool shown);
     // The talent screen's triangle at the reading line.
     void setReadingLineShown(bool shown);
+    // Large text in the middle of the view, over the page (a countdown's
+    // digits); empty for none.
+    void setOverlayText(const QString &text);
+    QString overlayText() const { return m_overlay; }
 
     // Opens the print preview of the shown document, if any.
     void print();
@@ -133,6 +137,7 @@ private:
     bool m_mirrorY = false;
     bool m_marginMarks = false;
     bool m_readingLine = false;
+    QString m_overlay;
     qsizetype m_pendingMarkCount = 0;
     qsizetype m_markCount = 0;
     // The marks the engine kept, in page order: mark index and text position.

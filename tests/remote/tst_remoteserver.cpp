@@ -161,12 +161,19 @@ private Q_SLOTS:
 
 void RemoteServerTest::names_roundTrip()
 {
-    const QStringList names{QStringLiteral("faster"),        QStringLiteral("slower"),
-                            QStringLiteral("coarse-faster"), QStringLiteral("coarse-slower"),
-                            QStringLiteral("pause"),         QStringLiteral("reverse"),
-                            QStringLiteral("top"),           QStringLiteral("previous"),
-                            QStringLiteral("next"),          QStringLiteral("speed"),
-                            QStringLiteral("step")};
+    const QStringList names{QStringLiteral("faster"),
+                            QStringLiteral("slower"),
+                            QStringLiteral("coarse-faster"),
+                            QStringLiteral("coarse-slower"),
+                            QStringLiteral("pause"),
+                            QStringLiteral("reverse"),
+                            QStringLiteral("top"),
+                            QStringLiteral("previous"),
+                            QStringLiteral("next"),
+                            QStringLiteral("speed"),
+                            QStringLiteral("step"),
+                            QStringLiteral("next-marker"),
+                            QStringLiteral("previous-marker")};
     for (const QString &name : names) {
         const auto action = actionFromName(name);
         QVERIFY2(action, qPrintable(name));
