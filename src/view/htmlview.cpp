@@ -690,6 +690,12 @@ void HtmlView::paintShowMarks(QPainter &painter, const QRect &area)
         big.setPixelSize(
             std::max(8, std::min(box.height() * 4 / 5, box.width() / int(m_overlay.size() + 1))));
         painter.setFont(big);
+        // On a black ground of its own, so that the page's text does not run through it.
+        const QRect ground = painter.fontMetrics()
+                                 .boundingRect(box, Qt::AlignCenter, m_overlay)
+                                 .adjusted(-big.pixelSize() / 4, 0, big.pixelSize() / 4, 0)
+                                 .intersected(box);
+        painter.fillRect(ground, Qt::black);
         painter.setPen(Qt::white);
         painter.drawText(box, Qt::AlignCenter, m_overlay);
     }
