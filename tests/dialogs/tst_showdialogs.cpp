@@ -61,28 +61,6 @@ private Q_SLOTS:
         QCOMPARE(dialog.options(), options);
     }
 
-    // The operator picks "Other", types a number, ticks both boxes and presses Ok.
-    void showOptions_byHand()
-    {
-        ShowOptionsDialog dialog;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QTest::mouseClick(child<QRadioButton>(dialog, u"countdownCustomButton"_s), Qt::LeftButton);
-        auto *seconds = child<QSpinBox>(dialog, u"countdownSecondsBox"_s);
-        QVERIFY(seconds->isEnabled());
-        seconds->selectAll();
-        QTest::keyClicks(seconds, u"45"_s); // past 30: the box keeps it in range
-        seconds->interpretText();
-        QTest::mouseClick(child<QCheckBox>(dialog, u"wordsPerMinuteBox"_s), Qt::LeftButton);
-        QTest::mouseClick(child<QCheckBox>(dialog, u"readingLineBox"_s), Qt::LeftButton);
-        QTest::mouseClick(child<QPushButton>(dialog, u"okButton"_s), Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        const ShowOptions options = dialog.options();
-        QVERIFY(options.countdownSeconds >= 1 && options.countdownSeconds <= 30);
-        QVERIFY(options.wordsPerMinute);
-        QVERIFY(options.readingLine);
-    }
-
     // What is typed, whether Ok is offered, and what the line under the field says.
     void targetTime_data()
     {

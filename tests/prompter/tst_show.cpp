@@ -197,29 +197,6 @@ private Q_SLOTS:
         }
     }
 
-    // The whole count: 3, 2, 1, then the page moves.
-    void countdown_endsWithThePageMoving()
-    {
-        Prompter p;
-        p.showScript(300);
-        chooseOptions(p, "countdown3Button", true);
-        setSpeed(p.form, 100);
-        pressKey(p.form, Qt::Key_Q);
-        QStringList shown;
-        QObject context;
-        connect(clock(p.form), &ScrollClock::frame, &context, [&] {
-            const QString digit = page(p.form)->overlayText();
-            if (!digit.isEmpty() && (shown.isEmpty() || shown.constLast() != digit))
-                shown.append(digit);
-        });
-        pressKey(p.form, Qt::Key_Q);
-        QTRY_VERIFY_WITH_TIMEOUT(clock(p.form)->enabled(), 10000);
-        QCOMPARE(shown, (QStringList{u"3"_s, u"2"_s, u"1"_s}));
-        QCOMPARE(page(p.form)->overlayText(), QString());
-        QCOMPARE(labelText(p.form, "speedLabel"), texts::rsSpeed + u"100"_s);
-        QVERIFY(!clock(p.form)->framesWanted());
-    }
-
     // The options are stored under their own names and read back at the next start.
     void options_storedAndRestored()
     {

@@ -203,44 +203,6 @@ private Q_SLOTS:
         QCOMPARE(jumps.previous(line, scroll), previous);
     }
 
-    // Next, next, previous, previous, previous along a script whose last
-    // marker the page cannot bring up to the reading line.
-    void jumpsAlongTheScript()
-    {
-        MarkerJumps jumps;
-        jumps.setMarkers(MarkerList::fromHeadings(QStringList(50, u"x"_s), {10, 20, 48}));
-        // Line height 10, viewport 90: the reading line is 30 px down; the page ends at 400.
-        const auto place = [](qsizetype marker, const MarkerList &markers) {
-            return scrollForReadingLine(int(markers.at(marker).line) * 10, 10, 90, 400);
-        };
-        const auto lineAt = [](int scroll) { return qsizetype((scroll + 30) / 10); };
-        int scroll = 0;
-        const auto go = [&](const MarkerJump &jump) {
-            if (jump.kind == MarkerJump::Kind::Marker)
-                scroll = place(jump.marker, jumps.markers());
-            else if (jump.kind == MarkerJump::Kind::Top)
-                scroll = 0;
-            jumps.jumped(jump, scroll);
-        };
-        go(jumps.next(lineAt(scroll), scroll));
-        QCOMPARE(scroll, 75);
-        QCOMPARE(lineAt(scroll), 10);
-        go(jumps.next(lineAt(scroll), scroll));
-        go(jumps.next(lineAt(scroll), scroll));
-        QCOMPARE(scroll, 400); // the end: line 43 at the reading line, not 48
-        QCOMPARE(jumps.next(lineAt(scroll), scroll), MarkerJump{});
-        go(jumps.previous(lineAt(scroll), scroll));
-        QCOMPARE(lineAt(scroll), 20);
-        go(jumps.previous(lineAt(scroll), scroll));
-        go(jumps.previous(lineAt(scroll), scroll));
-        QCOMPARE(scroll, 0);
-        QCOMPARE(jumps.previous(lineAt(scroll), scroll), MarkerJump{});
-        // New markers (a quick edit) forget the jump made among the old ones.
-        jumps.jumped({MarkerJump::Kind::Marker, 2}, 400);
-        jumps.setMarkers(MarkerList::fromHeadings(QStringList(50, u"x"_s), {10, 20, 48, 49}));
-        QCOMPARE(jumps.next(43, 400), (MarkerJump{MarkerJump::Kind::Marker, 2}));
-    }
-
     void readingLine_data()
     {
         QTest::addColumn<int>("lineTop");

@@ -55,23 +55,6 @@ private Q_SLOTS:
         QCOMPARE(duration.ok(), ms >= 0);
     }
 
-    void format_data()
-    {
-        QTest::addColumn<qint64>("ms");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("seconds") << qint64(5000) << u"0:05"_s;
-        QTest::newRow("rounded") << qint64(59500) << u"1:00"_s;
-        QTest::newRow("hours") << qint64(3723000) << u"1:02:03"_s;
-        QTest::newRow("negative as zero") << qint64(-20) << u"0:00"_s;
-    }
-
-    void format()
-    {
-        QFETCH(qint64, ms);
-        QFETCH(QString, text);
-        QCOMPARE(formatDuration(ms), text);
-    }
-
     // pixels, words, target, Coarse now, scope → outcome, speed, Coarse, time, message.
     void fit_data()
     {
