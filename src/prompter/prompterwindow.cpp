@@ -648,6 +648,8 @@ void PrompterWindow::toggleFollowing()
     // Stays unchecked unless following really starts.
     item->setChecked(false);
     m_follow->start();
+    // The voice moves the page now: a countdown must not start the clock under it.
+    m_show->cancelCountdown();
     item->setChecked(true);
     scrollTimer->setEnabled(false);
     scrollTimer->setFramesWanted(true);
