@@ -261,6 +261,10 @@ void PrompterWindow::connectParts()
 
     connect(m_follow, &voice::FollowController::pageMoved, this, &PrompterWindow::updateTimes);
     on(m_show, &ShowControl::countdownFinished, [this] { startMoving(); });
+    connect(m_show, &ShowControl::countdownShown, this, [this](const QString &digit) {
+        if (TalentWindow *talent = talentScreen->window())
+            talent->setOverlayText(digit);
+    });
     connect(m_follow, &voice::FollowController::failed, this, [this](const QString &message) {
         stopFollowing();
         m_dialogs.message(this, message);

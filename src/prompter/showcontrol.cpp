@@ -129,7 +129,7 @@ bool ShowControl::startCountdown(int speed)
 {
     if (!m_countdown.start(m_options.countdownSeconds, speed, m_time.nsecsElapsed()))
         return false;
-    m_page->setOverlayText(QString::number(m_countdown.digit()));
+    showDigit(QString::number(m_countdown.digit()));
     m_clock->setFramesWanted(true);
     return true;
 }
@@ -140,7 +140,7 @@ bool ShowControl::cancelCountdown()
         return false;
     m_countdown.cancel();
     m_clock->setFramesWanted(false);
-    m_page->setOverlayText({});
+    showDigit({});
     return true;
 }
 
@@ -151,14 +151,20 @@ void ShowControl::onFrame()
     case Countdown::Step::Same:
         return;
     case Countdown::Step::Changed:
-        m_page->setOverlayText(QString::number(m_countdown.digit()));
+        showDigit(QString::number(m_countdown.digit()));
         return;
     case Countdown::Step::Finished:
         m_clock->setFramesWanted(false);
-        m_page->setOverlayText({});
+        showDigit({});
         Q_EMIT countdownFinished();
         return;
     }
+}
+
+void ShowControl::showDigit(const QString &digit)
+{
+    m_page->setOverlayText(digit);
+    Q_EMIT countdownShown(digit);
 }
 
 bool ShowControl::editOptions()

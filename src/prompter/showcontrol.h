@@ -65,12 +65,15 @@ public:
 
 Q_SIGNALS:
     void countdownFinished();
+    // The countdown's digit to show, empty when it ends or stops.
+    void countdownShown(const QString &digit);
 
 private:
     void jump(const MarkerJump &jump);
     int lineAtReadingLine() const;
     int scrollFor(qsizetype marker) const;
     void onFrame();
+    void showDigit(const QString &digit);
     void fillGoToMenu();
     void applyOptions();
 
