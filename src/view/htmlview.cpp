@@ -627,7 +627,7 @@ void HtmlView::paintEvent(QPaintEvent *event)
 {
     if (!m_mirrorX && !m_mirrorY) {
         QTextBrowser::paintEvent(event);
-        if (m_marginMarks || m_readingLine || !m_overlay.isEmpty()) {
+        if (drawsOverPage()) {
             QPainter painter(viewport());
             paintShowMarks(painter, event->rect());
         }
@@ -646,12 +646,17 @@ void HtmlView::paintEvent(QPaintEvent *event)
     context.clip = area;
     context.palette = palette();
     document()->documentLayout()->draw(&painter, context);
-    if (m_marginMarks || m_readingLine || !m_overlay.isEmpty()) {
+    if (drawsOverPage()) {
         painter.resetTransform();
         painter.setClipping(false);
         painter.setTransform(flip);
         paintShowMarks(painter, flip.mapRect(event->rect()));
     }
+}
+
+bool HtmlView::drawsOverPage() const
+{
+    return (m_marginMarks && !m_marks.empty()) || m_readingLine || !m_overlay.isEmpty();
 }
 
 void HtmlView::paintShowMarks(QPainter &painter, const QRect &area)

@@ -121,6 +121,8 @@ private:
     void beginLoad(const QString &html, const QString &address, qsizetype markCount = 0);
     void findMarks();
     void paintShowMarks(QPainter &painter, const QRect &area);
+    // Whether anything is drawn over the page: marks, the triangle, the overlay.
+    bool drawsOverPage() const;
     void finishLoad(quint64 generation);
     void fetch(const QUrl &url);
     bool handleScrollKey(QKeyEvent *event);

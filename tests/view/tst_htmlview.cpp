@@ -475,6 +475,7 @@ private Q_SLOTS:
         for (const qsizetype line : marked)
             pageLines.append(first + line);
         QSignalSpy complete(view.get(), &HtmlView::documentComplete);
+        view->setMarginMarksShown(true);
         view->loadPage(lines, pageLines);
         QCOMPARE(view->markPlace(0).top, -1); // not before the page is there
         QVERIFY(complete.wait(5000));
@@ -507,6 +508,11 @@ private Q_SLOTS:
             if (view->scrollPosition() < view->verticalScrollBar()->maximum() &&
                 view->scrollPosition() > 0)
                 QCOMPARE(view->markAt(view->scrollPosition() + view->readingLine()), i);
+            // The margin beside the line shows the mark.
+            const QImage shot = view->viewport()->grab().toImage();
+            const int y = place.top - view->scrollPosition() + place.height / 2;
+            if (y >= 0 && y < shot.height())
+                QCOMPARE(shot.pixelColor(1, y), QColor(0x80, 0x80, 0x80));
         }
         // The text from the top to the first mark, and from there on.
         const HtmlView::LinePlace firstPlace = view->markPlace(0);
