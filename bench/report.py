@@ -83,6 +83,10 @@ targets += [
     ("talent_scroll300_same_line_frames", ">=", 100, "%"),
     ("talent_open_10000_lines_middle_first_frame", "<=", 300, "ms"),
     ("talent_open_10000_lines_middle_resident_growth", "<=", 20, "MB"),
+    ("show_marker_jump_10000_lines_worst_x11", "<=", 16.7, "ms"),
+    ("show_marker_jump_100000_lines_worst_x11", "<=", 50, "ms"),
+    ("show_fit_2000_lines_time_error_offscreen", "<=", 2, "%"),
+    ("show_countdown_digit_late_worst_x11", "<=", 16.7, "ms"),
 ]
 
 lines = []

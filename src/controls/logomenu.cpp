@@ -30,14 +30,21 @@ LogoMenu::LogoMenu(const QList<QPixmap> &pictures, QWidget *parent)
         {MenuItem::Remote, "remoteAction", QStringLiteral("Remote Control..."), -1, true},
         {MenuItem::FollowVoice, "followVoiceAction", rsFollowMyVoice, -2, true},
         {MenuItem::Paste, "pasteAction", rsPaste, -1, true},
-        // Last, so the items above keep their places counted from either end.
         {MenuItem::Keys, "keysAction", QStringLiteral("Keys and Devices..."), -1, true},
+        // No mnemonics: a letter typed in the menu keeps opening what it always opened.
+        {MenuItem::NextMarker, "nextMarkerAction", QStringLiteral("Next Marker"), -1, true},
+        {MenuItem::PreviousMarker, "previousMarkerAction", QStringLiteral("Previous Marker"), -1,
+         false},
+        {MenuItem::TargetTime, "targetTimeAction", QStringLiteral("Target Time..."), -1, true},
+        {MenuItem::ShowOptions, "showOptionsAction", QStringLiteral("Show Options..."), -1, false},
     };
     for (const auto &i : items) {
         if (i.separatorBefore) {
             QAction *separator = addSeparator();
             if (i.item == MenuItem::Remote)
                 m_afterMirrors = separator;
+            if (i.item == MenuItem::TargetTime)
+                m_afterMarkers = separator;
         }
         QAction *action = addAction(i.text);
         action->setObjectName(QLatin1String(i.name));
@@ -59,4 +66,10 @@ QAction *LogoMenu::item(MenuItem which) const
 void LogoMenu::setTalentMenu(QMenu *menu)
 {
     insertMenu(m_afterMirrors, menu)->setObjectName(QStringLiteral("talentScreenItem"));
+}
+
+void LogoMenu::setGoToMenu(QMenu *menu)
+{
+    menu->setStyle(m_style.get());
+    insertMenu(m_afterMarkers, menu)->setObjectName(QStringLiteral("goToItem"));
 }

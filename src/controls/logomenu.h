@@ -22,6 +22,10 @@ enum class MenuItem
     FollowVoice,
     Paste,
     Keys,
+    NextMarker,
+    PreviousMarker,
+    TargetTime,
+    ShowOptions,
 };
 
 // The menu a right click on the logo opens: its items, their order and
@@ -41,9 +45,12 @@ public:
     QStyle *flatStyle() const { return m_style.get(); }
     // The talent screen's submenu, shown after the mirror items.
     void setTalentMenu(QMenu *menu);
+    // The markers' Go To submenu, shown after Previous Marker.
+    void setGoToMenu(QMenu *menu);
 
 private:
     std::unique_ptr<QStyle> m_style;
     QList<QAction *> m_items;
     QAction *m_afterMirrors = nullptr;
+    QAction *m_afterMarkers = nullptr;
 };

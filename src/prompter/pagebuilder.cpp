@@ -113,6 +113,12 @@ QStringList buildScriptPage(const QStringList &scriptLines, const QString &title
     return page;
 }
 
+qsizetype scriptPageLine(qsizetype line)
+{
+    // The head, the two font lines, the tail and <body>.
+    return pageHeaderLines().size() + 2 + pageFooterLines().size() + 1 + line;
+}
+
 QStringList buildStartupPage(const PageFont &font)
 {
     QStringList page = pageHeaderLines();

@@ -19,5 +19,8 @@ struct PageFont
 QStringList buildScriptPage(const QStringList &scriptLines, const QString &title,
                             const PageFont &font, bool capitalize);
 
+// The index in buildScriptPage's page of script line `line`.
+qsizetype scriptPageLine(qsizetype line);
+
 // The empty page shown at start-up: head, font-size, font-family, tail, closing line.
 QStringList buildStartupPage(const PageFont &font);

@@ -22,6 +22,7 @@
 #include "remotewindow.h"
 #include "screenplace.h"
 #include "scrollclock.h"
+#include "showcontrol.h"
 #include "speedmodel.h"
 #include "statusstrip.h"
 #include "talentscreen.h"
@@ -38,6 +39,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <limits>
@@ -184,6 +186,8 @@ void PrompterWindow::createSettings()
     talentScreen = new TalentScreen(page, this, *m_store, kStoreSection, logoMenu->flatStyle());
     logoMenu->setTalentMenu(talentScreen->menu());
     m_keys = new OperatorKeys(*m_store, kStoreSection, this);
+    m_show = new ShowControl(page, scrollTimer, m_dialogs, *m_store, kStoreSection, this);
+    logoMenu->setGoToMenu(m_show->goToMenu());
 }
 
 void PrompterWindow::connectParts()
@@ -240,6 +244,11 @@ void PrompterWindow::connectParts()
             [](TalentWindow *window) { window->setWindowFlag(Qt::WindowTransparentForInput); });
 
     connect(m_follow, &voice::FollowController::pageMoved, this, &PrompterWindow::updateTimes);
+    on(m_show, &ShowControl::countdownFinished, [this] { startMoving(); });
+    connect(m_show, &ShowControl::countdownShown, this, [this](const QString &digit) {
+        if (TalentWindow *talent = talentScreen->window())
+            talent->setOverlayText(digit);
+    });
     connect(m_follow, &voice::FollowController::failed, this, [this](const QString &message) {
         stopFollowing();
         m_dialogs.message(this, message);
@@ -275,6 +284,14 @@ void PrompterWindow::connectMenu()
     item(MenuItem::FollowVoice, [this] { toggleFollowing(); });
     item(MenuItem::Paste, [this] { pasteScript(); });
     item(MenuItem::Keys, [this] { showKeys(); });
+    item(MenuItem::NextMarker, [this] { perform(OperatorAction::NextMarker); });
+    item(MenuItem::PreviousMarker, [this] { perform(OperatorAction::PreviousMarker); });
+    item(MenuItem::TargetTime, [this] { targetTime(); });
+    item(MenuItem::ShowOptions, [this] {
+        if (m_show->editOptions())
+            setSpeedText(scrollTimer->enabled());
+        page->focus();
+    });
 }
 
 void PrompterWindow::initialise()
@@ -383,6 +400,15 @@ void PrompterWindow::act(OperatorAction action, int value, Caller caller)
         page->focus();
         break;
     }
+    // A jump keeps the speed and the pause as they are.
+    case OperatorAction::NextMarker:
+        m_show->nextMarker();
+        updateTimes();
+        break;
+    case OperatorAction::PreviousMarker:
+        m_show->previousMarker();
+        updateTimes();
+        break;
     }
     Q_EMIT readoutChanged();
 }
@@ -406,12 +432,48 @@ void PrompterWindow::stepCoarse(int delta)
 void PrompterWindow::togglePause()
 {
     stopFollowing();
-    scrollTimer->setEnabled(!scrollTimer->enabled());
-    if (scrollTimer->enabled())
-        setSpeedText(true);
-    else
+    if (scrollTimer->enabled() || m_show->counting())
         pause();
+    else
+        startFromPause();
     Q_EMIT readoutChanged();
+    page->focus();
+}
+
+void PrompterWindow::startFromPause()
+{
+    if (!m_show->startCountdown(m_currentSpeed))
+        startMoving();
+}
+
+void PrompterWindow::startMoving()
+{
+    scrollTimer->setEnabled(true);
+    setSpeedText(true);
+    Q_EMIT readoutChanged();
+}
+
+void PrompterWindow::targetTime()
+{
+    const int speed = m_scrollForward ? m_currentSpeed : 0;
+    if (const auto fit = m_show->fitToTime(speed, sliders->step()->value())) {
+        IncrementSlider *step = sliders->step();
+        step->setValue(fit->step);
+        m_currentSpeed = fit->speed;
+        if (scrollTimer->enabled()) {
+            applySpeed();
+        } else {
+            // Set, not started: the operator starts the page when the show begins.
+            m_show->cancelCountdown();
+            scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
+            m_scrollForward = true;
+            const QSignalBlocker quiet(sliders->speed());
+            sliders->speed()->setValue(m_currentSpeed);
+            statusStrip->setStepText(rsCoarse + QString::number(step->value()));
+            updateTimes();
+        }
+        Q_EMIT readoutChanged();
+    }
     page->focus();
 }
 
@@ -433,6 +495,8 @@ Readout PrompterWindow::readout() const
 
 void PrompterWindow::applySpeed()
 {
+    // A speed control starts the page at once.
+    m_show->cancelCountdown();
     m_currentSpeed = clampSpeed(m_currentSpeed);
     scrollTimer->setEnabled(m_currentSpeed != 0);
     scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
@@ -449,12 +513,17 @@ void PrompterWindow::applySpeed()
 
 void PrompterWindow::setSpeedText(bool moving)
 {
-    statusStrip->setSpeedText(moving ? rsSpeed + QString::number(m_currentSpeed) : rsPaused);
+    statusStrip->setSpeedText(moving ? rsSpeed + QString::number(m_currentSpeed) +
+                                           m_show->wordsPerMinuteText(m_currentSpeed,
+                                                                      sliders->step()->value(),
+                                                                      m_script.documentLength)
+                                     : rsPaused);
 }
 
 void PrompterWindow::onSpeedSliderChanged()
 {
     stopFollowing();
+    m_show->cancelCountdown();
     m_currentSpeed = sliders->speed()->value();
     setSpeedText(true);
     scrollTimer->setInterval(periodForSpeed(m_currentSpeed));
@@ -469,6 +538,7 @@ void PrompterWindow::onSpeedSliderChanged()
 
 void PrompterWindow::pause()
 {
+    m_show->cancelCountdown();
     setSpeedText(false);
     scrollTimer->setEnabled(false);
     logoPanel->showPaused();
@@ -544,8 +614,14 @@ void PrompterWindow::onPagePress(Qt::MouseButton button)
         return;
     }
     if (button == Qt::LeftButton) {
-        scrollTimer->setEnabled(!scrollTimer->enabled());
-        setSpeedText(scrollTimer->enabled());
+        if (m_show->cancelCountdown()) {
+            setSpeedText(false);
+        } else if (scrollTimer->enabled()) {
+            scrollTimer->setEnabled(false);
+            setSpeedText(false);
+        } else {
+            startFromPause();
+        }
         Q_EMIT readoutChanged();
     } else if (button == Qt::RightButton) {
         m_currentSpeed = -m_currentSpeed;
@@ -631,6 +707,8 @@ void PrompterWindow::toggleFollowing()
     // Stays unchecked unless following really starts.
     item->setChecked(false);
     m_follow->start();
+    // The voice moves the page now: a countdown must not start the clock under it.
+    m_show->cancelCountdown();
     item->setChecked(true);
     scrollTimer->setEnabled(false);
     scrollTimer->setFramesWanted(true);

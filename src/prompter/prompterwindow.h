@@ -29,6 +29,7 @@ class RegistryStore;
 class RemoteWindow;
 class ScreenWatch;
 class ScrollClock;
+class ShowControl;
 class SliderColumn;
 class StatusStrip;
 class TalentScreen;
@@ -134,6 +135,10 @@ private:
     void toggleStatusStrip();
     void applyMirror();
     void toggleHelp();
+    // The page starts from a pause, after the countdown when there is one.
+    void startFromPause();
+    void startMoving();
+    void targetTime();
     void onProbeFinished(bool connected);
     // Every speed or pause control calls stopFollowing() first; a pause control
     // that ended following leaves the page still (stopFollowing() is true).
@@ -148,7 +153,9 @@ private:
     void rebuildPage();
     // Reads a script by the read rule and shows it; throws before changing anything.
     void loadScript(const QString &path);
-    void showScript(const QString &title, const QStringList &lines, bool endsAtNul);
+    // `headings` are a document's; plain text and RTF mark sections with "# " lines.
+    void showScript(const QString &title, const QStringList &lines, bool endsAtNul,
+                    const QList<qsizetype> &headings = {});
     // Shows the queue item at m_queuePosition, paused, with the focus on the page.
     void showQueueItem(const QStringList &items);
     int pixelsPerInch() const;
@@ -225,6 +232,7 @@ private:
     voice::FollowController *m_follow = nullptr;
     OperatorKeys *m_keys = nullptr;
     KeysDialog *m_keysDialog = nullptr;
+    ShowControl *m_show = nullptr;
     Windows m_windows;
 
     Dialogs &m_dialogs;

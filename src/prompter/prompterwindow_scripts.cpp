@@ -12,6 +12,7 @@
 #include "quickeditdialog.h"
 #include "remotewindow.h"
 #include "scriptreader.h"
+#include "showcontrol.h"
 #include "statusstrip.h"
 #include "storedfont.h"
 #include "tavrixerror.h"
@@ -96,12 +97,15 @@ void PrompterWindow::dropEvent(QDropEvent *event)
 void PrompterWindow::loadScript(const QString &path)
 {
     ReadLoss loss;
-    const QStringList lines = readScript(path, &loss);
-    showScript(path, lines, loss.endsAtNul);
+    QList<qsizetype> headings;
+    const QStringList lines = readScript(path, &loss, &headings);
+    showScript(path, lines, loss.endsAtNul, headings);
 }
 
-void PrompterWindow::showScript(const QString &title, const QStringList &lines, bool endsAtNul)
+void PrompterWindow::showScript(const QString &title, const QStringList &lines, bool endsAtNul,
+                                const QList<qsizetype> &headings)
 {
+    m_show->setScript(lines, MarkerList::forScript(scriptKindFor(title), lines, headings));
     m_script.lines = lines;
     m_script.title = title;
     m_script.endsAtNul = endsAtNul;
@@ -227,6 +231,8 @@ int PrompterWindow::pixelsPerInch() const
 
 void PrompterWindow::showEditedScript(const QStringList &lines)
 {
+    // The editor writes plain text: its "# " lines are the markers now.
+    m_show->setScript(lines, MarkerList::fromHashLines(lines));
     m_script.lines = lines;
     rebuildPage();
 }
@@ -243,7 +249,7 @@ void PrompterWindow::rebuildPage()
     m_script.pageLines =
         buildScriptPage(m_script.lines, m_script.title,
                         {m_promptFont.Name, m_promptFont.size(pixelsPerInch())}, capitalize);
-    page->loadPage(m_script.pageLines);
+    page->loadPage(m_script.pageLines, m_show->markedPageLines());
 }
 
 void PrompterWindow::toggleHelp()

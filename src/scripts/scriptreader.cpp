@@ -353,8 +353,10 @@ QStringList scriptFromText(const QString &title, const QString &text)
     return lines;
 }
 
-QStringList readScript(const QString &path, ReadLoss *loss)
+QStringList readScript(const QString &path, ReadLoss *loss, QList<qsizetype> *headings)
 {
+    if (headings)
+        headings->clear();
     switch (scriptKindFor(path)) {
     case ScriptKind::PlainText:
         return readPlainTextFile(path, loss);
@@ -367,5 +369,8 @@ QStringList readScript(const QString &path, ReadLoss *loss)
     }
     if (loss)
         *loss = ReadLoss();
-    return readDocumentFile(path).lines;
+    DocumentText text = readDocumentFile(path);
+    if (headings)
+        *headings = std::move(text.headings);
+    return std::move(text.lines);
 }

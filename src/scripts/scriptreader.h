@@ -72,5 +72,7 @@ QStringList scriptFromText(const QString &title, const QString &text);
 
 // The script read rule: the reader scriptKindFor names.
 // Each reader refuses a script too long for the view with the cannot-open
-// message, before it holds the script's text.
-QStringList readScript(const QString &path, ReadLoss *loss = nullptr);
+// message, before it holds the script's text. `headings`, when given, gets a
+// document's heading lines (none for plain text and RTF).
+QStringList readScript(const QString &path, ReadLoss *loss = nullptr,
+                       QList<qsizetype> *headings = nullptr);

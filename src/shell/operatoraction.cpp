@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<OperatorAction, const char *>, 11> kNames{{
+constexpr std::array<std::pair<OperatorAction, const char *>, 13> kNames{{
     {OperatorAction::Faster, "faster"},
     {OperatorAction::Slower, "slower"},
     {OperatorAction::CoarseFaster, "coarse-faster"},
@@ -17,6 +17,8 @@ constexpr std::array<std::pair<OperatorAction, const char *>, 11> kNames{{
     {OperatorAction::Next, "next"},
     {OperatorAction::SetSpeed, "speed"},
     {OperatorAction::SetStep, "step"},
+    {OperatorAction::NextMarker, "next-marker"},
+    {OperatorAction::PreviousMarker, "previous-marker"},
 }};
 
 } // namespace

@@ -19,7 +19,9 @@ enum class OperatorAction
     Previous,
     Next,
     SetSpeed,
-    SetStep
+    SetStep,
+    NextMarker,
+    PreviousMarker
 };
 
 // "faster", "coarse-slower", "speed", ...; nothing for an unknown name.

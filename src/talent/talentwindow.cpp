@@ -361,6 +361,14 @@ QRect TalentWindow::markerRect() const
         .adjusted(-1, -1, 1, 1);
 }
 
+void TalentWindow::setOverlayText(const QString &text)
+{
+    if (text == m_overlay)
+        return;
+    m_overlay = text;
+    update();
+}
+
 void TalentWindow::paintEvent(QPaintEvent *event)
 {
     m_sinceFrame.start();
@@ -391,6 +399,19 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setTransform(mirrorTransform(size(), m_mirror.leftToRight, m_mirror.topToBottom));
     painter.fillPath(markerPath(), QColor(0xC0, 0xC0, 0xC0));
+    if (!m_overlay.isEmpty()) {
+        QFont big = font();
+        big.setBold(true);
+        big.setPixelSize(
+            std::max(8, std::min(height() * 4 / 5, width() / int(m_overlay.size() + 1))));
+        painter.setFont(big);
+        const QRect ground = painter.fontMetrics()
+                                 .boundingRect(rect(), Qt::AlignCenter, m_overlay)
+                                 .adjusted(-big.pixelSize() / 4, 0, big.pixelSize() / 4, 0);
+        painter.fillRect(ground.intersected(rect()), Qt::black);
+        painter.setPen(Qt::white);
+        painter.drawText(rect(), Qt::AlignCenter, m_overlay);
+    }
     m_complete = shown && m_missing.isEmpty();
     // Only frames that show the page: before its first stretch is laid out the window is black.
     if (m_frameHook && shown)

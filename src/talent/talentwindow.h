@@ -54,6 +54,10 @@ public:
     ~TalentWindow() override;
 
     void setMirror(const MirrorFlags &flags);
+    // Large text in the middle of the window, over the page (the band's
+    // countdown); empty for none.
+    void setOverlayText(const QString &text);
+    QString overlayText() const { return m_overlay; }
     MirrorFlags mirror() const { return m_mirror; }
     void setCharactersPerLine(int characters);
     int charactersPerLine() const { return m_characters; }
@@ -146,6 +150,7 @@ private:
     // The band's place lies outside the shown stretch: the window is black until it comes.
     bool m_waiting = false;
     MirrorFlags m_mirror;
+    QString m_overlay;
     int m_characters;
     qreal m_scale = 1;
     qreal m_followed = 0; // kept while the band has no page to follow

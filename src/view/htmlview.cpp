@@ -15,6 +15,7 @@
 #include <QNetworkReply>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QResizeEvent>
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QtMath>
 
+#include <algorithm>
 #include <malloc.h>
 #include <memory>
 
@@ -110,7 +112,15 @@ std::unique_ptr<QTextDocument> blockPerLine(const QTextDocument &parsed)
             for (qsizetype at = text.indexOf(QChar::LineSeparator); at >= 0;
                  at = text.indexOf(QChar::LineSeparator, from)) {
                 out.insertText(text.mid(from, at - from), chars);
-                out.insertBlock(piece(++index), chars);
+                QTextCharFormat next = chars;
+                // An empty line's anchor sits on its break, which becomes a
+                // paragraph end: the line's own empty paragraph keeps it.
+                if (!chars.anchorNames().isEmpty()) {
+                    if (out.block().length() == 1)
+                        out.setBlockCharFormat(chars);
+                    next.setAnchorNames({});
+                }
+                out.insertBlock(piece(++index), next);
                 from = at + 1;
             }
             out.insertText(text.mid(from), chars);
@@ -127,6 +137,8 @@ std::unique_ptr<QTextDocument> blockPerLine(const QTextDocument &parsed)
 // characters; such a line wraps anyway, so only the line before each cut may
 // end a little early.
 constexpr qsizetype kMaxParagraph = 1000;
+// The anchors that find a section's first line on the page.
+const QString kMarkName = QStringLiteral("tavrix-mark-");
 
 // Where to end a paragraph within `text`: the last break opportunity in
 // (from, to], else the last character boundary at or before `to`.
@@ -225,6 +237,121 @@ HtmlView::~HtmlView()
     wakeWaits();
 }
 
+void HtmlView::findMarks()
+{
+    m_marks.clear();
+    if (m_markCount == 0)
+        return;
+    const auto take = [this](const QTextCharFormat &format, int position) {
+        for (const QString &name : format.anchorNames()) {
+            if (!name.startsWith(kMarkName))
+                continue;
+            bool number = false;
+            const qsizetype index = QStringView(name).mid(kMarkName.size()).toLongLong(&number);
+            if (number && index >= 0 && index < m_markCount)
+                m_marks.emplace_back(index, position);
+        }
+    };
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block.length() == 1)
+            take(block.charFormat(), block.position());
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            take(it.fragment().charFormat(), it.fragment().position());
+    }
+}
+
+HtmlView::LinePlace HtmlView::markPlace(qsizetype index) const
+{
+    if (m_loading || m_marks.empty())
+        return {};
+    // Marks are in page order, and so mostly where their index says.
+    const auto found = std::lower_bound(
+        m_marks.begin(), m_marks.end(), index,
+        [](const std::pair<qsizetype, int> &mark, qsizetype i) { return mark.first < i; });
+    if (found == m_marks.end() || found->first != index)
+        return {};
+    const int position = found->second;
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid() || !block.layout())
+        return {};
+    const QRectF box = document()->documentLayout()->blockBoundingRect(block);
+    const QTextLine row = block.layout()->lineForTextPosition(position - block.position());
+    if (!row.isValid())
+        return {qFloor(box.top()), qCeil(box.height())};
+    return {qFloor(box.top() + row.y()), qCeil(row.height())};
+}
+
+qsizetype HtmlView::markAt(int y) const
+{
+    if (m_loading)
+        return -1;
+    // Rows go down the page in mark order: the last one at or above y.
+    qsizetype low = 0;
+    qsizetype high = qsizetype(m_marks.size());
+    while (low < high) {
+        const qsizetype middle = (low + high) / 2;
+        if (markPlace(m_marks.at(std::size_t(middle)).first).top <= y)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low == 0 ? -1 : m_marks.at(std::size_t(low - 1)).first;
+}
+
+QString HtmlView::shownText(int fromY, int toY) const
+{
+    if (m_loading || !m_hasDocument)
+        return {};
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    const auto rowStart = [&](int y) {
+        // Rows meet at fractions of a pixel; a row's top rounds down to y.
+        const int position = layout->hitTest(QPointF(0, y + 0.5), Qt::FuzzyHit);
+        if (position < 0)
+            return 0;
+        const QTextBlock block = document()->findBlock(position);
+        const QTextLine row = block.layout()
+                                  ? block.layout()->lineForTextPosition(position - block.position())
+                                  : QTextLine();
+        return row.isValid() ? block.position() + row.textStart() : block.position();
+    };
+    const int from = rowStart(std::max(0, fromY));
+    const int end = document()->characterCount() - 1;
+    const int to = toY < 0 ? end : std::clamp(rowStart(toY), from, end);
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+int HtmlView::readingLine() const
+{
+    return viewport()->height() / 3;
+}
+
+void HtmlView::setMarginMarksShown(bool shown)
+{
+    if (shown == m_marginMarks)
+        return;
+    m_marginMarks = shown;
+    viewport()->update();
+}
+
+void HtmlView::setOverlayText(const QString &text)
+{
+    if (text == m_overlay)
+        return;
+    m_overlay = text;
+    viewport()->update();
+}
+
+void HtmlView::setReadingLineShown(bool shown)
+{
+    if (shown == m_readingLine)
+        return;
+    m_readingLine = shown;
+    viewport()->update();
+}
+
 QString HtmlView::unwrapStyleComments(const QString &html)
 {
     static const QRegularExpression style(QStringLiteral("(<style[^>]*>)(.*?)(</style>)"),
@@ -266,18 +393,26 @@ QString HtmlView::escapeStrayLessThan(const QString &html)
     return result;
 }
 
-void HtmlView::loadPage(const QStringList &lines)
+void HtmlView::loadPage(const QStringList &lines, const QList<qsizetype> &markedLines)
 {
     QString text;
     qsizetype total = 0;
     for (const QString &line : lines)
         total += line.size() + 2;
-    text.reserve(total);
-    for (const QString &line : lines) {
-        text += line;
+    text.reserve(total + markedLines.size() * (kMarkName.size() + 24));
+    qsizetype mark = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        // An empty anchor names the character that follows it: the line's first.
+        while (mark < markedLines.size() && markedLines.at(mark) <= i) {
+            if (markedLines.at(mark) == i)
+                text += QStringLiteral("<a name=\"%1%2\"></a>").arg(kMarkName).arg(mark);
+            ++mark;
+        }
+        text += lines.at(i);
         text += QLatin1String("\r\n");
     }
-    beginLoad(escapeStrayLessThan(unwrapStyleComments(text)), QStringLiteral("about:blank"));
+    beginLoad(escapeStrayLessThan(unwrapStyleComments(text)), QStringLiteral("about:blank"),
+              markedLines.size());
 }
 
 void HtmlView::navigate(const QString &address)
@@ -305,6 +440,7 @@ void HtmlView::fetch(const QUrl &url)
     m_loading = true;
     const quint64 generation = ++m_generation;
     m_fetchGeneration = generation;
+    m_pendingMarkCount = 0;
     // A scroll step waiting for a page this fetch replaces need wait no more.
     wakeWaits();
     QNetworkRequest request(url);
@@ -335,8 +471,9 @@ void HtmlView::fetch(const QUrl &url)
     });
 }
 
-void HtmlView::beginLoad(const QString &html, const QString &address)
+void HtmlView::beginLoad(const QString &html, const QString &address, qsizetype markCount)
 {
+    m_pendingMarkCount = markCount;
     m_pendingHtml = html;
     m_pendingAddress = address;
     m_loading = true;
@@ -351,6 +488,8 @@ void HtmlView::finishLoad(quint64 generation)
     if (generation != m_generation || !m_loading)
         return;
     m_engineText = std::exchange(m_pendingHtml, QString());
+    m_marks.clear();
+    m_markCount = 0;
     auto parsed = std::make_unique<QTextDocument>();
     parsed->setUndoRedoEnabled(false);
     parsed->setDefaultFont(font());
@@ -377,6 +516,8 @@ void HtmlView::finishLoad(quint64 generation)
     // about 16 MB at 10,000 lines and 160 MB at 100,000 that nothing uses.
     parsed.reset();
     malloc_trim(0);
+    m_markCount = std::exchange(m_pendingMarkCount, 0);
+    findMarks();
     m_hasDocument = true;
     m_loading = false;
     wakeWaits();
@@ -486,6 +627,10 @@ void HtmlView::paintEvent(QPaintEvent *event)
 {
     if (!m_mirrorX && !m_mirrorY) {
         QTextBrowser::paintEvent(event);
+        if (drawsOverPage()) {
+            QPainter painter(viewport());
+            paintShowMarks(painter, event->rect());
+        }
         return;
     }
     QWidget *port = viewport();
@@ -501,16 +646,83 @@ void HtmlView::paintEvent(QPaintEvent *event)
     context.clip = area;
     context.palette = palette();
     document()->documentLayout()->draw(&painter, context);
+    if (drawsOverPage()) {
+        painter.resetTransform();
+        painter.setClipping(false);
+        painter.setTransform(flip);
+        paintShowMarks(painter, flip.mapRect(event->rect()));
+    }
+}
+
+bool HtmlView::drawsOverPage() const
+{
+    return (m_marginMarks && !m_marks.empty()) || m_readingLine || !m_overlay.isEmpty();
+}
+
+void HtmlView::paintShowMarks(QPainter &painter, const QRect &area)
+{
+    // `area` and the painter are in viewport coordinates, before any flip.
+    const int scroll = verticalScrollBar()->value();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (m_marginMarks && !m_marks.empty() && !m_loading) {
+        const qsizetype first = std::max<qsizetype>(0, markAt(scroll + area.top()));
+        const int width = std::max(2, qRound(document()->documentMargin()) - 1);
+        for (qsizetype i = first; i < m_markCount; ++i) {
+            const LinePlace place = markPlace(i);
+            if (place.top < 0)
+                continue;
+            if (place.top - scroll > area.bottom())
+                break;
+            painter.fillRect(QRect(0, place.top - scroll, width, place.height),
+                             QColor(0x80, 0x80, 0x80));
+        }
+    }
+    if (m_readingLine) {
+        const qreal half = qMax(6, viewport()->height() / 30);
+        const int y = readingLine();
+        QPainterPath marker;
+        marker.moveTo(0, y - half);
+        marker.lineTo(half * 1.2, y);
+        marker.lineTo(0, y + half);
+        marker.closeSubpath();
+        painter.fillPath(marker, QColor(0xC0, 0xC0, 0xC0));
+    }
+    if (!m_overlay.isEmpty()) {
+        // As tall as the view allows, and narrow enough for two digits and more.
+        const QRect box = viewport()->rect();
+        QFont big = font();
+        big.setBold(true);
+        big.setPixelSize(
+            std::max(8, std::min(box.height() * 4 / 5, box.width() / int(m_overlay.size() + 1))));
+        painter.setFont(big);
+        // On a black ground of its own, so that the page's text does not run through it.
+        const QRect ground = painter.fontMetrics()
+                                 .boundingRect(box, Qt::AlignCenter, m_overlay)
+                                 .adjusted(-big.pixelSize() / 4, 0, big.pixelSize() / 4, 0)
+                                 .intersected(box);
+        painter.fillRect(ground, Qt::black);
+        painter.setPen(Qt::white);
+        painter.drawText(box, Qt::AlignCenter, m_overlay);
+    }
 }
 
 void HtmlView::scrollContentsBy(int dx, int dy)
 {
     if (!m_mirrorX && !m_mirrorY) {
         QTextBrowser::scrollContentsBy(dx, dy);
-        return;
+    } else {
+        // A flipped page moves the other way on the glass.
+        viewport()->scroll(m_mirrorX ? -dx : dx, m_mirrorY ? -dy : dy);
     }
-    // A flipped page moves the other way on the glass.
-    viewport()->scroll(m_mirrorX ? -dx : dx, m_mirrorY ? -dy : dy);
+    // The overlay and the triangle stay where they are while the page moves under them.
+    if (!m_overlay.isEmpty()) {
+        viewport()->update();
+    } else if (m_readingLine) {
+        const int half = qMax(6, viewport()->height() / 30);
+        const QRect triangle(0, readingLine() - half - 1, half * 2, half * 2 + 2);
+        viewport()->update(
+            mirrorTransform(viewport()->size(), m_mirrorX, m_mirrorY).mapRect(triangle));
+    }
 }
 
 bool HtmlView::handleScrollKey(QKeyEvent *event)

@@ -4,9 +4,11 @@
 #include <QTextBrowser>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 class QNetworkAccessManager;
+class QPainter;
 
 // The prompter's HTML view. It shows a page and reports keys and presses,
 // but never lets the page select text, open a menu or follow a link.
@@ -20,8 +22,10 @@ public:
     ~HtmlView() override;
 
     // Replaces the document with the lines, each ended by CR LF. Completes
-    // asynchronously with documentComplete.
-    void loadPage(const QStringList &lines);
+    // asynchronously with documentComplete. `markedLines` (indexes into
+    // `lines`, in order) begin the script's sections: once the page has
+    // completed, markPlace() finds each, and the margin shows a mark beside it.
+    void loadPage(const QStringList &lines, const QList<qsizetype> &markedLines = {});
     // A directory shows a listing, an http(s) address is fetched; blank does
     // nothing. The shown page stays and scrolls while a fetch runs (scrolling
     // does not wait for it, waitUntilReady does); a page loaded meanwhile
@@ -43,6 +47,30 @@ public:
     void scrollTo(int x, int y);
     void scrollToTop();
     void scrollToBottom();
+
+    // Where a marked line's first row lies on the page, in scroll pixels.
+    struct LinePlace
+    {
+        int top = -1; // -1 while a page loads, or for a line the engine dropped (in a comment)
+        int height = 0;
+    };
+    LinePlace markPlace(qsizetype index) const;
+    qsizetype markCount() const { return m_markCount; }
+    // The last mark whose row begins at or above page pixel `y`; -1 for none.
+    qsizetype markAt(int y) const;
+    // The text shown from the row at page pixel `fromY` up to the row at
+    // `toY` (not included; -1 for the end of the page), for counting words.
+    QString shownText(int fromY, int toY = -1) const;
+    // The viewport's reading line: a third of the way down, as the talent screen reads it.
+    int readingLine() const;
+    // A small mark in the left margin beside each marked line.
+    void setMarginMarksShown(bool shown);
+    // The talent screen's triangle at the reading line.
+    void setReadingLineShown(bool shown);
+    // Large text in the middle of the view, over the page (a countdown's
+    // digits); empty for none.
+    void setOverlayText(const QString &text);
+    QString overlayText() const { return m_overlay; }
 
     // Opens the print preview of the shown document, if any.
     void print();
@@ -90,7 +118,11 @@ private:
     bool awaitLoad(bool includingFetch);
     bool hasWindow() const;
     void wakeWaits();
-    void beginLoad(const QString &html, const QString &address);
+    void beginLoad(const QString &html, const QString &address, qsizetype markCount = 0);
+    void findMarks();
+    void paintShowMarks(QPainter &painter, const QRect &area);
+    // Whether anything is drawn over the page: marks, the triangle, the overlay.
+    bool drawsOverPage() const;
     void finishLoad(quint64 generation);
     void fetch(const QUrl &url);
     bool handleScrollKey(QKeyEvent *event);
@@ -105,6 +137,13 @@ private:
     bool m_destroying = false;
     bool m_mirrorX = false;
     bool m_mirrorY = false;
+    bool m_marginMarks = false;
+    bool m_readingLine = false;
+    QString m_overlay;
+    qsizetype m_pendingMarkCount = 0;
+    qsizetype m_markCount = 0;
+    // The marks the engine kept, in page order: mark index and text position.
+    std::vector<std::pair<qsizetype, int>> m_marks;
     std::vector<Wait *> m_waits; // nested waits, innermost last
     std::function<void(QTextDocument *)> m_printHook;
     QNetworkAccessManager *m_network = nullptr;

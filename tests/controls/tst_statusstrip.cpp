@@ -108,6 +108,7 @@ void StatusStripTest::menuItemsInOrder()
     LogoMenu menu(makeImageList1());
     auto *talent = new QMenu(QStringLiteral("Talent Screen"), &menu);
     menu.setTalentMenu(talent);
+    menu.setGoToMenu(new QMenu(QStringLiteral("Go To"), &menu));
     QStringList names;
     for (QAction *action : menu.actions())
         names.append(action->isSeparator() ? QStringLiteral("-") : action->objectName());
@@ -115,7 +116,8 @@ void StatusStripTest::menuItemsInOrder()
              QStringLiteral("openAction fontAction - optionsAction - quickEditAction printAction - "
                             "statusStripAction - aboutAction - mirrorLeftToRightAction "
                             "mirrorTopToBottomAction talentScreenItem - remoteAction - "
-                            "followVoiceAction - pasteAction - keysAction"));
+                            "followVoiceAction - pasteAction - keysAction - nextMarkerAction "
+                            "previousMarkerAction goToItem - targetTimeAction showOptionsAction"));
     QVERIFY(menu.item(MenuItem::StatusStrip)->isChecked());
     QVERIFY(menu.item(MenuItem::FollowVoice)->isCheckable());
     QVERIFY(!menu.item(MenuItem::Open)->icon().isNull());

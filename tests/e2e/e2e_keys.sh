@@ -24,9 +24,9 @@ same "$speed20" "$speed10" && fail "a second W did not change the speed label"
 keys s s
 speed_becomes "$paused" 5 || fail "S did not pause again"
 
-# keys_window ALT-KEY...: opens Keys and Devices, the menu's last item, presses the keys, then OK.
+# keys_window ALT-KEY...: opens Keys and Devices (above the show's five items), presses the keys, then OK.
 keys_window() {
-    menu Up Return
+    menu Up Up Up Up Up Up Return
     local window
     window=$(wait_window 'Keys and Devices')
     xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"

@@ -20,8 +20,10 @@ same "$speed30" "$paused" && fail "three W did not change the speed label"
 keys s s s
 speed_becomes "$paused" 5 || fail "three S did not pause again"
 
-# "Remote Control..." comes before Follow My Voice, Paste and Keys and Devices, the menu's last items.
-menu Up Up Up Up Return
+# "Remote Control..." comes before Follow My Voice, Paste, Keys and Devices and
+# the show's five items (Next Marker, Previous Marker, Go To, Target Time...,
+# Show Options...), the menu's last items.
+menu Up Up Up Up Up Up Up Up Up Return
 remote=$(wait_window 'Remote Control')
 xdotool windowfocus --sync "$remote" 2> /dev/null || xdotool windowfocus "$remote"
 sleep 0.3

@@ -160,6 +160,8 @@ private Q_SLOTS:
         QCOMPARE(page.size(), 41 + script.size());
         QCOMPARE(page.at(28), QStringLiteral("<body>"));
         QCOMPARE(page.mid(29, script.size()), expectedBody);
+        for (qsizetype i = 0; i < script.size(); ++i)
+            QCOMPARE(page.at(scriptPageLine(i)), expectedBody.at(i));
         QCOMPARE(page.at(29 + script.size()), QStringLiteral("<br>"));
         QCOMPARE(page.constLast(), QStringLiteral("</body></html>"));
     }

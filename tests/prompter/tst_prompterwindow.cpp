@@ -171,12 +171,15 @@ private Q_SLOTS:
                                     rsAbout};
         QCOMPARE(captions.mid(0, specified.size()), specified);
         // Additions come after the specified items, each group behind a separator.
-        QCOMPARE(
-            captions.mid(specified.size()),
-            QStringList({QStringLiteral("-"), rsMirrorLeftToRight, rsMirrorTopToBottom,
-                         rsTalentScreen, QStringLiteral("-"), QStringLiteral("Remote Control..."),
-                         QStringLiteral("-"), rsFollowMyVoice, QStringLiteral("-"), rsPaste,
-                         QStringLiteral("-"), QStringLiteral("Keys and Devices...")}));
+        QCOMPARE(captions.mid(specified.size()),
+                 QStringList(
+                     {QStringLiteral("-"), rsMirrorLeftToRight, rsMirrorTopToBottom, rsTalentScreen,
+                      QStringLiteral("-"), QStringLiteral("Remote Control..."), QStringLiteral("-"),
+                      rsFollowMyVoice, QStringLiteral("-"), rsPaste, QStringLiteral("-"),
+                      QStringLiteral("Keys and Devices..."), QStringLiteral("-"),
+                      QStringLiteral("Next Marker"), QStringLiteral("Previous Marker"),
+                      QStringLiteral("Go To"), QStringLiteral("-"),
+                      QStringLiteral("Target Time..."), QStringLiteral("Show Options...")}));
         QVERIFY(widget<QAction>(p.form, "followVoiceAction")->isCheckable());
         QVERIFY(!widget<QAction>(p.form, "followVoiceAction")->isChecked());
         // The page is drawn as it is until the operator asks for a mirror.

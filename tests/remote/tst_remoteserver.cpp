@@ -161,12 +161,19 @@ private Q_SLOTS:
 
 void RemoteServerTest::names_roundTrip()
 {
-    const QStringList names{QStringLiteral("faster"),        QStringLiteral("slower"),
-                            QStringLiteral("coarse-faster"), QStringLiteral("coarse-slower"),
-                            QStringLiteral("pause"),         QStringLiteral("reverse"),
-                            QStringLiteral("top"),           QStringLiteral("previous"),
-                            QStringLiteral("next"),          QStringLiteral("speed"),
-                            QStringLiteral("step")};
+    const QStringList names{QStringLiteral("faster"),
+                            QStringLiteral("slower"),
+                            QStringLiteral("coarse-faster"),
+                            QStringLiteral("coarse-slower"),
+                            QStringLiteral("pause"),
+                            QStringLiteral("reverse"),
+                            QStringLiteral("top"),
+                            QStringLiteral("previous"),
+                            QStringLiteral("next"),
+                            QStringLiteral("speed"),
+                            QStringLiteral("step"),
+                            QStringLiteral("next-marker"),
+                            QStringLiteral("previous-marker")};
     for (const QString &name : names) {
         const auto action = actionFromName(name);
         QVERIFY2(action, qPrintable(name));
@@ -232,6 +239,7 @@ void RemoteServerTest::requests_data()
     QTest::newRow("state") << get("/api/state?k=@K@") << 200 << "";
     QTest::newRow("faster") << get("/api/faster?k=@K@") << 200 << "faster";
     QTest::newRow("coarse-slower") << get("/api/coarse-slower?k=@K@") << 200 << "coarse-slower";
+    QTest::newRow("next-marker") << get("/api/next-marker?k=@K@") << 200 << "next-marker";
     QTest::newRow("speed 30") << get("/api/speed?k=@K@&v=30") << 200 << "speed 30";
     QTest::newRow("speed -0") << get("/api/speed?v=-0&k=@K@") << 200 << "speed 0";
     QTest::newRow("speed 1e9") << get("/api/speed?k=@K@&v=1e9") << 400 << "";

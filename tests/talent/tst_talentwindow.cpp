@@ -228,6 +228,11 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(red, words.contains(QStringLiteral("red")));
+        // The band's countdown shows over the page, flipped with it, and goes.
+        talent.setOverlayText(QStringLiteral("3"));
+        QVERIFY(differingShare(settled(talent), flipped) > 0.01);
+        talent.setOverlayText({});
+        QVERIFY(differingShare(settled(talent), flipped) < 0.005);
     }
 
     void scriptsReplacedWhileShown_areFollowed()

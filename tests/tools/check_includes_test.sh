@@ -44,3 +44,5 @@ expect_failure "a folder without a layer" "src/extra/ has no row"
 fresh
 printf '#include "optionsdialog.h"\n' >> "$work/tree/src/keys/keymap.cpp"
 expect_failure "the key map including a window" "keymap.cpp includes optionsdialog.h of src/dialogs/"
+printf '#include "speedmodel.h"\n' >> "$work/tree/src/show/timefit.cpp"
+expect_failure "show including the prompter above it" "timefit.cpp includes speedmodel.h of src/prompter/"

@@ -1,6 +1,7 @@
 #include "htmlview.h"
 #include "imagecompare.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -405,6 +407,130 @@ private Q_SLOTS:
         QVERIFY(view->scrollPosition() > 0);
         view->scrollTo(0, 10);
         QCOMPARE(view->scrollPosition(), 10);
+    }
+
+    // Script lines that begin sections, among lines of every kind: each marked
+    // line's first row is found where the engine laid it out, and putting it a
+    // third of the way down the view puts it at the reading line.
+    void marks_findTheirLines_data()
+    {
+        QTest::addColumn<QStringList>("body"); // script lines, each ended by <br> on the page
+        QTest::addColumn<QList<qsizetype>>("marked"); // indexes into body
+        QTest::addColumn<QStringList>(
+            "starts"); // what each marked line shows first; empty: dropped
+        const auto lines = [](int count) {
+            QStringList result;
+            for (int i = 0; i < count; ++i)
+                result.append(QStringLiteral("Line %1 of the script").arg(i));
+            return result;
+        };
+        QStringList plain = lines(60);
+        plain[10] = QStringLiteral("# One");
+        plain[30] = QStringLiteral("# Two");
+        plain[59] = QStringLiteral("# Last");
+        QTest::newRow("plain lines, the last one marked")
+            << plain << QList<qsizetype>{10, 30, 59}
+            << QStringList{QStringLiteral("# One"), QStringLiteral("# Two"),
+                           QStringLiteral("# Last")};
+        // Markup that makes rows or paragraphs of its own shifts the engine's
+        // blocks away from the script's lines; long lines are cut in paragraphs.
+        QStringList markup = lines(40);
+        markup[2] = QStringLiteral("two<br>rows<p>and a paragraph</p>");
+        markup[5] = QString(30000, u'x');
+        markup[8] = QStringLiteral("<b>Bold</b> heading");
+        markup[12] = QString();
+        markup[20] = QStringLiteral("<h1>Big</h1>");
+        QTest::newRow("markup, a long line, an empty line")
+            << markup << QList<qsizetype>{8, 12, 13, 20}
+            << QStringList{QStringLiteral("Bold heading"), QStringLiteral("\u2028"),
+                           QStringLiteral("Line 13"), QString()};
+        // A comment opened on one line hides what follows; its mark goes with
+        // it. The engine drops a mark before a heading or a list that begins
+        // a line (a new paragraph takes no anchor from before it).
+        QStringList comment = lines(20);
+        comment[4] = QStringLiteral("<!-- note to self");
+        comment[6] = QStringLiteral("end -->");
+        QTest::newRow("a mark inside a comment")
+            << comment << QList<qsizetype>{5, 9}
+            << QStringList{QString(), QStringLiteral("Line 9")};
+        QStringList list = lines(30);
+        list[3] = QStringLiteral("<ul><li>an item</li></ul>");
+        QTest::newRow("a list keeps the page one paragraph per <br> run")
+            << list << QList<qsizetype>{3, 25} << QStringList{QString(), QStringLiteral("Line 25")};
+        QTest::newRow("no marks") << lines(10) << QList<qsizetype>() << QStringList();
+    }
+
+    void marks_findTheirLines()
+    {
+        QFETCH(QStringList, body);
+        QFETCH(QList<qsizetype>, marked);
+        QFETCH(QStringList, starts);
+        QStringList lines = page(0);
+        const qsizetype first = lines.size() - 1;
+        for (const QString &line : body)
+            lines.insert(lines.size() - 1, line + QStringLiteral("<br>"));
+        for (int i = 0; i < 11; ++i)
+            lines.insert(lines.size() - 1, QStringLiteral("<br>"));
+        QList<qsizetype> pageLines;
+        for (const qsizetype line : marked)
+            pageLines.append(first + line);
+        QSignalSpy complete(view.get(), &HtmlView::documentComplete);
+        view->setMarginMarksShown(true);
+        view->loadPage(lines, pageLines);
+        QCOMPARE(view->markPlace(0).top, -1); // not before the page is there
+        QVERIFY(complete.wait(5000));
+        QCOMPARE(view->markCount(), marked.size());
+        QTextDocument *document = view->document();
+        qsizetype previous = -1;
+        for (qsizetype i = 0; i < marked.size(); ++i) {
+            const HtmlView::LinePlace place = view->markPlace(i);
+            if (starts.at(i).isEmpty()) {
+                QCOMPARE(place.top, -1);
+                continue;
+            }
+            QVERIFY(place.top >= 0);
+            QVERIFY(place.height > 0);
+            // The row at the place shows the line's beginning.
+            const int position = document->documentLayout()->hitTest(
+                QPointF(view->document()->documentMargin() + 1, place.top + place.height / 2.0),
+                Qt::FuzzyHit);
+            const QTextBlock block = document->findBlock(position);
+            const QTextLine row = block.layout()->lineForTextPosition(position - block.position());
+            QString shown = block.text().mid(row.textStart(), starts.at(i).size());
+            if (starts.at(i) == QStringLiteral("\u2028") && block.text().isEmpty())
+                shown = starts.at(i); // an empty line is a paragraph of its own
+            QCOMPARE(shown, starts.at(i));
+            QCOMPARE(view->markAt(place.top), i);
+            QCOMPARE(view->markAt(place.top - 1), previous);
+            previous = i;
+            // A third of the way down: the mark is the one at the reading line.
+            view->scrollTo(0, place.top + place.height / 2 - view->readingLine());
+            if (view->scrollPosition() < view->verticalScrollBar()->maximum() &&
+                view->scrollPosition() > 0)
+                QCOMPARE(view->markAt(view->scrollPosition() + view->readingLine()), i);
+            // The margin beside the line shows the mark.
+            const QImage shot = view->viewport()->grab().toImage();
+            const int y = place.top - view->scrollPosition() + place.height / 2;
+            if (y >= 0 && y < shot.height())
+                QCOMPARE(shot.pixelColor(1, y), QColor(0x80, 0x80, 0x80));
+        }
+        // The text from the top to the first mark, and from there on.
+        const HtmlView::LinePlace firstPlace = view->markPlace(0);
+        if (firstPlace.top >= 0) {
+            const QString before = view->shownText(0, firstPlace.top);
+            const QString after = view->shownText(firstPlace.top);
+            QVERIFY(before.startsWith(QStringLiteral("Line 0 of the script")));
+            QVERIFY(!before.contains(starts.constFirst()));
+            QVERIFY2(after.startsWith(starts.constFirst()) || after.startsWith(QChar(0x2029)),
+                     qPrintable(after.left(40)));
+            QVERIFY(after.contains(QStringLiteral("Line %1").arg(body.size() - 2)));
+        }
+        // Another page forgets the marks.
+        view->loadPage(page(3));
+        QCOMPARE(view->markAt(100000), -1);
+        view->waitUntilReady();
+        QCOMPARE(view->markCount(), 0);
+        QCOMPARE(view->markAt(100000), -1);
     }
 
     void navigate_directoryBlankAndUnreachable()
