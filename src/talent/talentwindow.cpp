@@ -194,15 +194,24 @@ int TalentWindow::screenCharacters() const
 
 void TalentWindow::requestSlice()
 {
-    if (m_coming.page && m_coming.generation == m_generation)
+    if (m_sliceWanted || (m_coming.page && m_coming.generation == m_generation))
         return;
     m_coming.page.reset();
+    // Cut at the next step, not here: a size, a screen and a page may all change at once.
+    m_sliceWanted = true;
+    m_layoutTimer->start(0);
+}
+
+void TalentWindow::cutSlice()
+{
+    m_sliceWanted = false;
     if (!m_source || m_band->isLoading() || m_band->document() != m_source)
         return;
     const QTextDocument &source = *m_source;
     const PageSlice slice =
         sliceAround(source, qMax(0, bandSpot().position), kScreensEachSide * screenCharacters());
     m_coming.page = copySlice(source, slice);
+    ++m_slicesCut;
     m_coming.slice = slice;
     m_coming.generation = m_generation;
     m_coming.block = 0;
@@ -214,11 +223,17 @@ void TalentWindow::requestSlice()
     m_coming.scale =
         talentzoom::scaleFor(width(), m_characters, m_characterWidth, page.documentMargin());
     page.setTextWidth(qMax(1.0, width() / m_coming.scale));
-    m_layoutTimer->start(0);
 }
 
 void TalentWindow::layoutStep()
 {
+    if (m_sliceWanted) {
+        // The copy is one step, its layout the next ones.
+        cutSlice();
+        if (m_coming.page)
+            m_layoutTimer->start(0);
+        return;
+    }
     if (!m_coming.page)
         return;
     QTextDocument &page = *m_coming.page;
@@ -369,8 +384,7 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     if (!m_page || m_waiting) {
         painter.fillRect(event->rect(), Qt::black);
     } else if (m_glyphsOnly) {
-        for (const QRect &rect : event->region())
-            drawGlyphs(painter, rect);
+        drawGlyphBands(painter, event->region());
     } else {
         drawStrips(painter, event->region());
     }
@@ -378,6 +392,8 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     if (shown) {
         frame.band = m_shownBand;
         frame.complete = m_missing.isEmpty();
+        frame.newGlyphs = m_newGlyphs;
+        frame.newGlyphBytes = m_newGlyphBytes;
         if (!m_missing.isEmpty())
             QTimer::singleShot(0, this, &TalentWindow::scheduleFrame);
         if (m_frameHook) {
@@ -463,8 +479,39 @@ const QImage &TalentWindow::drawTile(qint64 index)
     return m_tiles.back().image;
 }
 
-void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
+void TalentWindow::drawGlyphBands(QPainter &painter, const QRegion &region)
 {
+    m_newGlyphs = 0;
+    m_newGlyphBytes = 0;
+    m_glyphShareSpent = false;
+    // Bands nearest the reading line first: pictures beyond a frame's share are
+    // made in the next frames, and their bands stay black until then.
+    const int reading = windowRows(m_top + readingLine(), 1).top();
+    std::vector<QRect> bands;
+    for (const QRect &rect : region) {
+        for (int y = rect.top(); y <= rect.bottom();) {
+            const int end =
+                qMin(int(floorDivide(y, kTileHeight) + 1) * kTileHeight, rect.bottom() + 1);
+            bands.emplace_back(rect.left(), y, rect.width(), end - y);
+            y = end;
+        }
+    }
+    const auto distance = [reading](const QRect &band) {
+        return band.top() > reading ? band.top() - reading : qMax(0, reading - band.bottom());
+    };
+    std::stable_sort(bands.begin(), bands.end(),
+                     [&](const QRect &a, const QRect &b) { return distance(a) < distance(b); });
+    for (const QRect &band : bands) {
+        if (drawGlyphs(painter, band))
+            m_missing -= band;
+        else
+            m_missing += band;
+    }
+}
+
+bool TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
+{
+    bool complete = true;
     // Each glyph once over black, even where it reaches into the next rectangle.
     painter.setClipRect(rect);
     painter.fillRect(rect, Qt::black);
@@ -510,6 +557,10 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
                     const QString key = face + QString::number(indexes[i]);
                     const Glyph *found = m_glyphs.object(key);
                     std::unique_ptr<Glyph> uncached;
+                    if (!found && m_glyphShareSpent) {
+                        complete = false;
+                        continue;
+                    }
                     if (!found) {
                         if (!sized) {
                             font.setPixelSize(size);
@@ -518,6 +569,17 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
                         const QPainterPath path = font.pathForGlyph(indexes[i]);
                         const QRect bounds =
                             path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+                        // Making pictures is what a first frame or a new size costs:
+                        // a frame makes only its share, the first one whatever its size.
+                        const qint64 bytes =
+                            qint64(qMax(1, bounds.width())) * qMax(1, bounds.height()) * 4;
+                        if (m_newGlyphs > 0 && m_newGlyphBytes + bytes > kNewGlyphBytesPerFrame) {
+                            m_glyphShareSpent = true;
+                            complete = false;
+                            continue;
+                        }
+                        ++m_newGlyphs;
+                        m_newGlyphBytes += bytes;
                         auto glyph = std::make_unique<Glyph>(
                             Glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
                                          QImage::Format_ARGB32_Premultiplied),
@@ -549,6 +611,7 @@ void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
         }
     }
     painter.setClipping(false);
+    return complete;
 }
 
 void TalentWindow::resizeEvent(QResizeEvent *event)

@@ -45,6 +45,9 @@ public:
         bool complete = true;
         // The window row (before the flips) where `talent` is drawn.
         qint64 readingRow = -1;
+        // Glyph pictures made for this frame, and their bytes.
+        int newGlyphs = 0;
+        qint64 newGlyphBytes = 0;
         bool sameLine() const;
     };
 
@@ -59,6 +62,8 @@ public:
     int charactersPerLine() const { return m_characters; }
     // Copies the band's page; runs whenever the band's page completes.
     void copyPage();
+    // The bytes of new glyph pictures one frame makes, unless its first picture alone is larger.
+    static constexpr qint64 kNewGlyphBytesPerFrame = 256 * 1024;
     // The budget of the glyph pictures for a window of `size`, in bytes, and what they hold now.
     static qint64 glyphBudgetFor(QSize size);
     qint64 glyphBytes() const;
@@ -72,7 +77,9 @@ public:
     const QTextDocument *pageCopy() const { return m_page.get(); }
     int pageCopyStart() const { return m_slice.from; }
     // Whether the shown stretch holds the band's place and no newer layout is running.
-    bool caughtUp() const { return !m_coming.page && !m_waiting && m_page; }
+    bool caughtUp() const { return !m_sliceWanted && !m_coming.page && !m_waiting && m_page; }
+    // How many stretches of the band's page have been copied since the window was made.
+    int slicesCut() const { return m_slicesCut; }
     // Whether the last frame showed every strip of the page it covers.
     bool lastFrameComplete() const { return m_complete; }
     // Called after every painted frame (benchmarks and tests record them).
@@ -85,10 +92,12 @@ protected:
 
 private:
     void relayout();
-    // Cuts the stretch of the band's page around its place now and starts
-    // laying it out; a stretch already being laid out for the same page and
-    // width is finished first.
+    // Asks for the stretch of the band's page around its place to be cut and
+    // laid out at the next steps; a stretch already being laid out for the
+    // same page and width is finished first.
     void requestSlice();
+    // Copies the stretch around the band's place now as the coming page.
+    void cutSlice();
     // Lays out the next blocks of the coming stretch for a few milliseconds;
     // shows it once all of it is laid out.
     void layoutStep();
@@ -119,7 +128,11 @@ private:
     // Draws the page's glyphs in `rect` (window coordinates) from pictures of
     // each glyph made once, flipped as the window is: text this large would
     // otherwise be filled as outlines glyph by glyph.
-    void drawGlyphs(QPainter &painter, const QRect &rect);
+    // Returns false when pictures were left for a later frame.
+    bool drawGlyphs(QPainter &painter, const QRect &rect);
+    // Draws the region's bands nearest the reading line first; bands whose
+    // pictures wait for a later frame are noted in m_missing.
+    void drawGlyphBands(QPainter &painter, const QRegion &region);
 
     HtmlView *m_band;
     // Compared only: the band may be going away when its viewport reports events.
@@ -137,6 +150,8 @@ private:
         quint64 generation = 0;
     };
     Coming m_coming;
+    bool m_sliceWanted = false;
+    int m_slicesCut = 0;
     QTimer *m_layoutTimer;
     QPointer<QTextDocument> m_source; // the band's page that m_page copies
     // Of the band's page's first font, measured when it completes.
@@ -176,5 +191,9 @@ private:
     };
     // Least recently drawn pictures go first; costs in KB.
     QCache<QString, Glyph> m_glyphs;
+    // Pictures made during the paint under way.
+    int m_newGlyphs = 0;
+    qint64 m_newGlyphBytes = 0;
+    bool m_glyphShareSpent = false;
     bool m_complete = true;
 };

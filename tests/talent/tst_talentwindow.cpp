@@ -158,8 +158,12 @@ private Q_SLOTS:
                 continue;
             }
             // A stretch of the page laid out meanwhile is drawn whole at the next frame.
+            // Bands whose glyph pictures are left for later frames are drawn by then.
             QVERIFY(QTest::qWaitFor(
-                [&] { return talent->caughtUp() && copies.constLast() == talent->pageCopy(); },
+                [&] {
+                    return talent->caughtUp() && copies.constLast() == talent->pageCopy() &&
+                           talent->lastFrameComplete();
+                },
                 5000));
             const QScrollBar *bar = band.view->verticalScrollBar();
             QCOMPARE(frames.constLast().band,
@@ -183,6 +187,10 @@ private Q_SLOTS:
         for (const TalentWindow::Frame &frame : std::as_const(frames)) {
             QVERIFY(frame.band.position >= 0);
             QVERIFY(frame.sameLine());
+            // No frame stops the band to make more than its share of glyph pictures.
+            QVERIFY2(frame.newGlyphBytes <= TalentWindow::kNewGlyphBytesPerFrame ||
+                         frame.newGlyphs == 1,
+                     qPrintable(QString::number(frame.newGlyphBytes)));
             // The band's line is drawn at the window's reading line, not its top.
             QCOMPARE(frame.readingRow, qint64(talent->readingLine()));
         }
@@ -236,7 +244,11 @@ private Q_SLOTS:
         TalentWindow talent(band.view);
         talent.resize(800, 600);
         talent.setCharactersPerLine(20);
+        // Nothing is copied while the window is being set up, and then only once.
+        QVERIFY(!talent.pageCopy());
+        QCOMPARE(talent.slicesCut(), 0);
         QVERIFY(caughtUp(talent));
+        QCOMPARE(talent.slicesCut(), 1);
         compareCopy(talent, *band.view->document());
         band.load(page(30, QStringLiteral("Second script, line %1")));
         QVERIFY(caughtUp(talent));
