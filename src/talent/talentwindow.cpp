@@ -6,6 +6,7 @@
 #include "texts.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBackingStore>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -21,6 +22,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 #include <malloc.h>
 
 namespace {
@@ -30,6 +32,9 @@ constexpr int kTileHeight = 128;
 constexpr qint64 kSpareTiles = 1;
 // Strips drawn in one frame beyond those at the reading line, which are always drawn.
 constexpr qint64 kFrameBudgetNs = 6000000;
+// A new full-screen picture's memory is mapped page by page when first written,
+// tens of milliseconds in all: this much of it is written at a time before showing.
+constexpr qsizetype kPreparedBytesPerStep = 1024 * 1024;
 // Laying out the coming stretch of the page takes at most this at a time.
 constexpr qint64 kLayoutStepNs = 4000000;
 // The stretch laid out reaches this many screens either side of the band's
@@ -102,6 +107,9 @@ TalentWindow::TalentWindow(HtmlView *band)
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
     connect(m_frameTimer, &QTimer::timeout, this, &TalentWindow::follow);
+    m_prepareTimer = new QTimer(this);
+    m_prepareTimer->setSingleShot(true);
+    connect(m_prepareTimer, &QTimer::timeout, this, &TalentWindow::prepareStep);
     m_layoutTimer = new QTimer(this);
     m_layoutTimer->setSingleShot(true);
     connect(m_layoutTimer, &QTimer::timeout, this, &TalentWindow::layoutStep);
@@ -123,6 +131,33 @@ TalentWindow::~TalentWindow()
     m_page.reset();
     m_coming.page.reset();
     malloc_trim(0);
+}
+
+void TalentWindow::showPrepared()
+{
+    m_preparedRows = 0;
+    m_prepareTimer->start(0);
+}
+
+void TalentWindow::prepareStep()
+{
+    winId();
+    QBackingStore *store = backingStore();
+    if (store && store->size() != size())
+        store->resize(size());
+    auto *image = store ? dynamic_cast<QImage *>(store->paintDevice()) : nullptr;
+    if (!image || image->isNull() || m_preparedRows >= image->height()) {
+        show();
+        return;
+    }
+    // Written through the constant pointer: the picture is the store's, never a copy.
+    const int rows =
+        qMax(1, int(kPreparedBytesPerStep / qMax<qsizetype>(1, image->bytesPerLine())));
+    const int end = qMin(image->height(), m_preparedRows + rows);
+    uchar *first = const_cast<uchar *>(image->constScanLine(m_preparedRows));
+    std::memset(first, 0, size_t(image->bytesPerLine()) * size_t(end - m_preparedRows));
+    m_preparedRows = end;
+    m_prepareTimer->start(0);
 }
 
 qint64 TalentWindow::glyphBudgetFor(QSize size)

@@ -56,6 +56,12 @@ public:
     explicit TalentWindow(HtmlView *band);
     ~TalentWindow() override;
 
+    // Shows the window once its picture's memory is written, a few pages at a
+    // time: a full screen's first paint would otherwise stop the window's
+    // thread for tens of milliseconds while the system maps those pages.
+    void showPrepared();
+    // How many rows of the picture are written so far.
+    int preparedRows() const { return m_preparedRows; }
     void setMirror(const MirrorFlags &flags);
     MirrorFlags mirror() const { return m_mirror; }
     void setCharactersPerLine(int characters);
@@ -92,6 +98,8 @@ protected:
 
 private:
     void relayout();
+    // Writes the next rows of the window's picture; shows the window after the last.
+    void prepareStep();
     // Asks for the stretch of the band's page around its place to be cut and
     // laid out at the next steps; a stretch already being laid out for the
     // same page and width is finished first.
@@ -196,4 +204,6 @@ private:
     qint64 m_newGlyphBytes = 0;
     bool m_glyphShareSpent = false;
     bool m_complete = true;
+    QTimer *m_prepareTimer;
+    int m_preparedRows = 0;
 };

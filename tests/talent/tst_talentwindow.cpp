@@ -137,8 +137,12 @@ private Q_SLOTS:
         auto talent = std::make_unique<TalentWindow>(band.view);
         talent->setMirror(mirror);
         talent->resize(size);
-        talent->show();
+        talent->showPrepared();
+        QVERIFY(!talent->isVisible());
+        QVERIFY(QTest::qWaitFor([&] { return talent->isVisible(); }, 5000));
         QVERIFY(QTest::qWaitForWindowExposed(talent.get()));
+        // The whole picture was written, a step at a time, before the window showed.
+        QCOMPARE(talent->preparedRows(), size.height());
         QList<TalentWindow::Frame> frames;
         QList<const QTextDocument *> copies; // what each frame was drawn from
         talent->setFrameHook([&](const TalentWindow::Frame &frame) {
