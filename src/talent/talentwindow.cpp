@@ -40,6 +40,8 @@ constexpr qint64 kLayoutStepNs = 4000000;
 // The stretch laid out reaches this many screens either side of the band's
 // place; it is cut again when the band comes within half of that of its end.
 constexpr int kScreensEachSide = 3;
+// Sizes and colours of glyphs numbered before the numbers start again.
+constexpr qsizetype kMostFaces = 4096;
 // Glyph pictures are costed in KB; a window smaller than a screen still keeps this many MB.
 constexpr qint64 kLeastGlyphBudget = 16 * 1024 * 1024;
 
@@ -287,10 +289,29 @@ void TalentWindow::layoutStep()
     m_slice = m_coming.slice;
     m_scale = m_coming.scale;
     m_glyphsOnly = glyphsOnly(*m_page);
+    placeBlocks();
     m_tiles.clear();
     m_waiting = false;
     // The new stretch has rows of its own: the whole window is drawn again.
     refresh();
+}
+
+void TalentWindow::placeBlocks()
+{
+    // Faces are numbered for the pictures' keys: numbers start again with no picture left.
+    if (m_faces.size() > kMostFaces) {
+        m_glyphs.clear();
+        m_faces.clear();
+    }
+    m_blockGlyphs.assign(size_t(m_page->blockCount()), {});
+    m_blockBottoms.clear();
+    if (!m_glyphsOnly)
+        return;
+    // Such a page is blocks one below the other: their bottoms ascend.
+    QAbstractTextDocumentLayout *layout = m_page->documentLayout();
+    m_blockBottoms.reserve(size_t(m_page->blockCount()));
+    for (QTextBlock block = m_page->begin(); block.isValid(); block = block.next())
+        m_blockBottoms.push_back(layout->blockBoundingRect(block).bottom());
 }
 
 TextSpot TalentWindow::bandSpot() const
@@ -544,6 +565,44 @@ void TalentWindow::drawGlyphBands(QPainter &painter, const QRegion &region)
     }
 }
 
+const TalentWindow::BlockGlyphs &TalentWindow::blockGlyphs(const QTextBlock &block)
+{
+    BlockGlyphs &placed = m_blockGlyphs[size_t(block.blockNumber())];
+    if (placed.built)
+        return placed;
+    placed.built = true;
+    if (!block.layout())
+        return placed;
+    const QPointF origin = block.layout()->position();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QBrush brush = fragment.charFormat().foreground();
+        const QColor colour = brush.style() == Qt::NoBrush ? QColor(Qt::white) : brush.color();
+        const QList<QGlyphRun> runs = fragment.glyphRuns();
+        for (const QGlyphRun &run : runs) {
+            GlyphRun placedRun;
+            placedRun.font = run.rawFont();
+            placedRun.colour = colour;
+            placedRun.size = placedRun.font.pixelSize() * m_scale;
+            const QString face = placedRun.font.familyName() + QLatin1Char('/') +
+                                 placedRun.font.styleName() + QLatin1Char('/') +
+                                 QString::number(placedRun.size, 'f', 2) + QLatin1Char('/') +
+                                 QString::number(colour.rgba(), 16);
+            auto known = m_faces.constFind(face);
+            if (known == m_faces.cend())
+                known = m_faces.insert(face, quint32(m_faces.size()));
+            placedRun.face = *known;
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            placedRun.glyphs.reserve(size_t(indexes.size()));
+            for (qsizetype i = 0; i < indexes.size(); ++i)
+                placedRun.glyphs.push_back({indexes[i], (origin + positions[i]) * m_scale});
+            placed.runs.push_back(std::move(placedRun));
+        }
+    }
+    return placed;
+}
+
 bool TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
 {
     bool complete = true;
@@ -554,94 +613,77 @@ bool TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
     const int rowsTop = m_mirror.topToBottom ? height() - rect.bottom() - 1 : rect.top();
     const QRectF area(0, qreal(m_top + rowsTop) / m_scale, width() / m_scale,
                       rect.height() / m_scale);
-    QAbstractTextDocumentLayout *layout = m_page->documentLayout();
     // A glyph reaches up and down beyond its line a little: start a block early.
-    QTextBlock block = m_page->findBlock(qMax(0, layout->hitTest(area.topLeft(), Qt::FuzzyHit)));
-    if (block.previous().isValid())
-        block = block.previous();
-    for (; block.isValid(); block = block.next()) {
-        const QRectF box = layout->blockBoundingRect(block);
+    const auto below =
+        std::lower_bound(m_blockBottoms.cbegin(), m_blockBottoms.cend(), area.top() - 1);
+    const int first = qMax(0, int(below - m_blockBottoms.cbegin()) - 1);
+    for (QTextBlock block = m_page->findBlockByNumber(first); block.isValid();
+         block = block.next()) {
+        const QRectF box = m_page->documentLayout()->blockBoundingRect(block);
         if (box.top() > area.bottom() + 1)
             break;
-        if (box.bottom() < area.top() - 1 || !block.layout())
+        if (box.bottom() < area.top() - 1)
             continue;
-        const QPointF origin = block.layout()->position();
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QBrush brush = fragment.charFormat().foreground();
-            const QColor colour = brush.style() == Qt::NoBrush ? QColor(Qt::white) : brush.color();
-            const QList<QGlyphRun> runs = fragment.glyphRuns();
-            for (const QGlyphRun &run : runs) {
-                QRawFont font = run.rawFont();
-                const qreal size = font.pixelSize() * m_scale;
-                const QString face = font.familyName() + QLatin1Char('/') + font.styleName() +
-                                     QLatin1Char('/') + QString::number(size, 'f', 2) +
-                                     QLatin1Char('/') + QString::number(colour.rgba(), 16) +
-                                     QLatin1Char('/');
-                // A font at the screen's size is made only when a picture is missing.
-                bool sized = false;
-                const QList<quint32> indexes = run.glyphIndexes();
-                const QList<QPointF> positions = run.positions();
-                for (qsizetype i = 0; i < indexes.size(); ++i) {
-                    const QPointF at = (origin + positions[i]) * m_scale;
-                    // Whole rows and columns, so that a moved picture matches a new one.
-                    const QPoint pen(qRound(at.x()), int(qRound64(at.y()) - m_top));
-                    if (pen.y() < rowsTop - 2 * size ||
-                        pen.y() > rowsTop + rect.height() + 2 * size)
-                        continue;
-                    const QString key = face + QString::number(indexes[i]);
-                    const Glyph *found = m_glyphs.object(key);
-                    std::unique_ptr<Glyph> uncached;
-                    if (!found && m_glyphShareSpent) {
+        for (const GlyphRun &run : blockGlyphs(block).runs) {
+            // A font at the screen's size is made only when a picture is missing.
+            QRawFont font;
+            for (const PlacedGlyph &glyph : run.glyphs) {
+                // Whole rows and columns, so that a moved picture matches a new one.
+                const QPoint pen(qRound(glyph.at.x()), int(qRound64(glyph.at.y()) - m_top));
+                if (pen.y() < rowsTop - 2 * run.size ||
+                    pen.y() > rowsTop + rect.height() + 2 * run.size)
+                    continue;
+                const quint64 key = quint64(run.face) << 32 | glyph.index;
+                const Glyph *found = m_glyphs.object(key);
+                std::unique_ptr<Glyph> uncached;
+                if (!found && m_glyphShareSpent) {
+                    complete = false;
+                    continue;
+                }
+                if (!found) {
+                    if (!font.isValid()) {
+                        font = run.font;
+                        font.setPixelSize(run.size);
+                    }
+                    const QPainterPath path = font.pathForGlyph(glyph.index);
+                    const QRect bounds = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+                    // Making pictures is what a first frame or a new size costs:
+                    // a frame makes only its share, the first one whatever its size.
+                    const qint64 bytes =
+                        qint64(qMax(1, bounds.width())) * qMax(1, bounds.height()) * 4;
+                    if (m_newGlyphs > 0 && m_newGlyphBytes + bytes > kNewGlyphBytesPerFrame) {
+                        m_glyphShareSpent = true;
                         complete = false;
                         continue;
                     }
-                    if (!found) {
-                        if (!sized) {
-                            font.setPixelSize(size);
-                            sized = true;
-                        }
-                        const QPainterPath path = font.pathForGlyph(indexes[i]);
-                        const QRect bounds =
-                            path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
-                        // Making pictures is what a first frame or a new size costs:
-                        // a frame makes only its share, the first one whatever its size.
-                        const qint64 bytes =
-                            qint64(qMax(1, bounds.width())) * qMax(1, bounds.height()) * 4;
-                        if (m_newGlyphs > 0 && m_newGlyphBytes + bytes > kNewGlyphBytesPerFrame) {
-                            m_glyphShareSpent = true;
-                            complete = false;
-                            continue;
-                        }
-                        ++m_newGlyphs;
-                        m_newGlyphBytes += bytes;
-                        auto glyph = std::make_unique<Glyph>(
-                            Glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
-                                         QImage::Format_ARGB32_Premultiplied),
-                                  bounds.topLeft()});
-                        glyph->image.fill(Qt::transparent);
-                        QPainter draw(&glyph->image);
-                        draw.setRenderHint(QPainter::Antialiasing);
-                        draw.translate(-bounds.topLeft());
-                        draw.fillPath(path, colour);
-                        draw.end();
-                        glyph->image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
-                        found = glyph.get();
-                        const qsizetype cost = glyph->image.sizeInBytes() / 1024 + 1;
-                        // One picture larger than the whole budget is drawn and dropped.
-                        if (cost <= m_glyphs.maxCost())
-                            m_glyphs.insert(key, glyph.release(), cost);
-                        else
-                            uncached = std::move(glyph);
-                    }
-                    QRect place(pen + found->offset, found->image.size());
-                    if (m_mirror.leftToRight)
-                        place.moveLeft(width() - place.right() - 1);
-                    if (m_mirror.topToBottom)
-                        place.moveTop(height() - place.bottom() - 1);
-                    if (place.intersects(rect))
-                        painter.drawImage(place.topLeft(), found->image);
+                    ++m_newGlyphs;
+                    m_newGlyphBytes += bytes;
+                    auto made =
+                        std::make_unique<Glyph>(Glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
+                                                             QImage::Format_ARGB32_Premultiplied),
+                                                      bounds.topLeft()});
+                    made->image.fill(Qt::transparent);
+                    QPainter draw(&made->image);
+                    draw.setRenderHint(QPainter::Antialiasing);
+                    draw.translate(-bounds.topLeft());
+                    draw.fillPath(path, run.colour);
+                    draw.end();
+                    made->image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
+                    found = made.get();
+                    const qsizetype cost = made->image.sizeInBytes() / 1024 + 1;
+                    // One picture larger than the whole budget is drawn and dropped.
+                    if (cost <= m_glyphs.maxCost())
+                        m_glyphs.insert(key, made.release(), cost);
+                    else
+                        uncached = std::move(made);
                 }
+                QRect place(pen + found->offset, found->image.size());
+                if (m_mirror.leftToRight)
+                    place.moveLeft(width() - place.right() - 1);
+                if (m_mirror.topToBottom)
+                    place.moveTop(height() - place.bottom() - 1);
+                if (place.intersects(rect))
+                    painter.drawImage(place.topLeft(), found->image);
             }
         }
     }

@@ -6,8 +6,10 @@
 
 #include <QCache>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QImage>
 #include <QPointer>
+#include <QRawFont>
 #include <QRegion>
 #include <QWidget>
 
@@ -17,6 +19,7 @@
 
 class HtmlView;
 class QPainterPath;
+class QTextBlock;
 class QTextDocument;
 class QTimer;
 
@@ -97,6 +100,27 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Each block's glyphs at screen size, found once for the shown stretch:
+    // shaping the text again every frame would cost more than drawing it.
+    struct PlacedGlyph
+    {
+        quint32 index;
+        QPointF at; // on the page, in screen pixels
+    };
+    struct GlyphRun
+    {
+        QRawFont font; // at the page's size
+        QColor colour;
+        qreal size = 0; // pixels on the screen
+        quint32 face = 0;
+        std::vector<PlacedGlyph> glyphs;
+    };
+    struct BlockGlyphs
+    {
+        bool built = false;
+        std::vector<GlyphRun> runs;
+    };
+
     void relayout();
     // Writes the next rows of the window's picture; shows the window after the last.
     void prepareStep();
@@ -138,6 +162,10 @@ private:
     // otherwise be filled as outlines glyph by glyph.
     // Returns false when pictures were left for a later frame.
     bool drawGlyphs(QPainter &painter, const QRect &rect);
+    // The glyphs of a block of the shown stretch, found when first asked for.
+    const BlockGlyphs &blockGlyphs(const QTextBlock &block);
+    // Forgets the glyphs found for the blocks of the stretch shown before.
+    void placeBlocks();
     // Draws the region's bands nearest the reading line first; bands whose
     // pictures wait for a later frame are noted in m_missing.
     void drawGlyphBands(QPainter &painter, const QRegion &region);
@@ -197,8 +225,12 @@ private:
         QImage image;
         QPoint offset; // of the picture's top left from the glyph's origin
     };
-    // Least recently drawn pictures go first; costs in KB.
-    QCache<QString, Glyph> m_glyphs;
+    // Least recently drawn pictures go first; costs in KB. Keyed by the face's
+    // number (font, size and colour) and the glyph's index in that font.
+    QCache<quint64, Glyph> m_glyphs;
+    QHash<QString, quint32> m_faces;
+    std::vector<BlockGlyphs> m_blockGlyphs;
+    std::vector<qreal> m_blockBottoms; // of the shown stretch's blocks, in page pixels
     // Pictures made during the paint under way.
     int m_newGlyphs = 0;
     qint64 m_newGlyphBytes = 0;
