@@ -34,7 +34,7 @@ constexpr qint64 kSpareTiles = 1;
 constexpr qint64 kFrameBudgetNs = 6000000;
 // A new full-screen picture's memory is mapped page by page when first written,
 // tens of milliseconds in all: this much of it is written at a time before showing.
-constexpr qsizetype kPreparedBytesPerStep = 1024 * 1024;
+constexpr qsizetype kPreparedBytesPerStep = 512 * 1024;
 // Laying out the coming stretch of the page takes at most this at a time.
 constexpr qint64 kLayoutStepNs = 4000000;
 // The stretch laid out reaches this many screens either side of the band's
