@@ -20,10 +20,12 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <QtMath>
 
 #include <algorithm>
 #include <cstring>
 #include <malloc.h>
+#include <optional>
 
 namespace {
 
@@ -285,15 +287,54 @@ void TalentWindow::layoutStep()
         m_layoutTimer->start(0);
         return;
     }
+    const bool glyphs = glyphsOnly(page);
+    // The rows the shown stretch puts the band's block at, less those the new one
+    // does: the picture stays when both hold that block at the same size.
+    std::optional<qreal> moved;
+    if (m_page && m_glyphsOnly && glyphs && m_scale == m_coming.scale && !m_waiting)
+        moved = rowsBetween(*m_page, m_slice, page, m_coming.slice);
+    const qreal oldTop = m_pageOffset;
+    const qreal oldBottom = moved ? oldTop + m_page->size().height() * m_scale : oldTop;
     m_page = std::move(m_coming.page);
     m_slice = m_coming.slice;
     m_scale = m_coming.scale;
-    m_glyphsOnly = glyphsOnly(*m_page);
+    m_glyphsOnly = glyphs;
     placeBlocks();
     m_tiles.clear();
     m_waiting = false;
+    if (moved) {
+        // The same text on the same rows: only the rows that come in are drawn.
+        m_pageOffset += *moved;
+        follow();
+        // Rows only one of the two stretches holds are drawn again, with a line's
+        // room for glyphs reaching past their blocks; and a frame comes from the
+        // new stretch however still the band stands.
+        const qreal room = 2 * m_lineSpacing * m_scale;
+        const qreal from = qMax(oldTop, m_pageOffset) + room;
+        const qreal to = qMin(oldBottom, m_pageOffset + m_page->size().height() * m_scale) - room;
+        QRegion again = rect();
+        if (to > from)
+            again -= windowRows(qCeil(from), int(qMin<qreal>(to - qCeil(from), 1 << 30)));
+        update(again | markerRect());
+        return;
+    }
     // The new stretch has rows of its own: the whole window is drawn again.
+    m_pageOffset = 0;
     refresh();
+}
+
+std::optional<qreal> TalentWindow::rowsBetween(const QTextDocument &shown, const PageSlice &from,
+                                               const QTextDocument &next, const PageSlice &to) const
+{
+    const int position = bandSpot().position;
+    if (position < qMax(from.from, to.from) || position >= qMin(from.to, to.to))
+        return std::nullopt;
+    const QTextBlock before = shown.findBlock(position - from.from);
+    const QTextBlock after = next.findBlock(position - to.from);
+    if (!before.isValid() || !after.isValid() || before.text() != after.text())
+        return std::nullopt;
+    const qreal top = shown.documentLayout()->blockBoundingRect(before).top();
+    return (top - next.documentLayout()->blockBoundingRect(after).top()) * m_scale;
 }
 
 void TalentWindow::placeBlocks()
@@ -355,7 +396,7 @@ qint64 TalentWindow::topForBand()
             requestSlice();
     }
     // The page in screen pixels, its top row at the window's top.
-    return qRound64(m_shownHeight * m_scale) - readingLine();
+    return qRound64(m_shownHeight * m_scale + m_pageOffset) - readingLine();
 }
 
 void TalentWindow::scheduleFrame()
@@ -457,7 +498,7 @@ void TalentWindow::paintEvent(QPaintEvent *event)
             frame.talent.position += m_slice.from;
             if (frame.talent.nextPosition >= 0)
                 frame.talent.nextPosition += m_slice.from;
-            frame.readingRow = qRound64(m_shownHeight * m_scale) - m_top;
+            frame.readingRow = qRound64(m_shownHeight * m_scale + m_pageOffset) - m_top;
         }
     }
     painter.setRenderHint(QPainter::Antialiasing);
@@ -611,7 +652,7 @@ bool TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
     painter.fillRect(rect, Qt::black);
     // The page rows `rect` shows, in page coordinates.
     const int rowsTop = m_mirror.topToBottom ? height() - rect.bottom() - 1 : rect.top();
-    const QRectF area(0, qreal(m_top + rowsTop) / m_scale, width() / m_scale,
+    const QRectF area(0, (qreal(m_top + rowsTop) - m_pageOffset) / m_scale, width() / m_scale,
                       rect.height() / m_scale);
     // A glyph reaches up and down beyond its line a little: start a block early.
     const auto below =
@@ -629,7 +670,8 @@ bool TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
             QRawFont font;
             for (const PlacedGlyph &glyph : run.glyphs) {
                 // Whole rows and columns, so that a moved picture matches a new one.
-                const QPoint pen(qRound(glyph.at.x()), int(qRound64(glyph.at.y()) - m_top));
+                const QPoint pen(qRound(glyph.at.x()),
+                                 int(qRound64(glyph.at.y() + m_pageOffset) - m_top));
                 if (pen.y() < rowsTop - 2 * run.size ||
                     pen.y() > rowsTop + rect.height() + 2 * run.size)
                     continue;

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class HtmlView;
@@ -122,6 +123,10 @@ private:
     };
 
     void relayout();
+    // How many screen rows further down `next`'s stretch `to` shows the band's
+    // block than `shown`'s stretch `from` does; none unless both hold it.
+    std::optional<qreal> rowsBetween(const QTextDocument &shown, const PageSlice &from,
+                                     const QTextDocument &next, const PageSlice &to) const;
     // Writes the next rows of the window's picture; shows the window after the last.
     void prepareStep();
     // Asks for the stretch of the band's page around its place to be cut and
@@ -203,6 +208,9 @@ private:
     // What the window shows: the page's screen row at its top, the band's
     // place followed and the page height at the reading line.
     qint64 m_top = 0;
+    // Screen rows added to the page's: stretches cut again at a new start keep
+    // the rows of the one shown before them, so their picture stays.
+    qreal m_pageOffset = 0;
     TextSpot m_shownBand;
     qreal m_shownHeight = 0;
     // Parts of the window still black because their strips wait for a later frame.
