@@ -489,6 +489,7 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     if (shown) {
         frame.band = m_shownBand;
         frame.complete = m_missing.isEmpty();
+        frame.wholeWindow = (QRegion(rect()) - event->region()).isEmpty();
         frame.newGlyphs = m_newGlyphs;
         frame.newGlyphBytes = m_newGlyphBytes;
         if (!m_missing.isEmpty())

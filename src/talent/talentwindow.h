@@ -49,6 +49,8 @@ public:
         bool complete = true;
         // The window row (before the flips) where `talent` is drawn.
         qint64 readingRow = -1;
+        // Whether the frame drew every row of the window.
+        bool wholeWindow = false;
         // Glyph pictures made for this frame, and their bytes.
         int newGlyphs = 0;
         qint64 newGlyphBytes = 0;
