@@ -120,7 +120,7 @@ void TalentScreen::openWindow()
     Q_EMIT opened(m_window.get());
     // Full screen without asking for the focus: the band keeps the keys.
     m_window->setWindowState(Qt::WindowFullScreen);
-    m_window->show();
+    m_window->showPrepared();
 }
 
 void TalentScreen::closeWindow()

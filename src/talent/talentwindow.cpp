@@ -6,6 +6,7 @@
 #include "texts.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBackingStore>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -19,9 +20,12 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <QtMath>
 
 #include <algorithm>
+#include <cstring>
 #include <malloc.h>
+#include <optional>
 
 namespace {
 
@@ -30,11 +34,16 @@ constexpr int kTileHeight = 128;
 constexpr qint64 kSpareTiles = 1;
 // Strips drawn in one frame beyond those at the reading line, which are always drawn.
 constexpr qint64 kFrameBudgetNs = 6000000;
+// A new full-screen picture's memory is mapped page by page when first written,
+// tens of milliseconds in all: this much of it is written at a time before showing.
+constexpr qsizetype kPreparedBytesPerStep = 512 * 1024;
 // Laying out the coming stretch of the page takes at most this at a time.
 constexpr qint64 kLayoutStepNs = 4000000;
 // The stretch laid out reaches this many screens either side of the band's
 // place; it is cut again when the band comes within half of that of its end.
 constexpr int kScreensEachSide = 3;
+// Sizes and colours of glyphs numbered before the numbers start again.
+constexpr qsizetype kMostFaces = 4096;
 // Glyph pictures are costed in KB; a window smaller than a screen still keeps this many MB.
 constexpr qint64 kLeastGlyphBudget = 16 * 1024 * 1024;
 
@@ -102,6 +111,9 @@ TalentWindow::TalentWindow(HtmlView *band)
     m_frameTimer->setSingleShot(true);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
     connect(m_frameTimer, &QTimer::timeout, this, &TalentWindow::follow);
+    m_prepareTimer = new QTimer(this);
+    m_prepareTimer->setSingleShot(true);
+    connect(m_prepareTimer, &QTimer::timeout, this, &TalentWindow::prepareStep);
     m_layoutTimer = new QTimer(this);
     m_layoutTimer->setSingleShot(true);
     connect(m_layoutTimer, &QTimer::timeout, this, &TalentWindow::layoutStep);
@@ -123,6 +135,33 @@ TalentWindow::~TalentWindow()
     m_page.reset();
     m_coming.page.reset();
     malloc_trim(0);
+}
+
+void TalentWindow::showPrepared()
+{
+    m_preparedRows = 0;
+    m_prepareTimer->start(0);
+}
+
+void TalentWindow::prepareStep()
+{
+    winId();
+    QBackingStore *store = backingStore();
+    if (store && store->size() != size())
+        store->resize(size());
+    auto *image = store ? dynamic_cast<QImage *>(store->paintDevice()) : nullptr;
+    if (!image || image->isNull() || m_preparedRows >= image->height()) {
+        show();
+        return;
+    }
+    // Written through the constant pointer: the picture is the store's, never a copy.
+    const int rows =
+        qMax(1, int(kPreparedBytesPerStep / qMax<qsizetype>(1, image->bytesPerLine())));
+    const int end = qMin(image->height(), m_preparedRows + rows);
+    uchar *first = const_cast<uchar *>(image->constScanLine(m_preparedRows));
+    std::memset(first, 0, size_t(image->bytesPerLine()) * size_t(end - m_preparedRows));
+    m_preparedRows = end;
+    m_prepareTimer->start(0);
 }
 
 qint64 TalentWindow::glyphBudgetFor(QSize size)
@@ -194,15 +233,24 @@ int TalentWindow::screenCharacters() const
 
 void TalentWindow::requestSlice()
 {
-    if (m_coming.page && m_coming.generation == m_generation)
+    if (m_sliceWanted || (m_coming.page && m_coming.generation == m_generation))
         return;
     m_coming.page.reset();
+    // Cut at the next step, not here: a size, a screen and a page may all change at once.
+    m_sliceWanted = true;
+    m_layoutTimer->start(0);
+}
+
+void TalentWindow::cutSlice()
+{
+    m_sliceWanted = false;
     if (!m_source || m_band->isLoading() || m_band->document() != m_source)
         return;
     const QTextDocument &source = *m_source;
     const PageSlice slice =
         sliceAround(source, qMax(0, bandSpot().position), kScreensEachSide * screenCharacters());
     m_coming.page = copySlice(source, slice);
+    ++m_slicesCut;
     m_coming.slice = slice;
     m_coming.generation = m_generation;
     m_coming.block = 0;
@@ -214,11 +262,17 @@ void TalentWindow::requestSlice()
     m_coming.scale =
         talentzoom::scaleFor(width(), m_characters, m_characterWidth, page.documentMargin());
     page.setTextWidth(qMax(1.0, width() / m_coming.scale));
-    m_layoutTimer->start(0);
 }
 
 void TalentWindow::layoutStep()
 {
+    if (m_sliceWanted) {
+        // The copy is one step, its layout the next ones.
+        cutSlice();
+        if (m_coming.page)
+            m_layoutTimer->start(0);
+        return;
+    }
     if (!m_coming.page)
         return;
     QTextDocument &page = *m_coming.page;
@@ -233,14 +287,72 @@ void TalentWindow::layoutStep()
         m_layoutTimer->start(0);
         return;
     }
+    const bool glyphs = glyphsOnly(page);
+    // The rows the shown stretch puts the band's block at, less those the new one
+    // does: the picture stays when both hold that block at the same size.
+    std::optional<qreal> moved;
+    if (m_page && m_glyphsOnly && glyphs && m_scale == m_coming.scale && !m_waiting)
+        moved = rowsBetween(*m_page, m_slice, page, m_coming.slice);
+    const qreal oldTop = m_pageOffset;
+    const qreal oldBottom = moved ? oldTop + m_page->size().height() * m_scale : oldTop;
     m_page = std::move(m_coming.page);
     m_slice = m_coming.slice;
     m_scale = m_coming.scale;
-    m_glyphsOnly = glyphsOnly(*m_page);
+    m_glyphsOnly = glyphs;
+    placeBlocks();
     m_tiles.clear();
     m_waiting = false;
+    if (moved) {
+        // The same text on the same rows: only the rows that come in are drawn.
+        m_pageOffset += *moved;
+        follow();
+        // Rows only one of the two stretches holds are drawn again, with a line's
+        // room for glyphs reaching past their blocks; and a frame comes from the
+        // new stretch however still the band stands.
+        const qreal room = 2 * m_lineSpacing * m_scale;
+        const qreal from = qMax(oldTop, m_pageOffset) + room;
+        const qreal to = qMin(oldBottom, m_pageOffset + m_page->size().height() * m_scale) - room;
+        QRegion again = rect();
+        if (to > from)
+            again -= windowRows(qCeil(from), int(qMin<qreal>(to - qCeil(from), 1 << 30)));
+        update(again | markerRect());
+        return;
+    }
     // The new stretch has rows of its own: the whole window is drawn again.
+    m_pageOffset = 0;
     refresh();
+}
+
+std::optional<qreal> TalentWindow::rowsBetween(const QTextDocument &shown, const PageSlice &from,
+                                               const QTextDocument &next, const PageSlice &to) const
+{
+    const int position = bandSpot().position;
+    if (position < qMax(from.from, to.from) || position >= qMin(from.to, to.to))
+        return std::nullopt;
+    const QTextBlock before = shown.findBlock(position - from.from);
+    const QTextBlock after = next.findBlock(position - to.from);
+    if (!before.isValid() || !after.isValid() || before.text() != after.text())
+        return std::nullopt;
+    const qreal top = shown.documentLayout()->blockBoundingRect(before).top();
+    return (top - next.documentLayout()->blockBoundingRect(after).top()) * m_scale;
+}
+
+void TalentWindow::placeBlocks()
+{
+    // Faces are numbered for the pictures' keys: numbers start again with no picture left.
+    if (m_faces.size() > kMostFaces) {
+        m_glyphs.clear();
+        m_faces.clear();
+    }
+    m_blockGlyphs.assign(size_t(m_page->blockCount()), {});
+    m_blockBottoms.clear();
+    if (!m_glyphsOnly)
+        return;
+    // Such a page is blocks one below the other: their bottoms ascend.
+    QAbstractTextDocumentLayout *layout = m_page->documentLayout();
+    m_blockBottoms.reserve(size_t(m_page->blockCount()));
+    for (QTextBlock block = m_page->begin(); block.isValid(); block = block.next())
+        m_blockBottoms.push_back(layout->blockBoundingRect(block).bottom());
 }
 
 TextSpot TalentWindow::bandSpot() const
@@ -284,7 +396,7 @@ qint64 TalentWindow::topForBand()
             requestSlice();
     }
     // The page in screen pixels, its top row at the window's top.
-    return qRound64(m_shownHeight * m_scale) - readingLine();
+    return qRound64(m_shownHeight * m_scale + m_pageOffset) - readingLine();
 }
 
 void TalentWindow::scheduleFrame()
@@ -377,8 +489,7 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     if (!m_page || m_waiting) {
         painter.fillRect(event->rect(), Qt::black);
     } else if (m_glyphsOnly) {
-        for (const QRect &rect : event->region())
-            drawGlyphs(painter, rect);
+        drawGlyphBands(painter, event->region());
     } else {
         drawStrips(painter, event->region());
     }
@@ -386,6 +497,9 @@ void TalentWindow::paintEvent(QPaintEvent *event)
     if (shown) {
         frame.band = m_shownBand;
         frame.complete = m_missing.isEmpty();
+        frame.wholeWindow = (QRegion(rect()) - event->region()).isEmpty();
+        frame.newGlyphs = m_newGlyphs;
+        frame.newGlyphBytes = m_newGlyphBytes;
         if (!m_missing.isEmpty())
             QTimer::singleShot(0, this, &TalentWindow::scheduleFrame);
         if (m_frameHook) {
@@ -393,7 +507,7 @@ void TalentWindow::paintEvent(QPaintEvent *event)
             frame.talent.position += m_slice.from;
             if (frame.talent.nextPosition >= 0)
                 frame.talent.nextPosition += m_slice.from;
-            frame.readingRow = qRound64(m_shownHeight * m_scale) - m_top;
+            frame.readingRow = qRound64(m_shownHeight * m_scale + m_pageOffset) - m_top;
         }
     }
     painter.setRenderHint(QPainter::Antialiasing);
@@ -484,92 +598,161 @@ const QImage &TalentWindow::drawTile(qint64 index)
     return m_tiles.back().image;
 }
 
-void TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
+void TalentWindow::drawGlyphBands(QPainter &painter, const QRegion &region)
 {
+    m_newGlyphs = 0;
+    m_newGlyphBytes = 0;
+    m_glyphShareSpent = false;
+    // Bands nearest the reading line first: pictures beyond a frame's share are
+    // made in the next frames, and their bands stay black until then.
+    const int reading = windowRows(m_top + readingLine(), 1).top();
+    std::vector<QRect> bands;
+    for (const QRect &rect : region) {
+        for (int y = rect.top(); y <= rect.bottom();) {
+            const int end =
+                qMin(int(floorDivide(y, kTileHeight) + 1) * kTileHeight, rect.bottom() + 1);
+            bands.emplace_back(rect.left(), y, rect.width(), end - y);
+            y = end;
+        }
+    }
+    const auto distance = [reading](const QRect &band) {
+        return band.top() > reading ? band.top() - reading : qMax(0, reading - band.bottom());
+    };
+    std::stable_sort(bands.begin(), bands.end(),
+                     [&](const QRect &a, const QRect &b) { return distance(a) < distance(b); });
+    for (const QRect &band : bands) {
+        if (drawGlyphs(painter, band))
+            m_missing -= band;
+        else
+            m_missing += band;
+    }
+}
+
+const TalentWindow::BlockGlyphs &TalentWindow::blockGlyphs(const QTextBlock &block)
+{
+    BlockGlyphs &placed = m_blockGlyphs[size_t(block.blockNumber())];
+    if (placed.built)
+        return placed;
+    placed.built = true;
+    if (!block.layout())
+        return placed;
+    const QPointF origin = block.layout()->position();
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const QBrush brush = fragment.charFormat().foreground();
+        const QColor colour = brush.style() == Qt::NoBrush ? QColor(Qt::white) : brush.color();
+        const QList<QGlyphRun> runs = fragment.glyphRuns();
+        for (const QGlyphRun &run : runs) {
+            GlyphRun placedRun;
+            placedRun.font = run.rawFont();
+            placedRun.colour = colour;
+            placedRun.size = placedRun.font.pixelSize() * m_scale;
+            const QString face = placedRun.font.familyName() + QLatin1Char('/') +
+                                 placedRun.font.styleName() + QLatin1Char('/') +
+                                 QString::number(placedRun.size, 'f', 2) + QLatin1Char('/') +
+                                 QString::number(colour.rgba(), 16);
+            auto known = m_faces.constFind(face);
+            if (known == m_faces.cend())
+                known = m_faces.insert(face, quint32(m_faces.size()));
+            placedRun.face = *known;
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            placedRun.glyphs.reserve(size_t(indexes.size()));
+            for (qsizetype i = 0; i < indexes.size(); ++i)
+                placedRun.glyphs.push_back({indexes[i], (origin + positions[i]) * m_scale});
+            placed.runs.push_back(std::move(placedRun));
+        }
+    }
+    return placed;
+}
+
+bool TalentWindow::drawGlyphs(QPainter &painter, const QRect &rect)
+{
+    bool complete = true;
     // Each glyph once over black, even where it reaches into the next rectangle.
     painter.setClipRect(rect);
     painter.fillRect(rect, Qt::black);
     // The page rows `rect` shows, in page coordinates.
     const int rowsTop = m_mirror.topToBottom ? height() - rect.bottom() - 1 : rect.top();
-    const QRectF area(0, qreal(m_top + rowsTop) / m_scale, width() / m_scale,
+    const QRectF area(0, (qreal(m_top + rowsTop) - m_pageOffset) / m_scale, width() / m_scale,
                       rect.height() / m_scale);
-    QAbstractTextDocumentLayout *layout = m_page->documentLayout();
     // A glyph reaches up and down beyond its line a little: start a block early.
-    QTextBlock block = m_page->findBlock(qMax(0, layout->hitTest(area.topLeft(), Qt::FuzzyHit)));
-    if (block.previous().isValid())
-        block = block.previous();
-    for (; block.isValid(); block = block.next()) {
-        const QRectF box = layout->blockBoundingRect(block);
+    const auto below =
+        std::lower_bound(m_blockBottoms.cbegin(), m_blockBottoms.cend(), area.top() - 1);
+    const int first = qMax(0, int(below - m_blockBottoms.cbegin()) - 1);
+    for (QTextBlock block = m_page->findBlockByNumber(first); block.isValid();
+         block = block.next()) {
+        const QRectF box = m_page->documentLayout()->blockBoundingRect(block);
         if (box.top() > area.bottom() + 1)
             break;
-        if (box.bottom() < area.top() - 1 || !block.layout())
+        if (box.bottom() < area.top() - 1)
             continue;
-        const QPointF origin = block.layout()->position();
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QBrush brush = fragment.charFormat().foreground();
-            const QColor colour = brush.style() == Qt::NoBrush ? QColor(Qt::white) : brush.color();
-            const QList<QGlyphRun> runs = fragment.glyphRuns();
-            for (const QGlyphRun &run : runs) {
-                QRawFont font = run.rawFont();
-                const qreal size = font.pixelSize() * m_scale;
-                const QString face = font.familyName() + QLatin1Char('/') + font.styleName() +
-                                     QLatin1Char('/') + QString::number(size, 'f', 2) +
-                                     QLatin1Char('/') + QString::number(colour.rgba(), 16) +
-                                     QLatin1Char('/');
-                // A font at the screen's size is made only when a picture is missing.
-                bool sized = false;
-                const QList<quint32> indexes = run.glyphIndexes();
-                const QList<QPointF> positions = run.positions();
-                for (qsizetype i = 0; i < indexes.size(); ++i) {
-                    const QPointF at = (origin + positions[i]) * m_scale;
-                    // Whole rows and columns, so that a moved picture matches a new one.
-                    const QPoint pen(qRound(at.x()), int(qRound64(at.y()) - m_top));
-                    if (pen.y() < rowsTop - 2 * size ||
-                        pen.y() > rowsTop + rect.height() + 2 * size)
-                        continue;
-                    const QString key = face + QString::number(indexes[i]);
-                    const Glyph *found = m_glyphs.object(key);
-                    std::unique_ptr<Glyph> uncached;
-                    if (!found) {
-                        if (!sized) {
-                            font.setPixelSize(size);
-                            sized = true;
-                        }
-                        const QPainterPath path = font.pathForGlyph(indexes[i]);
-                        const QRect bounds =
-                            path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
-                        auto glyph = std::make_unique<Glyph>(
-                            Glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
-                                         QImage::Format_ARGB32_Premultiplied),
-                                  bounds.topLeft()});
-                        glyph->image.fill(Qt::transparent);
-                        QPainter draw(&glyph->image);
-                        draw.setRenderHint(QPainter::Antialiasing);
-                        draw.translate(-bounds.topLeft());
-                        draw.fillPath(path, colour);
-                        draw.end();
-                        glyph->image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
-                        found = glyph.get();
-                        const qsizetype cost = glyph->image.sizeInBytes() / 1024 + 1;
-                        // One picture larger than the whole budget is drawn and dropped.
-                        if (cost <= m_glyphs.maxCost())
-                            m_glyphs.insert(key, glyph.release(), cost);
-                        else
-                            uncached = std::move(glyph);
-                    }
-                    QRect place(pen + found->offset, found->image.size());
-                    if (m_mirror.leftToRight)
-                        place.moveLeft(width() - place.right() - 1);
-                    if (m_mirror.topToBottom)
-                        place.moveTop(height() - place.bottom() - 1);
-                    if (place.intersects(rect))
-                        painter.drawImage(place.topLeft(), found->image);
+        for (const GlyphRun &run : blockGlyphs(block).runs) {
+            // A font at the screen's size is made only when a picture is missing.
+            QRawFont font;
+            for (const PlacedGlyph &glyph : run.glyphs) {
+                // Whole rows and columns, so that a moved picture matches a new one.
+                const QPoint pen(qRound(glyph.at.x()),
+                                 int(qRound64(glyph.at.y() + m_pageOffset) - m_top));
+                if (pen.y() < rowsTop - 2 * run.size ||
+                    pen.y() > rowsTop + rect.height() + 2 * run.size)
+                    continue;
+                const quint64 key = quint64(run.face) << 32 | glyph.index;
+                const Glyph *found = m_glyphs.object(key);
+                std::unique_ptr<Glyph> uncached;
+                if (!found && m_glyphShareSpent) {
+                    complete = false;
+                    continue;
                 }
+                if (!found) {
+                    if (!font.isValid()) {
+                        font = run.font;
+                        font.setPixelSize(run.size);
+                    }
+                    const QPainterPath path = font.pathForGlyph(glyph.index);
+                    const QRect bounds = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+                    // Making pictures is what a first frame or a new size costs:
+                    // a frame makes only its share, the first one whatever its size.
+                    const qint64 bytes =
+                        qint64(qMax(1, bounds.width())) * qMax(1, bounds.height()) * 4;
+                    if (m_newGlyphs > 0 && m_newGlyphBytes + bytes > kNewGlyphBytesPerFrame) {
+                        m_glyphShareSpent = true;
+                        complete = false;
+                        continue;
+                    }
+                    ++m_newGlyphs;
+                    m_newGlyphBytes += bytes;
+                    auto made =
+                        std::make_unique<Glyph>(Glyph{QImage(bounds.size().expandedTo(QSize(1, 1)),
+                                                             QImage::Format_ARGB32_Premultiplied),
+                                                      bounds.topLeft()});
+                    made->image.fill(Qt::transparent);
+                    QPainter draw(&made->image);
+                    draw.setRenderHint(QPainter::Antialiasing);
+                    draw.translate(-bounds.topLeft());
+                    draw.fillPath(path, run.colour);
+                    draw.end();
+                    made->image.mirror(m_mirror.leftToRight, m_mirror.topToBottom);
+                    found = made.get();
+                    const qsizetype cost = made->image.sizeInBytes() / 1024 + 1;
+                    // One picture larger than the whole budget is drawn and dropped.
+                    if (cost <= m_glyphs.maxCost())
+                        m_glyphs.insert(key, made.release(), cost);
+                    else
+                        uncached = std::move(made);
+                }
+                QRect place(pen + found->offset, found->image.size());
+                if (m_mirror.leftToRight)
+                    place.moveLeft(width() - place.right() - 1);
+                if (m_mirror.topToBottom)
+                    place.moveTop(height() - place.bottom() - 1);
+                if (place.intersects(rect))
+                    painter.drawImage(place.topLeft(), found->image);
             }
         }
     }
     painter.setClipping(false);
+    return complete;
 }
 
 void TalentWindow::resizeEvent(QResizeEvent *event)

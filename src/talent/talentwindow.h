@@ -6,17 +6,21 @@
 
 #include <QCache>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QImage>
 #include <QPointer>
+#include <QRawFont>
 #include <QRegion>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class HtmlView;
 class QPainterPath;
+class QTextBlock;
 class QTextDocument;
 class QTimer;
 
@@ -45,6 +49,11 @@ public:
         bool complete = true;
         // The window row (before the flips) where `talent` is drawn.
         qint64 readingRow = -1;
+        // Whether the frame drew every row of the window.
+        bool wholeWindow = false;
+        // Glyph pictures made for this frame, and their bytes.
+        int newGlyphs = 0;
+        qint64 newGlyphBytes = 0;
         bool sameLine() const;
     };
 
@@ -53,6 +62,12 @@ public:
     explicit TalentWindow(HtmlView *band);
     ~TalentWindow() override;
 
+    // Shows the window once its picture's memory is written, a few pages at a
+    // time: a full screen's first paint would otherwise stop the window's
+    // thread for tens of milliseconds while the system maps those pages.
+    void showPrepared();
+    // How many rows of the picture are written so far.
+    int preparedRows() const { return m_preparedRows; }
     void setMirror(const MirrorFlags &flags);
     // Large text in the middle of the window, over the page (the band's
     // countdown); empty for none.
@@ -63,6 +78,8 @@ public:
     int charactersPerLine() const { return m_characters; }
     // Copies the band's page; runs whenever the band's page completes.
     void copyPage();
+    // The bytes of new glyph pictures one frame makes, unless its first picture alone is larger.
+    static constexpr qint64 kNewGlyphBytesPerFrame = 256 * 1024;
     // The budget of the glyph pictures for a window of `size`, in bytes, and what they hold now.
     static qint64 glyphBudgetFor(QSize size);
     qint64 glyphBytes() const;
@@ -76,7 +93,9 @@ public:
     const QTextDocument *pageCopy() const { return m_page.get(); }
     int pageCopyStart() const { return m_slice.from; }
     // Whether the shown stretch holds the band's place and no newer layout is running.
-    bool caughtUp() const { return !m_coming.page && !m_waiting && m_page; }
+    bool caughtUp() const { return !m_sliceWanted && !m_coming.page && !m_waiting && m_page; }
+    // How many stretches of the band's page have been copied since the window was made.
+    int slicesCut() const { return m_slicesCut; }
     // Whether the last frame showed every strip of the page it covers.
     bool lastFrameComplete() const { return m_complete; }
     // Called after every painted frame (benchmarks and tests record them).
@@ -88,11 +107,40 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Each block's glyphs at screen size, found once for the shown stretch:
+    // shaping the text again every frame would cost more than drawing it.
+    struct PlacedGlyph
+    {
+        quint32 index;
+        QPointF at; // on the page, in screen pixels
+    };
+    struct GlyphRun
+    {
+        QRawFont font; // at the page's size
+        QColor colour;
+        qreal size = 0; // pixels on the screen
+        quint32 face = 0;
+        std::vector<PlacedGlyph> glyphs;
+    };
+    struct BlockGlyphs
+    {
+        bool built = false;
+        std::vector<GlyphRun> runs;
+    };
+
     void relayout();
-    // Cuts the stretch of the band's page around its place now and starts
-    // laying it out; a stretch already being laid out for the same page and
-    // width is finished first.
+    // How many screen rows further down `next`'s stretch `to` shows the band's
+    // block than `shown`'s stretch `from` does; none unless both hold it.
+    std::optional<qreal> rowsBetween(const QTextDocument &shown, const PageSlice &from,
+                                     const QTextDocument &next, const PageSlice &to) const;
+    // Writes the next rows of the window's picture; shows the window after the last.
+    void prepareStep();
+    // Asks for the stretch of the band's page around its place to be cut and
+    // laid out at the next steps; a stretch already being laid out for the
+    // same page and width is finished first.
     void requestSlice();
+    // Copies the stretch around the band's place now as the coming page.
+    void cutSlice();
     // Lays out the next blocks of the coming stretch for a few milliseconds;
     // shows it once all of it is laid out.
     void layoutStep();
@@ -123,7 +171,15 @@ private:
     // Draws the page's glyphs in `rect` (window coordinates) from pictures of
     // each glyph made once, flipped as the window is: text this large would
     // otherwise be filled as outlines glyph by glyph.
-    void drawGlyphs(QPainter &painter, const QRect &rect);
+    // Returns false when pictures were left for a later frame.
+    bool drawGlyphs(QPainter &painter, const QRect &rect);
+    // The glyphs of a block of the shown stretch, found when first asked for.
+    const BlockGlyphs &blockGlyphs(const QTextBlock &block);
+    // Forgets the glyphs found for the blocks of the stretch shown before.
+    void placeBlocks();
+    // Draws the region's bands nearest the reading line first; bands whose
+    // pictures wait for a later frame are noted in m_missing.
+    void drawGlyphBands(QPainter &painter, const QRegion &region);
 
     HtmlView *m_band;
     // Compared only: the band may be going away when its viewport reports events.
@@ -141,6 +197,8 @@ private:
         quint64 generation = 0;
     };
     Coming m_coming;
+    bool m_sliceWanted = false;
+    int m_slicesCut = 0;
     QTimer *m_layoutTimer;
     QPointer<QTextDocument> m_source; // the band's page that m_page copies
     // Of the band's page's first font, measured when it completes.
@@ -157,6 +215,9 @@ private:
     // What the window shows: the page's screen row at its top, the band's
     // place followed and the page height at the reading line.
     qint64 m_top = 0;
+    // Screen rows added to the page's: stretches cut again at a new start keep
+    // the rows of the one shown before them, so their picture stays.
+    qreal m_pageOffset = 0;
     TextSpot m_shownBand;
     qreal m_shownHeight = 0;
     // Parts of the window still black because their strips wait for a later frame.
@@ -179,7 +240,17 @@ private:
         QImage image;
         QPoint offset; // of the picture's top left from the glyph's origin
     };
-    // Least recently drawn pictures go first; costs in KB.
-    QCache<QString, Glyph> m_glyphs;
+    // Least recently drawn pictures go first; costs in KB. Keyed by the face's
+    // number (font, size and colour) and the glyph's index in that font.
+    QCache<quint64, Glyph> m_glyphs;
+    QHash<QString, quint32> m_faces;
+    std::vector<BlockGlyphs> m_blockGlyphs;
+    std::vector<qreal> m_blockBottoms; // of the shown stretch's blocks, in page pixels
+    // Pictures made during the paint under way.
+    int m_newGlyphs = 0;
+    qint64 m_newGlyphBytes = 0;
+    bool m_glyphShareSpent = false;
     bool m_complete = true;
+    QTimer *m_prepareTimer;
+    int m_preparedRows = 0;
 };

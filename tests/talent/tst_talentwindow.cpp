@@ -114,17 +114,23 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<MirrorFlags>("mirror");
         QTest::addColumn<QStringList>("script");
+        // Band pixels a move; 0: a few small moves, then leaps through the page.
+        QTest::addColumn<int>("stride");
         const QStringList news = page(120, kNews);
-        QTest::newRow("one pixel") << QSize(1, 1) << MirrorFlags{} << news;
-        QTest::newRow("small, plain") << QSize(640, 480) << MirrorFlags{false, false} << news;
+        QTest::newRow("one pixel") << QSize(1, 1) << MirrorFlags{} << news << 0;
+        QTest::newRow("small, plain") << QSize(640, 480) << MirrorFlags{false, false} << news << 0;
         QTest::newRow("full HD, both flips")
-            << QSize(1920, 1080) << MirrorFlags{true, true} << news;
-        QTest::newRow("8K") << QSize(7680, 4320) << MirrorFlags{true, false} << news;
+            << QSize(1920, 1080) << MirrorFlags{true, true} << news << 0;
+        QTest::newRow("8K") << QSize(7680, 4320) << MirrorFlags{true, false} << news << 0;
         // Only a stretch around the band's place is laid out, whatever the script's length.
-        QTest::newRow("long script") << QSize(1920, 1080) << MirrorFlags{} << page(3000, kNews);
+        QTest::newRow("long script")
+            << QSize(1920, 1080) << MirrorFlags{} << page(3000, kNews) << 0;
         // The glyph pictures stay within their budget however many there are.
         QTest::newRow("a colour a line")
-            << QSize(1280, 720) << MirrorFlags{true, false} << colouredPage(400);
+            << QSize(1280, 720) << MirrorFlags{true, false} << colouredPage(400) << 0;
+        // Stretches cut again as the band moves on keep the picture shown.
+        QTest::newRow("long script, small moves")
+            << QSize(1280, 720) << MirrorFlags{false, true} << page(3000, kNews) << 45;
     }
 
     void everyFrame_showsTheBandsLineAtTheReadingLine()
@@ -132,16 +138,24 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         QFETCH(MirrorFlags, mirror);
         QFETCH(QStringList, script);
+        QFETCH(int, stride);
         Band band;
         band.load(script);
         auto talent = std::make_unique<TalentWindow>(band.view);
         talent->setMirror(mirror);
         talent->resize(size);
-        talent->show();
+        talent->showPrepared();
+        QVERIFY(!talent->isVisible());
+        QVERIFY(QTest::qWaitFor([&] { return talent->isVisible(); }, 5000));
         QVERIFY(QTest::qWaitForWindowExposed(talent.get()));
+        // The whole picture was written, a step at a time, before the window showed.
+        QCOMPARE(talent->preparedRows(), size.height());
         QList<TalentWindow::Frame> frames;
         QList<const QTextDocument *> copies; // what each frame was drawn from
+        bool grabbing = false;               // the test's own pictures are no frames
         talent->setFrameHook([&](const TalentWindow::Frame &frame) {
+            if (grabbing)
+                return;
             frames.append(frame);
             copies.append(talent->pageCopy());
         });
@@ -149,7 +163,8 @@ private Q_SLOTS:
         QVERIFY(end > 1000);
         // Each move of the band reaches the window by its own frame clock; the
         // picture it moves must match one drawn afresh.
-        for (int y = 5; y <= end + 40; y += y < 60 ? 7 : end / 17 + 3) {
+        const int last = stride > 0 ? qMin(end, 5 + 90 * stride) : end + 40;
+        for (int y = 5; y <= last; y += stride > 0 ? stride : (y < 60 ? 7 : end / 17 + 3)) {
             const qsizetype before = frames.size();
             band.view->scrollTo(0, y);
             // A window one pixel high shows the page a pixel high: it hardly moves.
@@ -158,8 +173,12 @@ private Q_SLOTS:
                 continue;
             }
             // A stretch of the page laid out meanwhile is drawn whole at the next frame.
+            // Bands whose glyph pictures are left for later frames are drawn by then.
             QVERIFY(QTest::qWaitFor(
-                [&] { return talent->caughtUp() && copies.constLast() == talent->pageCopy(); },
+                [&] {
+                    return talent->caughtUp() && copies.constLast() == talent->pageCopy() &&
+                           talent->lastFrameComplete();
+                },
                 5000));
             const QScrollBar *bar = band.view->verticalScrollBar();
             QCOMPARE(frames.constLast().band,
@@ -174,15 +193,26 @@ private Q_SLOTS:
                                          ->grabWindow(talent->winId())
                                          .toImage()
                                          .convertToFormat(QImage::Format_RGB32);
-                QCOMPARE(differingShare(
-                             shown, talent->grab().toImage().convertToFormat(QImage::Format_RGB32)),
-                         0.0);
+                grabbing = true;
+                const QImage fresh = talent->grab().toImage().convertToFormat(QImage::Format_RGB32);
+                grabbing = false;
+                QCOMPARE(differingShare(shown, fresh), 0.0);
             }
         }
         QVERIFY(frames.size() >= (size.height() > 1 ? 24 : 0));
+        if (stride > 0) {
+            QVERIFY2(talent->slicesCut() >= 3, qPrintable(QString::number(talent->slicesCut())));
+            // After the first, no frame draws the whole window.
+            for (qsizetype i = 1; i < frames.size(); ++i)
+                QVERIFY2(!frames.at(i).wholeWindow, qPrintable(QString::number(i)));
+        }
         for (const TalentWindow::Frame &frame : std::as_const(frames)) {
             QVERIFY(frame.band.position >= 0);
             QVERIFY(frame.sameLine());
+            // No frame stops the band to make more than its share of glyph pictures.
+            QVERIFY2(frame.newGlyphBytes <= TalentWindow::kNewGlyphBytesPerFrame ||
+                         frame.newGlyphs == 1,
+                     qPrintable(QString::number(frame.newGlyphBytes)));
             // The band's line is drawn at the window's reading line, not its top.
             QCOMPARE(frame.readingRow, qint64(talent->readingLine()));
         }
@@ -241,7 +271,11 @@ private Q_SLOTS:
         TalentWindow talent(band.view);
         talent.resize(800, 600);
         talent.setCharactersPerLine(20);
+        // Nothing is copied while the window is being set up, and then only once.
+        QVERIFY(!talent.pageCopy());
+        QCOMPARE(talent.slicesCut(), 0);
         QVERIFY(caughtUp(talent));
+        QCOMPARE(talent.slicesCut(), 1);
         compareCopy(talent, *band.view->document());
         band.load(page(30, QStringLiteral("Second script, line %1")));
         QVERIFY(caughtUp(talent));
