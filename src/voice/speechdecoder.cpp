@@ -6,9 +6,13 @@
 
 #include <pocketsphinx.h>
 
+#include <algorithm>
+
 namespace voice {
 
-SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder)
+SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder,
+                             double utteranceLimitSeconds)
+    : m_utteranceLimit(std::max<qsizetype>(1, qsizetype(utteranceLimitSeconds * sampleRate)))
 {
     const QByteArray hmm = acousticModelFolder.toLocal8Bit();
     const QByteArray lm = model.languageModelPath().toLocal8Bit();
@@ -56,19 +60,27 @@ std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::process(const qint16 *sa
     if (count <= 0)
         return std::nullopt;
     ps_process_raw(m_decoder, samples, size_t(count), FALSE, FALSE);
+    // Counted from the utterance's first block, silence included, as the decoder re-reads it.
+    m_utteranceSamples += count;
     const bool inSpeech = ps_get_in_speech(m_decoder);
-    if (inSpeech) {
+    if (inSpeech && m_utteranceSamples < m_utteranceLimit) {
         m_inUtterance = true;
         return hypothesis(false);
     }
+    if (inSpeech)
+        m_inUtterance = true;
     // A pause ends the utterance: the decoder's best account of it is final.
     return finish();
 }
 
 std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::finish()
 {
-    if (!m_inUtterance)
+    if (!m_inUtterance) {
+        m_utteranceSamples = 0;
         return std::nullopt;
+    }
+    m_longestUtterance = std::max(m_longestUtterance, m_utteranceSamples);
+    m_utteranceSamples = 0;
     m_inUtterance = false;
     ps_end_utt(m_decoder);
     auto heard = hypothesis(true);

@@ -42,14 +42,19 @@ private Q_SLOTS:
     void replay_reachesTheEnd_data()
     {
         QTest::addColumn<QStringList>("soxFormat");
-        QTest::newRow("as spoken") << QStringList();
-        QTest::newRow("48 kHz stereo") << QStringList{"-r", "48000", "-c", "2"};
-        QTest::newRow("8 kHz mono") << QStringList{"-r", "8000", "-c", "1"};
+        QTest::addColumn<double>("utteranceLimit");
+        QTest::newRow("as spoken") << QStringList() << 20.0;
+        QTest::newRow("48 kHz stereo") << QStringList{"-r", "48000", "-c", "2"} << 20.0;
+        QTest::newRow("8 kHz mono") << QStringList{"-r", "8000", "-c", "1"} << 20.0;
+        // The lighthouse's first sentence alone takes longer than this: it is cut, and the
+        // second utterance carries on from where the first left off.
+        QTest::newRow("utterances cut at 1.5 s") << QStringList() << 1.5;
     }
 
     void replay_reachesTheEnd()
     {
         QFETCH(QStringList, soxFormat);
+        QFETCH(double, utteranceLimit);
         QString path = m_speech;
         if (!soxFormat.isEmpty()) {
             path = m_folder.filePath(QString::fromLatin1(QTest::currentDataTag()) +
@@ -57,7 +62,8 @@ private Q_SLOTS:
             QVERIFY(run(QStringLiteral("sox"),
                         QStringList{"-D", m_speech} + soxFormat + QStringList{path}));
         }
-        ScriptListener listener(kScript);
+        ScriptListener listener(kScript, ScriptListener::defaultDictionaryPath(),
+                                ScriptListener::defaultModelFolder(), utteranceLimit);
         qsizetype previous = -1;
         bool backwards = false;
         voice::replayWav(path, listener, false, [&](const voice::ReplayStep &step) {
@@ -66,6 +72,10 @@ private Q_SLOTS:
         });
         QCOMPARE(listener.position(), listener.wordCount() - 1);
         QVERIFY(!backwards);
+        // Within one 50 ms piece of the limit.
+        QVERIFY2(listener.longestUtteranceSeconds() <= utteranceLimit + 0.05,
+                 qPrintable(QString::number(listener.longestUtteranceSeconds())));
+        QVERIFY(listener.longestUtteranceSeconds() > 0);
     }
 
     void scriptWithoutKnownWords_isRefused()
