@@ -157,7 +157,7 @@ Run follow(const QString &script, const QString &wavPath, const QTextDocument &p
 {
     Run run;
     voice::ScriptListener listener(script);
-    voice::replayWav(wavPath, listener, false, [&run](const voice::ReplayStep &step) {
+    voice::replayWav(wavPath, listener, {}, [&run](const voice::ReplayStep &step) {
         run.audioSeconds = step.audioSeconds;
         run.decodeSeconds += step.decodeSeconds;
         if (run.positions.empty() || run.positions.back().second != step.position)
@@ -271,7 +271,7 @@ void figure(const QString &name, double value, const char *unit)
 
 // tavrix-bench --voice-replay WAV SCRIPT [--realtime]: replays speech through the recogniser
 // and prints, for each move, the audio time, the time the answer was ready and the word.
-int replayVoice(const char *wav, const char *scriptPath, bool realTime)
+int replayVoice(const char *wav, const char *scriptPath, bool realTime, double slowdown)
 {
     const QString script = readScript(QString::fromLocal8Bit(scriptPath));
     const QStringList words = voice::normalisedWords(script);
@@ -279,10 +279,15 @@ int replayVoice(const char *wav, const char *scriptPath, bool realTime)
     qsizetype last = -1;
     double decode = 0;
     double audio = 0;
-    voice::replayWav(QString::fromLocal8Bit(wav), listener, realTime,
+    qsizetype dropped = 0;
+    double droppedSeconds = 0;
+    voice::replayWav(QString::fromLocal8Bit(wav), listener,
+                     {.realTime = realTime, .slowdown = slowdown},
                      [&](const voice::ReplayStep &step) {
                          decode += step.decodeSeconds;
                          audio = step.audioSeconds;
+                         dropped = step.droppedBlocks;
+                         droppedSeconds = step.droppedSeconds;
                          if (step.position == last)
                              return;
                          last = step.position;
@@ -292,6 +297,9 @@ int replayVoice(const char *wav, const char *scriptPath, bool realTime)
                      });
     std::printf("words %lld reached %lld processor %.1f %%\n", static_cast<long long>(words.size()),
                 static_cast<long long>(last + 1), audio > 0 ? 100 * decode / audio : 0);
+    std::printf("dropped %lld blocks %.2f s longest utterance %.2f s\n",
+                static_cast<long long>(dropped), droppedSeconds,
+                listener.longestUtteranceSeconds());
     return 0;
 }
 

@@ -171,9 +171,7 @@ void VoiceFollower::onAudio()
     const std::vector<qint16> mono = m_converter->convert(samples.data(), frames);
     const QByteArray block(reinterpret_cast<const char *>(mono.data()),
                            qsizetype(mono.size() * sizeof(qint16)));
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, generation = m_generation, block] {
-        worker->hear(generation, block);
-    });
+    m_worker->offer(m_generation, block);
 }
 
 } // namespace voice
