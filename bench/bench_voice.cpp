@@ -321,6 +321,32 @@ TAVRIX_BENCH_CASE(voice_model_build)
     report("voice_100000_lines_model_and_recogniser", double(clock.nsecsElapsed()) / 1e6, "ms");
     report("voice_100000_lines_words", double(count), "count");
     report("voice_100000_lines_characters", double(text.size()), "count");
+    // Decoding against that model: one of the bench's speeches (whose words the long script
+    // repeats), replayed as fast as it decodes through the same backlog as the microphone.
+    const QString file =
+        QDir(dataFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name).value(0);
+    const QString spoken = readScript(dataFolder() + u'/' + file);
+    const Speech speech =
+        speak(spoken, voice::splitWords(spoken), {{0, spoken.size(), 0}}, "en-us", 165);
+    QTemporaryDir folder;
+    const QString wav = folder.filePath(QStringLiteral("speech.wav"));
+    writeWav(wav, speech.samples);
+    double decode = 0;
+    double audio = 0;
+    qsizetype dropped = 0;
+    std::vector<double> lags;
+    voice::replayWav(wav, listener, {}, [&](const voice::ReplayStep &step) {
+        decode += step.decodeSeconds;
+        audio = step.audioSeconds;
+        dropped = step.droppedBlocks;
+        lags.push_back(step.readySeconds - step.audioSeconds);
+    });
+    if (lags.empty())
+        lags.push_back(0);
+    report("voice_100000_lines_decoding_processor", audio > 0 ? 100 * decode / audio : 0, "%");
+    report("voice_100000_lines_decoding_lag_median", percentile(lags, 0.5), "s");
+    report("voice_100000_lines_decoding_lag_max", *std::max_element(lags.begin(), lags.end()), "s");
+    report("voice_100000_lines_decoding_dropped", double(dropped), "blocks");
 }
 
 TAVRIX_BENCH_CASE(voice_follow)
