@@ -25,7 +25,8 @@ public:
     };
 
     // Continuous speech or noise makes each block re-read an ever longer hypothesis: an
-    // utterance that goes on this long ends as if the speaker had paused.
+    // utterance that goes on this long ends as if the speaker had paused, at the next gap
+    // between words (within a quarter of the limit more).
     static constexpr double defaultUtteranceLimitSeconds = 20;
 
     // Throws TavrixError when the acoustic model or the script's model cannot be loaded.
@@ -51,7 +52,11 @@ private:
     ps_decoder_s *m_decoder = nullptr;
     bool m_inUtterance = false;
     qsizetype m_utteranceLimit = 0; // samples
+    // Past the limit, how long to wait for a gap between words before cutting anyway.
+    qsizetype m_utteranceGrace = 0;
     qsizetype m_utteranceSamples = 0;
+    double m_utteranceEnergy = 0; // summed over its 10 ms frames
+    qsizetype m_utteranceFrames = 0;
     qsizetype m_longestUtterance = 0;
     QString m_lastPartial;
 };
