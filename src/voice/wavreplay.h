@@ -18,7 +18,7 @@ struct ReplayStep
     // When the listener's answer for this piece is ready, in seconds from the start: the clock
     // when replaying in real time, otherwise the audio time plus the decoding time queued so far.
     double readySeconds = 0;
-    // Processor time the piece took (conversion, recognition, alignment).
+    // Processor time the piece took (recognition and alignment), times the slowdown.
     double decodeSeconds = 0;
     qsizetype position = -1;
     // Audio dropped unheard so far because decoding fell behind.
