@@ -41,7 +41,7 @@ int runChild(const char *kind, const char *argument);
 
 // `tavrix-bench --voice-replay WAV SCRIPT [--realtime]`: the recogniser and aligner fed from a
 // WAVE file, as fast as they decode or in real time; prints each move of the position.
-int replayVoice(const char *wav, const char *scriptPath, bool realTime);
+int replayVoice(const char *wav, const char *scriptPath, bool realTime, double slowdown);
 // Processor time of this process, in seconds.
 double ownCpuSeconds();
 // The X server started next to this process by tests/with-xserver.sh or

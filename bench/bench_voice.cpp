@@ -157,7 +157,7 @@ Run follow(const QString &script, const QString &wavPath, const QTextDocument &p
 {
     Run run;
     voice::ScriptListener listener(script);
-    voice::replayWav(wavPath, listener, false, [&run](const voice::ReplayStep &step) {
+    voice::replayWav(wavPath, listener, {}, [&run](const voice::ReplayStep &step) {
         run.audioSeconds = step.audioSeconds;
         run.decodeSeconds += step.decodeSeconds;
         if (run.positions.empty() || run.positions.back().second != step.position)
@@ -271,7 +271,7 @@ void figure(const QString &name, double value, const char *unit)
 
 // tavrix-bench --voice-replay WAV SCRIPT [--realtime]: replays speech through the recogniser
 // and prints, for each move, the audio time, the time the answer was ready and the word.
-int replayVoice(const char *wav, const char *scriptPath, bool realTime)
+int replayVoice(const char *wav, const char *scriptPath, bool realTime, double slowdown)
 {
     const QString script = readScript(QString::fromLocal8Bit(scriptPath));
     const QStringList words = voice::normalisedWords(script);
@@ -279,10 +279,15 @@ int replayVoice(const char *wav, const char *scriptPath, bool realTime)
     qsizetype last = -1;
     double decode = 0;
     double audio = 0;
-    voice::replayWav(QString::fromLocal8Bit(wav), listener, realTime,
+    qsizetype dropped = 0;
+    double droppedSeconds = 0;
+    voice::replayWav(QString::fromLocal8Bit(wav), listener,
+                     {.realTime = realTime, .slowdown = slowdown},
                      [&](const voice::ReplayStep &step) {
                          decode += step.decodeSeconds;
                          audio = step.audioSeconds;
+                         dropped = step.droppedBlocks;
+                         droppedSeconds = step.droppedSeconds;
                          if (step.position == last)
                              return;
                          last = step.position;
@@ -292,6 +297,9 @@ int replayVoice(const char *wav, const char *scriptPath, bool realTime)
                      });
     std::printf("words %lld reached %lld processor %.1f %%\n", static_cast<long long>(words.size()),
                 static_cast<long long>(last + 1), audio > 0 ? 100 * decode / audio : 0);
+    std::printf("dropped %lld blocks %.2f s longest utterance %.2f s\n",
+                static_cast<long long>(dropped), droppedSeconds,
+                listener.longestUtteranceSeconds());
     return 0;
 }
 
@@ -313,6 +321,32 @@ TAVRIX_BENCH_CASE(voice_model_build)
     report("voice_100000_lines_model_and_recogniser", double(clock.nsecsElapsed()) / 1e6, "ms");
     report("voice_100000_lines_words", double(count), "count");
     report("voice_100000_lines_characters", double(text.size()), "count");
+    // Decoding against that model: one of the bench's speeches (whose words the long script
+    // repeats), replayed as fast as it decodes through the same backlog as the microphone.
+    const QString file =
+        QDir(dataFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name).value(0);
+    const QString spoken = readScript(dataFolder() + u'/' + file);
+    const Speech speech =
+        speak(spoken, voice::splitWords(spoken), {{0, spoken.size(), 0}}, "en-us", 165);
+    QTemporaryDir folder;
+    const QString wav = folder.filePath(QStringLiteral("speech.wav"));
+    writeWav(wav, speech.samples);
+    double decode = 0;
+    double audio = 0;
+    qsizetype dropped = 0;
+    std::vector<double> lags;
+    voice::replayWav(wav, listener, {}, [&](const voice::ReplayStep &step) {
+        decode += step.decodeSeconds;
+        audio = step.audioSeconds;
+        dropped = step.droppedBlocks;
+        lags.push_back(step.readySeconds - step.audioSeconds);
+    });
+    if (lags.empty())
+        lags.push_back(0);
+    report("voice_100000_lines_decoding_processor", audio > 0 ? 100 * decode / audio : 0, "%");
+    report("voice_100000_lines_decoding_lag_median", percentile(lags, 0.5), "s");
+    report("voice_100000_lines_decoding_lag_max", *std::max_element(lags.begin(), lags.end()), "s");
+    report("voice_100000_lines_decoding_dropped", double(dropped), "blocks");
 }
 
 TAVRIX_BENCH_CASE(voice_follow)

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -99,7 +100,8 @@ double percentile(std::vector<double> &sample, double fraction)
 
 // tavrix-bench [filter...]: runs every case whose name contains one of the filters.
 // tavrix-bench --child KIND ARG: one measurement in a fresh process (see runChild).
-// tavrix-bench --voice-replay WAV SCRIPT [--realtime]: speech replayed through the voice follower.
+// tavrix-bench --voice-replay WAV SCRIPT [--realtime] [--slower N]: speech replayed through the
+// voice follower; --slower N counts each piece's decoding N times over, as on a slower machine.
 int main(int argc, char **argv)
 {
     g_processClock.start();
@@ -113,8 +115,17 @@ int main(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     if (argc > 3 && std::strcmp(argv[1], "--child") == 0)
         return runChild(argv[2], argv[3]);
-    if (argc > 3 && std::strcmp(argv[1], "--voice-replay") == 0)
-        return replayVoice(argv[2], argv[3], argc > 4 && std::strcmp(argv[4], "--realtime") == 0);
+    if (argc > 3 && std::strcmp(argv[1], "--voice-replay") == 0) {
+        bool realTime = false;
+        double slowdown = 1;
+        for (int i = 4; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--realtime") == 0)
+                realTime = true;
+            else if (std::strcmp(argv[i], "--slower") == 0 && i + 1 < argc)
+                slowdown = std::max(1.0, std::atof(argv[++i]));
+        }
+        return replayVoice(argv[2], argv[3], realTime, slowdown);
+    }
     std::sort(cases().begin(), cases().end(), [](const BenchCase &a, const BenchCase &b) {
         return std::strcmp(a.name, b.name) < 0;
     });

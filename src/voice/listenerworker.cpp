@@ -28,6 +28,21 @@ void ListenerWorker::prepare(quint64 generation, const QString &scriptText)
     Q_EMIT ready(generation, m_listener->unknownWords(), starts);
 }
 
+void ListenerWorker::offer(quint64 generation, QByteArray samples)
+{
+    if (m_backlog.push({generation, std::move(samples)}))
+        QMetaObject::invokeMethod(this, &ListenerWorker::hearNext, Qt::QueuedConnection);
+}
+
+void ListenerWorker::hearNext()
+{
+    const auto block = m_backlog.take();
+    if (!block)
+        return;
+    hear(block->generation, block->samples);
+    QMetaObject::invokeMethod(this, &ListenerWorker::hearNext, Qt::QueuedConnection);
+}
+
 void ListenerWorker::hear(quint64 generation, const QByteArray &samples)
 {
     if (!m_listener || generation != m_generation)
@@ -39,6 +54,7 @@ void ListenerWorker::hear(quint64 generation, const QByteArray &samples)
 
 void ListenerWorker::release()
 {
+    m_backlog.clear();
     m_listener.reset();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audiobacklog.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -22,9 +24,12 @@ public:
     ~ListenerWorker() override;
 
     void prepare(quint64 generation, const QString &scriptText);
-    // 16 kHz mono 16-bit samples.
-    void hear(quint64 generation, const QByteArray &samples);
+    // 16 kHz mono 16-bit samples. Called from any thread: the audio waits in the backlog,
+    // which drops the oldest when the recogniser falls behind.
+    void offer(quint64 generation, QByteArray samples);
     void release();
+    // Audio dropped unheard so far, in blocks; any thread may ask.
+    qsizetype droppedBlocks() const { return m_backlog.droppedBlocks(); }
 
 Q_SIGNALS:
     // The script's model is built; `wordStarts` are where its words begin in the text.
@@ -34,6 +39,11 @@ Q_SIGNALS:
     void positionChanged(quint64 generation, qint64 word);
 
 private:
+    void hear(quint64 generation, const QByteArray &samples);
+    // One block a turn, so that a new script or a stop is not kept waiting behind the audio.
+    void hearNext();
+
+    AudioBacklog m_backlog;
     std::unique_ptr<ScriptListener> m_listener;
     quint64 m_generation = 0;
 };

@@ -7,9 +7,10 @@
 namespace voice {
 
 ScriptListener::ScriptListener(const QString &scriptText, const QString &dictionaryPath,
-                               const QString &acousticModelFolder)
+                               const QString &acousticModelFolder, double utteranceLimitSeconds)
     : m_model(std::make_unique<ScriptModel>(scriptText, dictionaryPath)),
-      m_decoder(std::make_unique<SpeechDecoder>(*m_model, acousticModelFolder)),
+      m_decoder(
+          std::make_unique<SpeechDecoder>(*m_model, acousticModelFolder, utteranceLimitSeconds)),
       m_aligner(normalisedWords(scriptText))
 {}
 
@@ -28,6 +29,11 @@ QString ScriptListener::defaultModelFolder()
 QStringList ScriptListener::unknownWords() const
 {
     return m_model->unknownWords();
+}
+
+double ScriptListener::longestUtteranceSeconds() const
+{
+    return m_decoder->longestUtteranceSeconds();
 }
 
 bool ScriptListener::listen(const qint16 *samples, qsizetype count)

@@ -20,7 +20,8 @@ public:
     // Throws TavrixError when there is nothing to listen for or the model cannot be loaded.
     explicit ScriptListener(const QString &scriptText,
                             const QString &dictionaryPath = defaultDictionaryPath(),
-                            const QString &acousticModelFolder = defaultModelFolder());
+                            const QString &acousticModelFolder = defaultModelFolder(),
+                            double utteranceLimitSeconds = 20);
     ~ScriptListener();
     ScriptListener(const ScriptListener &) = delete;
     ScriptListener &operator=(const ScriptListener &) = delete;
@@ -39,6 +40,7 @@ public:
     // Words heard so far, for measuring: each hypothesis's words, the last one's last.
     QStringList lastHeard() const { return m_lastHeard; }
     QStringList unknownWords() const;
+    double longestUtteranceSeconds() const;
 
 private:
     std::unique_ptr<ScriptModel> m_model;

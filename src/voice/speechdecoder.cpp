@@ -6,9 +6,14 @@
 
 #include <pocketsphinx.h>
 
+#include <algorithm>
+
 namespace voice {
 
-SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder)
+SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder,
+                             double utteranceLimitSeconds)
+    : m_utteranceLimit(std::max<qsizetype>(1, qsizetype(utteranceLimitSeconds * sampleRate))),
+      m_utteranceGrace(m_utteranceLimit / 4)
 {
     const QByteArray hmm = acousticModelFolder.toLocal8Bit();
     const QByteArray lm = model.languageModelPath().toLocal8Bit();
@@ -56,19 +61,49 @@ std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::process(const qint16 *sa
     if (count <= 0)
         return std::nullopt;
     ps_process_raw(m_decoder, samples, size_t(count), FALSE, FALSE);
+    // Counted from the utterance's first block, silence included, as the decoder re-reads it.
+    m_utteranceSamples += count;
+    // The quietest 10 ms of the block: a gap between words is where a long utterance is cut.
+    constexpr qsizetype frame = sampleRate / 100;
+    double quietest = -1;
+    for (qsizetype at = 0; at + frame <= count; at += frame) {
+        double energy = 0;
+        for (qsizetype i = at; i < at + frame; ++i)
+            energy += double(samples[i]) * samples[i];
+        energy /= double(frame);
+        m_utteranceEnergy += energy;
+        ++m_utteranceFrames;
+        quietest = quietest < 0 ? energy : std::min(quietest, energy);
+    }
     const bool inSpeech = ps_get_in_speech(m_decoder);
-    if (inSpeech) {
+    const bool tooLong = m_utteranceSamples >= m_utteranceLimit;
+    const bool atGap = quietest >= 0 && m_utteranceFrames > 0 &&
+                       quietest * 20 < m_utteranceEnergy / double(m_utteranceFrames);
+    // Past the limit it ends at the next gap between words; noise without gaps, a little later.
+    const bool cut =
+        tooLong && (atGap || m_utteranceSamples >= m_utteranceLimit + m_utteranceGrace);
+    if (inSpeech && !cut) {
         m_inUtterance = true;
         return hypothesis(false);
     }
+    if (inSpeech)
+        m_inUtterance = true;
     // A pause ends the utterance: the decoder's best account of it is final.
     return finish();
 }
 
 std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::finish()
 {
-    if (!m_inUtterance)
+    if (!m_inUtterance) {
+        m_utteranceSamples = 0;
+        m_utteranceEnergy = 0;
+        m_utteranceFrames = 0;
         return std::nullopt;
+    }
+    m_longestUtterance = std::max(m_longestUtterance, m_utteranceSamples);
+    m_utteranceSamples = 0;
+    m_utteranceEnergy = 0;
+    m_utteranceFrames = 0;
     m_inUtterance = false;
     ps_end_utt(m_decoder);
     auto heard = hypothesis(true);

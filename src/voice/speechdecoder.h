@@ -24,8 +24,14 @@ public:
         bool final = false;
     };
 
+    // Continuous speech or noise makes each block re-read an ever longer hypothesis: an
+    // utterance that goes on this long ends as if the speaker had paused, at the next gap
+    // between words (within a quarter of the limit more).
+    static constexpr double defaultUtteranceLimitSeconds = 20;
+
     // Throws TavrixError when the acoustic model or the script's model cannot be loaded.
-    SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder);
+    SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder,
+                  double utteranceLimitSeconds = defaultUtteranceLimitSeconds);
     ~SpeechDecoder();
     SpeechDecoder(const SpeechDecoder &) = delete;
     SpeechDecoder &operator=(const SpeechDecoder &) = delete;
@@ -36,6 +42,8 @@ public:
     std::optional<Hypothesis> process(const qint16 *samples, qsizetype count);
     // Ends the current utterance (end of input); returns its words when there were any.
     std::optional<Hypothesis> finish();
+    // The longest utterance heard so far, in seconds of audio.
+    double longestUtteranceSeconds() const { return double(m_longestUtterance) / sampleRate; }
 
 private:
     std::optional<Hypothesis> hypothesis(bool final);
@@ -43,6 +51,13 @@ private:
     cmd_ln_s *m_config = nullptr;
     ps_decoder_s *m_decoder = nullptr;
     bool m_inUtterance = false;
+    qsizetype m_utteranceLimit = 0; // samples
+    // Past the limit, how long to wait for a gap between words before cutting anyway.
+    qsizetype m_utteranceGrace = 0;
+    qsizetype m_utteranceSamples = 0;
+    double m_utteranceEnergy = 0; // summed over its 10 ms frames
+    qsizetype m_utteranceFrames = 0;
+    qsizetype m_longestUtterance = 0;
     QString m_lastPartial;
 };
 

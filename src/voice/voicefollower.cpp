@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMediaDevices>
 
+#include <algorithm>
 #include <cmath>
 
 namespace voice {
@@ -29,6 +30,8 @@ VoiceFollower::VoiceFollower(QObject *parent) : QObject(parent), m_worker(new Li
                 if (m_running && generation == m_generation)
                     Q_EMIT positionChanged(word);
             });
+    m_microphoneWatch.setInterval(250);
+    connect(&m_microphoneWatch, &QTimer::timeout, this, &VoiceFollower::checkMicrophone);
     m_thread.setObjectName(QStringLiteral("voice"));
     m_thread.start(QThread::LowPriority);
 }
@@ -103,12 +106,11 @@ void VoiceFollower::openMicrophone()
         m_format.sampleFormat() != QAudioFormat::Float)
         m_format.setSampleFormat(QAudioFormat::Int16);
     m_converter = std::make_unique<AudioConverter>(m_format.sampleRate(), m_format.channelCount());
-    m_audio = new QAudioSource(device, m_format, this);
+    m_deviceId = device.id();
+    m_audio = new QAudioSource(device, m_format);
     connect(m_audio, &QAudioSource::stateChanged, this, [this](QAudio::State state) {
-        if (state == QAudio::StoppedState && m_audio && m_audio->error() != QAudio::NoError) {
-            stop();
-            Q_EMIT failed(texts::rsMicrophoneLost);
-        }
+        if (state == QAudio::StoppedState && m_audio && m_audio->error() != QAudio::NoError)
+            loseMicrophone();
     });
     m_audioInput = m_audio->start();
     if (!m_audioInput) {
@@ -117,16 +119,34 @@ void VoiceFollower::openMicrophone()
         return;
     }
     connect(m_audioInput, &QIODevice::readyRead, this, &VoiceFollower::onAudio);
+    m_microphoneWatch.start();
 }
 
 void VoiceFollower::closeMicrophone()
 {
     if (!m_audio)
         return;
+    m_microphoneWatch.stop();
     QAudioSource *audio = std::exchange(m_audio, nullptr);
     m_audioInput = nullptr;
     audio->stop();
     audio->deleteLater();
+}
+
+void VoiceFollower::checkMicrophone()
+{
+    if (!m_audio)
+        return;
+    const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
+    if (std::none_of(inputs.begin(), inputs.end(),
+                     [this](const QAudioDevice &input) { return input.id() == m_deviceId; }))
+        loseMicrophone();
+}
+
+void VoiceFollower::loseMicrophone()
+{
+    stop();
+    Q_EMIT failed(texts::rsMicrophoneLost);
 }
 
 void VoiceFollower::onAudio()
@@ -151,9 +171,7 @@ void VoiceFollower::onAudio()
     const std::vector<qint16> mono = m_converter->convert(samples.data(), frames);
     const QByteArray block(reinterpret_cast<const char *>(mono.data()),
                            qsizetype(mono.size() * sizeof(qint16)));
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, generation = m_generation, block] {
-        worker->hear(generation, block);
-    });
+    m_worker->offer(m_generation, block);
 }
 
 } // namespace voice

@@ -3,6 +3,7 @@
 #include <QAudioFormat>
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 
@@ -51,10 +52,18 @@ private:
     void openMicrophone();
     void closeMicrophone();
     void onAudio();
+    void checkMicrophone();
+    void loseMicrophone();
 
     QThread m_thread;
     ListenerWorker *m_worker = nullptr; // lives on m_thread, deleted when it ends
+    // Qt 6.4's PulseAudio source spins the event loop in its destructor, so it is deleted only
+    // from the top of the event loop, never as a child inside another object's destructor.
     QAudioSource *m_audio = nullptr;
+    QByteArray m_deviceId;
+    // Qt 6.4 neither reports a PulseAudio source that has gone nor stops reading it, so the
+    // list of microphones is looked at while listening.
+    QTimer m_microphoneWatch;
     QIODevice *m_audioInput = nullptr;
     QAudioFormat m_format;
     std::unique_ptr<AudioConverter> m_converter;

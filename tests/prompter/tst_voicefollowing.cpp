@@ -1,89 +1,18 @@
 #include "prompterfixture.h"
 
 #include "scriptwords.h"
+#include "soundserver.h"
 #include "texts.h"
 #include "wordlayout.h"
 
 #include <QAction>
 #include <QAudioDevice>
 #include <QMediaDevices>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QSlider>
 #include <QTemporaryDir>
 
 using namespace texts;
-
-namespace {
-
-// A sound server of the test's own on a unix socket, with no source until a test asks for one.
-struct SoundServer
-{
-    QTemporaryDir dir;
-    QProcess server;
-    QString failure;
-
-    QString socket() const { return dir.filePath(QStringLiteral("native")); }
-
-    bool pactl(const QStringList &arguments) const
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PULSE_SERVER"), u"unix:" + socket());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral("pactl"), arguments);
-        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit &&
-               p.exitCode() == 0;
-    }
-
-    bool start()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-        server.setProcessEnvironment(env);
-        server.setProcessChannelMode(QProcess::MergedChannels);
-        // Root runs it too (CI does), as a per-user server that never exits while idle.
-        server.start(QStringLiteral("pulseaudio"),
-                     {"--system=false", "--exit-idle-time=-1", "-n", "--daemonize=no",
-                      "--use-pid-file=false", "--disallow-exit", "--log-target=stderr", "-L",
-                      u"module-native-protocol-unix auth-anonymous=1 socket=" + socket()});
-        if (!server.waitForStarted(10000)) {
-            failure = QStringLiteral("pulseaudio cannot start: ") + server.errorString();
-            return false;
-        }
-        for (int i = 0; i < 100 && server.state() == QProcess::Running; ++i) {
-            if (QFile::exists(socket()) && pactl({"info"}))
-                return true;
-            QTest::qWait(100);
-        }
-        failure = QStringLiteral("pulseaudio did not answer: ") +
-                  QString::fromLocal8Bit(server.readAll());
-        return false;
-    }
-
-    // A microphone that hears nothing: the pipe's writer never comes.
-    bool addMicrophone()
-    {
-        return pactl({"load-module", "module-pipe-source", "source_name=mic",
-                      u"file=" + dir.filePath(QStringLiteral("mic")), "format=s16le", "rate=16000",
-                      "channels=1"}) &&
-               pactl({"set-default-source", "mic"});
-    }
-    bool removeMicrophone() { return pactl({"unload-module", "module-pipe-source"}); }
-
-    ~SoundServer()
-    {
-        if (server.state() != QProcess::NotRunning) {
-            server.terminate();
-            if (!server.waitForFinished(5000))
-                server.kill();
-            server.waitForFinished(5000);
-        }
-    }
-};
-
-} // namespace
 
 class VoiceFollowingTest : public QObject
 {
@@ -126,6 +55,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("scrolls");
         QTest::addColumn<QString>("label");
         // A pause control leaves the page still; a speed control scrolls at its speed.
+        // A microphone that goes away stops following, says so and leaves the page still.
         QTest::newRow("Q") << QStringLiteral("Q") << false << rsPaused;
         QTest::newRow("left press") << QStringLiteral("press") << false << rsPaused;
         QTest::newRow("strip's Pause") << QStringLiteral("pauseButton") << false << rsPaused;
@@ -138,6 +68,7 @@ private Q_SLOTS:
             << QStringLiteral("slider") << true << QString(rsSpeed + u"70");
         QTest::newRow("remote's speed")
             << QStringLiteral("remote speed") << true << QString(rsSpeed + u"90");
+        QTest::newRow("microphone lost") << QStringLiteral("lost") << false << rsPaused;
     }
 
     void controlWhileFollowing()
@@ -169,12 +100,17 @@ private Q_SLOTS:
             p.form.perform(OperatorAction::Pause);
         else if (control == u"remote speed")
             p.form.perform(OperatorAction::SetSpeed, 90);
-        else if (control == u"slider")
+        else if (control == u"lost") {
+            QTRY_VERIFY_WITH_TIMEOUT(m_sound->recording(), 30000);
+            QVERIFY(m_sound->removeMicrophone());
+        } else if (control == u"slider")
             widget<QSlider>(p.form, "speedSlider")->setValue(70);
         else
             QTest::mouseClick(widget<QWidget>(p.form, qPrintable(control)), Qt::LeftButton);
 
-        QVERIFY(!follow->isChecked());
+        QTRY_VERIFY(!follow->isChecked());
+        QCOMPARE(p.dialogs.messages,
+                 control == u"lost" ? QStringList{rsMicrophoneLost} : QStringList());
         QCOMPARE(clock->enabled(), scrolls);
         QCOMPARE(labelText(p.form, "speedLabel"), label);
         QVERIFY(!clock->framesWanted());

@@ -1,3 +1,4 @@
+#include "audiobacklog.h"
 #include "scriptlistener.h"
 #include "scriptmodel.h"
 #include "scriptwords.h"
@@ -42,14 +43,19 @@ private Q_SLOTS:
     void replay_reachesTheEnd_data()
     {
         QTest::addColumn<QStringList>("soxFormat");
-        QTest::newRow("as spoken") << QStringList();
-        QTest::newRow("48 kHz stereo") << QStringList{"-r", "48000", "-c", "2"};
-        QTest::newRow("8 kHz mono") << QStringList{"-r", "8000", "-c", "1"};
+        QTest::addColumn<double>("utteranceLimit");
+        QTest::newRow("as spoken") << QStringList() << 20.0;
+        QTest::newRow("48 kHz stereo") << QStringList{"-r", "48000", "-c", "2"} << 20.0;
+        QTest::newRow("8 kHz mono") << QStringList{"-r", "8000", "-c", "1"} << 20.0;
+        // The lighthouse's first sentence alone takes longer than this: it is cut at a gap
+        // between words, and the next utterance carries on from where the first left off.
+        QTest::newRow("utterances cut at 2 s") << QStringList() << 2.0;
     }
 
     void replay_reachesTheEnd()
     {
         QFETCH(QStringList, soxFormat);
+        QFETCH(double, utteranceLimit);
         QString path = m_speech;
         if (!soxFormat.isEmpty()) {
             path = m_folder.filePath(QString::fromLatin1(QTest::currentDataTag()) +
@@ -57,15 +63,68 @@ private Q_SLOTS:
             QVERIFY(run(QStringLiteral("sox"),
                         QStringList{"-D", m_speech} + soxFormat + QStringList{path}));
         }
-        ScriptListener listener(kScript);
+        ScriptListener listener(kScript, ScriptListener::defaultDictionaryPath(),
+                                ScriptListener::defaultModelFolder(), utteranceLimit);
         qsizetype previous = -1;
         bool backwards = false;
-        voice::replayWav(path, listener, false, [&](const voice::ReplayStep &step) {
+        voice::replayWav(path, listener, {}, [&](const voice::ReplayStep &step) {
             backwards = backwards || step.position < previous;
             previous = step.position;
         });
         QCOMPARE(listener.position(), listener.wordCount() - 1);
         QVERIFY(!backwards);
+        // Within the quarter more it may wait for a gap between words, and one 50 ms piece.
+        QVERIFY2(listener.longestUtteranceSeconds() <= utteranceLimit * 1.25 + 0.05,
+                 qPrintable(QString::number(listener.longestUtteranceSeconds())));
+        QVERIFY(listener.longestUtteranceSeconds() > 0);
+    }
+
+    // Audio waiting for a recogniser that falls behind keeps the newest; the oldest is dropped
+    // and counted.
+    void backlog_keepsTheNewest_data()
+    {
+        QTest::addColumn<QList<int>>("blocks"); // samples in each block, pushed in turn
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("kept"); // the newest this many blocks
+        QTest::newRow("within the limit") << QList<int>{800, 800, 800} << 3200 << 3;
+        QTest::newRow("at the limit") << QList<int>{800, 800, 800, 800} << 3200 << 4;
+        QTest::newRow("over the limit") << QList<int>{800, 800, 800, 800, 800, 800} << 2400 << 3;
+        QTest::newRow("a block longer than the limit stays") << QList<int>{4000} << 3200 << 1;
+        QTest::newRow("a long block pushes out the older")
+            << QList<int>{800, 800, 4000} << 3200 << 1;
+        QTest::newRow("two seconds at 50 ms a block")
+            << QList<int>(100, 800) << int(voice::AudioBacklog::defaultLimitSamples) << 40;
+    }
+
+    void backlog_keepsTheNewest()
+    {
+        QFETCH(QList<int>, blocks);
+        QFETCH(int, limit);
+        QFETCH(int, kept);
+        voice::AudioBacklog backlog(limit);
+        int wakes = 0;
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            if (backlog.push({quint64(i), QByteArray(blocks.at(i) * 2, '\0')}))
+                ++wakes;
+        }
+        // Only the first push wakes the taker: it has not found the backlog empty since.
+        QCOMPARE(wakes, 1);
+        const qsizetype dropped = blocks.size() - kept;
+        QCOMPARE(backlog.droppedBlocks(), dropped);
+        qsizetype droppedSamples = 0;
+        for (qsizetype i = 0; i < dropped; ++i)
+            droppedSamples += blocks.at(i);
+        QCOMPARE(backlog.droppedSamples(), droppedSamples);
+        for (qsizetype i = dropped; i < blocks.size(); ++i) {
+            const auto block = backlog.take();
+            QVERIFY(block);
+            QCOMPARE(block->generation, quint64(i));
+            QCOMPARE(block->samples.size(), qsizetype(blocks.at(i)) * 2);
+        }
+        QCOMPARE(backlog.waitingSamples(), 0);
+        QVERIFY(!backlog.take());
+        // Found empty: the next push wakes the taker again.
+        QVERIFY(backlog.push({0, QByteArray(2, '\0')}));
     }
 
     void scriptWithoutKnownWords_isRefused()
@@ -121,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("RIFF....WAVEjunk");
         file.close();
-        QVERIFY_THROWS_EXCEPTION(std::exception, voice::replayWav(text, listener, false));
+        QVERIFY_THROWS_EXCEPTION(std::exception, voice::replayWav(text, listener));
         QCOMPARE(listener.position(), -1);
     }
 
