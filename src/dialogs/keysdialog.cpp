@@ -37,6 +37,8 @@ QString presetButtonText(KeyPreset preset)
         return KeysDialog::tr("Foot pedal F1&4-F16");
     case KeyPreset::NumberKeys:
         return KeysDialog::tr("&Number keys: speed presets");
+    case KeyPreset::Markers:
+        return KeysDialog::tr("&Markers");
     }
     return {};
 }
@@ -52,6 +54,8 @@ QString presetObjectName(KeyPreset preset)
         return QStringLiteral("pedalFunctionPresetButton");
     case KeyPreset::NumberKeys:
         return QStringLiteral("numberKeysPresetButton");
+    case KeyPreset::Markers:
+        return QStringLiteral("markersPresetButton");
     }
     return {};
 }
@@ -100,13 +104,10 @@ void KeysDialog::createControls()
 
     auto *devices = new QGroupBox(tr("Add the keys of a device"), this);
     auto *deviceRow = new QHBoxLayout(devices);
-    const QList<KeyPreset> presets = allKeyPresets();
-    for (qsizetype i = 0; i < presets.size(); ++i) {
-        const KeyPreset preset = presets.at(i);
+    for (const KeyPreset preset : allKeyPresets()) {
         auto *button = new QPushButton(presetButtonText(preset), devices);
         button->setObjectName(presetObjectName(preset));
         button->setAutoDefault(false);
-        presetButtons.at(std::size_t(i)) = button;
         deviceRow->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, preset] { addPreset(preset); });
     }

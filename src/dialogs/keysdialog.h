@@ -69,7 +69,6 @@ private:
     QPushButton *replaceButton = nullptr;
     QPushButton *removeButton = nullptr;
     QPushButton *defaultsButton = nullptr;
-    std::array<QPushButton *, 4> presetButtons{};
     std::array<QSpinBox *, KeyMap::kSpeedPresetCount> speedPresetBoxes{};
     QCheckBox *desktopWideBox = nullptr;
     QLabel *desktopWideNote = nullptr;

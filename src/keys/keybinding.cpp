@@ -14,7 +14,7 @@ constexpr int kPresets = 9;
 // A set speed or step beyond these is clamped by the prompter; the store keeps it sane.
 constexpr int kValueLimit = 100000;
 
-constexpr std::array<std::pair<OperatorAction, const char *>, 11> kLabels{{
+constexpr std::array<std::pair<OperatorAction, const char *>, 13> kLabels{{
     {OperatorAction::Faster, QT_TRANSLATE_NOOP("KeyBinding", "Faster")},
     {OperatorAction::Slower, QT_TRANSLATE_NOOP("KeyBinding", "Slower")},
     {OperatorAction::CoarseFaster, QT_TRANSLATE_NOOP("KeyBinding", "Coarse faster")},
@@ -26,6 +26,8 @@ constexpr std::array<std::pair<OperatorAction, const char *>, 11> kLabels{{
     {OperatorAction::Next, QT_TRANSLATE_NOOP("KeyBinding", "Next script")},
     {OperatorAction::SetSpeed, QT_TRANSLATE_NOOP("KeyBinding", "Set speed %1")},
     {OperatorAction::SetStep, QT_TRANSLATE_NOOP("KeyBinding", "Set step %1")},
+    {OperatorAction::NextMarker, QT_TRANSLATE_NOOP("KeyBinding", "Next marker")},
+    {OperatorAction::PreviousMarker, QT_TRANSLATE_NOOP("KeyBinding", "Previous marker")},
 }};
 
 QString tr(const char *text)

@@ -14,7 +14,7 @@ std::pair<KeyChord, KeyBinding> entry(int key, const KeyBinding &binding)
 QList<KeyPreset> allKeyPresets()
 {
     return {KeyPreset::PresenterClicker, KeyPreset::FootPedalLetters, KeyPreset::FootPedalFunction,
-            KeyPreset::NumberKeys};
+            KeyPreset::NumberKeys, KeyPreset::Markers};
 }
 
 QString keyPresetName(KeyPreset preset)
@@ -28,6 +28,8 @@ QString keyPresetName(KeyPreset preset)
         return QCoreApplication::translate("KeyPreset", "Foot pedal F14-F16");
     case KeyPreset::NumberKeys:
         return QCoreApplication::translate("KeyPreset", "Number keys: speed presets");
+    case KeyPreset::Markers:
+        return QCoreApplication::translate("KeyPreset", "Markers");
     }
     return {};
 }
@@ -56,6 +58,12 @@ KeyBindingList keyPresetBindings(KeyPreset preset)
             digits.append(entry(Qt::Key_0 + n, KeyBinding::speedPreset(n)));
         return digits;
     }
+    case KeyPreset::Markers:
+        // Without Ctrl the arrows keep moving the page by hand.
+        return {{KeyChord{Qt::Key_Down, Qt::ControlModifier},
+                 KeyBinding::of(OperatorAction::NextMarker)},
+                {KeyChord{Qt::Key_Up, Qt::ControlModifier},
+                 KeyBinding::of(OperatorAction::PreviousMarker)}};
     }
     return {};
 }

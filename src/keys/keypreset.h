@@ -14,7 +14,8 @@ enum class KeyPreset
     PresenterClicker, // Page Down / Page Up, F5 and Escape from its start button, "." or B to blank
     FootPedalLetters, // three pedals sending a, b, c
     FootPedalFunction, // three pedals sending F14, F15, F16
-    NumberKeys         // 1 to 9: the speed presets
+    NumberKeys,        // 1 to 9: the speed presets
+    Markers            // Ctrl+Down / Ctrl+Up: the next and previous marker
 };
 
 using KeyBindingList = QList<std::pair<KeyChord, KeyBinding>>;

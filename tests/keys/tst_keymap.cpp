@@ -184,6 +184,11 @@ private Q_SLOTS:
                                                  {u"9"_s, u"preset:9"_s},
                                                  {u"0"_s, u""_s}}
                                      << 0;
+        QTest::newRow("markers") << int(KeyPreset::Markers)
+                                 << Bindings{{u"Ctrl+Down"_s, u"next-marker"_s},
+                                             {u"Ctrl+Up"_s, u"previous-marker"_s},
+                                             {u"Down"_s, u""_s}}
+                                 << 0;
     }
 
     void presets_bindTheirKeys()
