@@ -38,7 +38,7 @@ QString presetButtonText(KeyPreset preset)
     case KeyPreset::NumberKeys:
         return KeysDialog::tr("&Number keys: speed presets");
     case KeyPreset::Markers:
-        return KeysDialog::tr("&Markers");
+        return KeysDialog::tr("Mar&kers");
     }
     return {};
 }

@@ -2,6 +2,8 @@
 
 #include "desktopkeys.h"
 
+#include <algorithm>
+
 OperatorKeys::OperatorKeys(RegistryStore &store, const QString &section, QObject *parent)
     : QObject(parent), m_store(store, section), m_desktop(new DesktopKeys(this))
 {
@@ -53,6 +55,30 @@ void OperatorKeys::apply(const KeyMap &map, bool desktopWide)
         m_desktop->release();
     m_store.save(map);
     m_store.setDesktopWide(desktopWide);
+}
+
+bool OperatorKeys::leadsToBound(int key) const
+{
+    Qt::KeyboardModifier modifier = Qt::NoModifier;
+    switch (key) {
+    case Qt::Key_Shift:
+        modifier = Qt::ShiftModifier;
+        break;
+    case Qt::Key_Control:
+        modifier = Qt::ControlModifier;
+        break;
+    case Qt::Key_Alt:
+        modifier = Qt::AltModifier;
+        break;
+    case Qt::Key_Meta:
+        modifier = Qt::MetaModifier;
+        break;
+    default:
+        return false;
+    }
+    const KeyBindingList all = m_map.bindings();
+    return std::any_of(all.cbegin(), all.cend(),
+                       [modifier](const auto &entry) { return entry.first.modifiers & modifier; });
 }
 
 QList<KeyChord> OperatorKeys::boundChords() const

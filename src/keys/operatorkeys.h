@@ -32,6 +32,9 @@ public:
     bool desktopWide() const { return m_desktopWide; }
     // The operator's binding of a chord; the built-in letters are not in it.
     std::optional<KeyBinding> bound(const KeyChord &chord) const;
+    // Shift, Ctrl, Alt or Meta pressed on the way to a bound chord that holds it:
+    // part of that key, not a key of its own.
+    bool leadsToBound(int key) const;
 
     // Takes `chords` for the whole desktop, or says why not (the keys window's OK);
     // refused, the option is off, stored so. Throws TavrixError when the store cannot be written.

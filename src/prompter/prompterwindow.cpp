@@ -641,6 +641,8 @@ bool PrompterWindow::eventFilter(QObject *watched, QEvent *event)
             guarded([this, &chord] { onBoundKey(*chord); });
             return true;
         }
+        if (m_keys->leadsToBound(press->key()))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -58,15 +58,23 @@ same "$(speed_shot)" "$paused" && fail "the page did not start after the countdo
 moving=$(page_shot)
 page_changed_from "$moving" 5 > /dev/null || fail "the page does not move after the countdown"
 
-# Back at the top, paused: Next Marker twice, from the logo menu's last items
-# (Next Marker, Previous Marker, Go To, Target Time..., Show Options...).
+# Back at the top, paused: the Markers preset chosen in Keys and Devices (above
+# the show's five items), then Ctrl+Down twice.
 keys F
 page_becomes "$top" 10 || fail "F did not go back to the top after the countdown"
-menu Up Up Up Up Up Return
-page_changed_from "$top" 10 > /dev/null || fail "Next Marker did not move the page"
+menu Up Up Up Up Up Up Return
+window=$(wait_window 'Keys and Devices')
+xdotool windowfocus --sync "$window" 2> /dev/null || xdotool windowfocus "$window"
+sleep 0.3
+xdotool key alt+k
+sleep 0.3
+xdotool key Return
+wait_no_window 'Keys and Devices'
+keys ctrl+Down
+page_changed_from "$top" 10 > /dev/null || fail "Ctrl+Down did not move the page to the next marker"
 first=$(page_settle)
-menu Up Up Up Up Up Return
-page_changed_from "$first" 10 > /dev/null || fail "the second Next Marker did not move the page"
+keys ctrl+Down
+page_changed_from "$first" 10 > /dev/null || fail "the second Ctrl+Down did not move the page"
 page_settle > /dev/null
 # The reading line is a third of the way down the page; a line is about 28 px high.
 reading=$((BAND_Y + PAGE_H / 3))

@@ -111,6 +111,9 @@ private Q_SLOTS:
         QTest::newRow("W still faster") << 20 << true << int(Qt::Key_W) << 0 << "Speed 30" << false;
         QTest::newRow("Down unbound moves the page")
             << 20 << false << int(Qt::Key_Down) << 0 << "Speed 20" << true;
+        // A script without markers: the jump has nowhere to go, and the key does nothing else.
+        QTest::newRow("Ctrl+Down next marker, none")
+            << 50 << false << int(Qt::Key_Down) << int(Qt::ControlModifier) << "Paused..." << false;
         // Bound to the next script, which is missing: the message, and nothing more.
         QTest::newRow("End bound, failing")
             << 50 << false << int(Qt::Key_End) << 0 << "Paused..." << false;
@@ -138,8 +141,8 @@ private Q_SLOTS:
         p.settle();
         auto *keys = widget<KeysDialog>(f, "keysDialog");
         KeyMap map;
-        for (const KeyPreset preset :
-             {KeyPreset::PresenterClicker, KeyPreset::FootPedalLetters, KeyPreset::NumberKeys})
+        for (const KeyPreset preset : {KeyPreset::PresenterClicker, KeyPreset::FootPedalLetters,
+                                       KeyPreset::NumberKeys, KeyPreset::Markers})
             map.addPreset(preset);
         map.bind(KeyChord{Qt::Key_End, {}}, KeyBinding::of(OperatorAction::Next));
         keys->setKeyMap(map);
