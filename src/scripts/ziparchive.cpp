@@ -34,7 +34,14 @@ ZipArchive::ZipArchive(int fd)
     if (m_zip)
         return;
     ::close(fd);
-    if (error == ZIP_ER_NOZIP || error == ZIP_ER_INCONS)
+    // Newer libzip (1.10 on) tells a cut-short archive apart; to the operator it is no document
+    // either.
+#ifdef ZIP_ER_TRUNCATED_ZIP
+    const bool truncated = error == ZIP_ER_TRUNCATED_ZIP;
+#else
+    const bool truncated = false;
+#endif
+    if (error == ZIP_ER_NOZIP || error == ZIP_ER_INCONS || truncated)
         throw TavrixError(texts::rsNotADocument);
     zip_error_t reason;
     zip_error_init_with_code(&reason, error);

@@ -65,8 +65,9 @@ ocr() {
 start_program "$script"
 first=$(page_settle)
 
-# Follow My Voice comes before Paste, the menu's last item.
-menu Up Up Return
+# Follow My Voice comes before Paste, Keys and Devices and the show's five
+# items (Next Marker, Previous Marker, Go To, Target Time..., Show Options...).
+menu Up Up Up Up Up Up Up Up Return
 for _ in $(seq 1 100); do
     [ -n "$(pactl list short source-outputs)" ] && break
     sleep 0.1
