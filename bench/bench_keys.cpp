@@ -16,23 +16,6 @@
 
 #include <vector>
 
-namespace {
-
-class PaintCount final : public QObject
-{
-public:
-    explicit PaintCount(QWidget *widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    qint64 paints = 0;
-};
-
-} // namespace
-
 TAVRIX_BENCH_CASE(keys)
 {
     BenchDialogs dialogs;
@@ -66,7 +49,7 @@ TAVRIX_BENCH_CASE(keys)
 
     // Page Down and Page Up (faster, slower) in turn, each posted as the
     // window system delivers it, to the speed label's next paint.
-    PaintCount watch(control<QLabel>(form, "speedLabel"));
+    PaintWatch watch(control<QLabel>(form, "speedLabel"));
     form.perform(OperatorAction::SetSpeed, 10);
     QCoreApplication::processEvents();
     std::vector<double> sample;

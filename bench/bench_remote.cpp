@@ -43,20 +43,6 @@ double residentKilobytes()
     return 0;
 }
 
-// Counts the paint events of one widget.
-class PaintWatch final : public QObject
-{
-public:
-    explicit PaintWatch(QWidget *widget) { widget->installEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-    qint64 paints = 0;
-};
-
 // Event loop wake-ups of this thread.
 struct WakeCount
 {

@@ -2,8 +2,10 @@
 
 #include "dialogs.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QStringList>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -29,6 +31,20 @@ public:
 };
 
 // A control of a window, by its object name; the benchmark stops when it is missing.
+// Counts the paint events of one widget.
+class PaintWatch final : public QObject
+{
+public:
+    explicit PaintWatch(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+    qint64 paints = 0;
+};
+
 template <typename T> T *control(QObject &window, const char *name)
 {
     T *found = window.findChild<T *>(QLatin1String(name));
