@@ -203,18 +203,7 @@ TAVRIX_BENCH_CASE(remote)
     const auto latency = [&](const char *name, const std::function<void(bool)> &act) {
         r.form.perform(OperatorAction::SetSpeed, 10);
         QCoreApplication::processEvents();
-        std::vector<double> sample;
-        for (int i = 0; i < 1000; ++i) {
-            const qint64 before = watch.paints;
-            QElapsedTimer clock;
-            clock.start();
-            act(i % 2 == 0);
-            if (!waitFor([&] { return watch.paints > before; }, 2000))
-                qFatal("the band did not repaint after remote action %d", i);
-            sample.push_back(double(clock.nsecsElapsed()) / 1e6);
-        }
-        report((std::string(name) + "_median").c_str(), percentile(sample, 0.5), "ms");
-        report((std::string(name) + "_p99").c_str(), percentile(sample, 0.99), "ms");
+        reportActionToRepaint(name, watch, act);
     };
     {
         auto ws = openWebSocket(r);

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "bench.h"
 #include "dialogs.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 #include <QStringList>
 #include <QWidget>
 
 #include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
 
 // Answers no dialog; a message the program shows goes to standard error.
 class BenchDialogs final : public Dialogs
@@ -44,6 +50,27 @@ public:
     }
     qint64 paints = 0;
 };
+
+// Reports NAME_median and NAME_p99: milliseconds from each of a thousand
+// actions, act(true) and act(false) in turn, to the watched widget's next paint.
+inline void reportActionToRepaint(const std::string &name, const PaintWatch &watch,
+                                  const std::function<void(bool)> &act)
+{
+    std::vector<double> sample;
+    for (int i = 0; i < 1000; ++i) {
+        const qint64 before = watch.paints;
+        QElapsedTimer clock;
+        clock.start();
+        act(i % 2 == 0);
+        while (watch.paints == before && clock.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (watch.paints == before)
+            qFatal("%s: no repaint after action %d", name.c_str(), i);
+        sample.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    report((name + "_median").c_str(), percentile(sample, 0.5), "ms");
+    report((name + "_p99").c_str(), percentile(sample, 0.99), "ms");
+}
 
 template <typename T> T *control(QObject &window, const char *name)
 {
