@@ -7,6 +7,7 @@
 #include "htmlview.h"
 #include "pagebuilder.h"
 #include "prompterwindow.h"
+#include "scriptreader.h"
 #include "startup.h"
 
 #include <QCoreApplication>
@@ -149,10 +150,56 @@ int childPage(int lines)
     return 0;
 }
 
+// The prompter shown, then the file opened as the operator opens a script: the
+// milliseconds until its page is complete and painted, on standard output.
+int childOpen(const QString &path)
+{
+    BenchDialogs dialogs;
+    Windows windows = createWindows(dialogs);
+    PrompterWindow &form = *windows.prompter;
+    HtmlView *page = control<HtmlView>(form, "page");
+    form.show();
+    page->waitUntilReady();
+    runEventLoop(300);
+    QElapsedTimer clock;
+    clock.start();
+    form.openScripts({path});
+    page->waitUntilReady();
+    QCoreApplication::processEvents();
+    const double elapsed = double(clock.nsecsElapsed()) / 1e6;
+    if (form.scriptLines().size() < 2)
+        return 1;
+    std::printf("%.3f\n", elapsed);
+    return 0;
+}
+
+// The file read as a script and nothing else: how far the resident memory rose
+// above where it stood (kB), on standard output.
+int childReadMemory(const QString &path)
+{
+    malloc_trim(0);
+    const double before = procField("/proc/self/status", "VmRSS");
+    // Writing 5 sets the peak to the resident memory of now.
+    QFile peak(QStringLiteral("/proc/self/clear_refs"));
+    if (!peak.open(QIODevice::WriteOnly) || peak.write("5") != 1)
+        return 1;
+    peak.close();
+    const QStringList lines = readScript(path);
+    const double highest = procField("/proc/self/status", "VmHWM");
+    if (lines.size() < 2)
+        return 1;
+    std::printf("%.0f\n", highest - before);
+    return 0;
+}
+
 } // namespace
 
 int runChild(const char *kind, const char *argument)
 {
+    if (std::strcmp(kind, "open") == 0)
+        return childOpen(QString::fromLocal8Bit(argument));
+    if (std::strcmp(kind, "read-memory") == 0)
+        return childReadMemory(QString::fromLocal8Bit(argument));
     const int n = std::atoi(argument);
     if (std::strcmp(kind, "memory") == 0)
         return childMemory(n);

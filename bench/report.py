@@ -87,6 +87,8 @@ targets += [
     ("show_marker_jump_100000_lines_worst_x11", "<=", 50, "ms"),
     ("show_fit_2000_lines_time_error_offscreen", "<=", 2, "%"),
     ("show_countdown_digit_late_worst_x11", "<=", 16.7, "ms"),
+    ("open_docx_over_text_x11", "<=", 1.5, "x"),
+    ("read_docx_growth_over_unpacked_offscreen", "<=", 2, "x"),
 ]
 
 lines = []

@@ -338,10 +338,11 @@ void RemoteServer::admit(QTcpSocket *socket, const RequestHead &head, Target tar
     }
     // One request a connection: once the answer is out, the connection closes,
     // and bytes that come after the head are never read. Connected before the
-    // HTTP server's own reader, so that it runs first.
+    // HTTP server's own reader, so that it runs first. Qt 6.8 announces a
+    // readyRead of its own after answering, with nothing to read: only bytes count.
     auto handedOver = std::make_shared<bool>(false);
     connect(socket, &QTcpSocket::readyRead, socket, [socket, handedOver] {
-        if (*handedOver)
+        if (*handedOver && socket->bytesAvailable() > 0)
             socket->abort();
     });
     connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
