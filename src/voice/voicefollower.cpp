@@ -16,6 +16,13 @@
 
 namespace voice {
 
+namespace {
+
+// A live source delivers every few tens of milliseconds, silence included.
+constexpr qint64 kMicrophoneSilentMs = 2000;
+
+} // namespace
+
 VoiceFollower::VoiceFollower(QObject *parent) : QObject(parent), m_worker(new ListenerWorker)
 {
     m_worker->moveToThread(&m_thread);
@@ -119,6 +126,7 @@ void VoiceFollower::openMicrophone()
         return;
     }
     connect(m_audioInput, &QIODevice::readyRead, this, &VoiceFollower::onAudio);
+    m_sinceAudio.start();
     m_microphoneWatch.start();
 }
 
@@ -137,9 +145,12 @@ void VoiceFollower::checkMicrophone()
 {
     if (!m_audio)
         return;
+    // Qt 6.4 drops a source that went away from the device list; Qt 6.8 keeps
+    // listing it and its stream simply stops delivering.
     const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
     if (std::none_of(inputs.begin(), inputs.end(),
-                     [this](const QAudioDevice &input) { return input.id() == m_deviceId; }))
+                     [this](const QAudioDevice &input) { return input.id() == m_deviceId; }) ||
+        m_sinceAudio.hasExpired(kMicrophoneSilentMs))
         loseMicrophone();
 }
 
@@ -154,6 +165,8 @@ void VoiceFollower::onAudio()
     if (!m_audioInput)
         return;
     const QByteArray bytes = m_audioInput->readAll();
+    if (!bytes.isEmpty())
+        m_sinceAudio.start();
     const int frameBytes = m_format.bytesPerFrame();
     if (frameBytes <= 0)
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAudioFormat>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QThread>
 #include <QTimer>
@@ -64,6 +65,8 @@ private:
     // Qt 6.4 neither reports a PulseAudio source that has gone nor stops reading it, so the
     // list of microphones is looked at while listening.
     QTimer m_microphoneWatch;
+    // Since the microphone last delivered sound: a live source delivers all the time.
+    QElapsedTimer m_sinceAudio;
     QIODevice *m_audioInput = nullptr;
     QAudioFormat m_format;
     std::unique_ptr<AudioConverter> m_converter;

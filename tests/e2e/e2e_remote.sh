@@ -42,10 +42,13 @@ done
 key=${address##*k=}
 geometry "$remote"
 line=$(shot $((GX + 130)) $((GY + 60)) $((GW - 130)) 30)
+# Each tesseract release misreads a different digit now and then (a 1 between
+# letters): several scalings and filters, the first reading that agrees counts.
 shown=""
-for filter in "-threshold 60%" "-blur 0x0"; do
+for attempt in "300% -threshold 60%" "300% -blur 0x0" "200% -blur 0x0" "400% -threshold 50%" \
+    "200% -sharpen 0x1" "400% -threshold 70%"; do
     # shellcheck disable=SC2086
-    convert "$line" -resize 300% -colorspace Gray $filter "$WORK/line.png"
+    convert "$line" -resize ${attempt%% *} -colorspace Gray ${attempt#* } "$WORK/line.png"
     shown=$(tesseract "$WORK/line.png" - --psm 7 -c tessedit_char_whitelist=0123456789abcdef \
         2> /dev/null | tr -d ' \n' || true)
     [[ $shown == *"$key" ]] && break
