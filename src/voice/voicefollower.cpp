@@ -19,7 +19,7 @@ namespace voice {
 namespace {
 
 // A live source delivers every few tens of milliseconds, silence included.
-constexpr qint64 kMicrophoneSilentMs = 2000;
+constexpr qint64 kMicrophoneSilentMs = 3000;
 
 } // namespace
 

@@ -62,6 +62,9 @@ ocr() {
     tesseract "$image.ppm" - --psm 6 2> /dev/null | tr '\n' ' ' | tr '[:upper:]' '[:lower:]'
 }
 
+# The microphone delivers from the start, silence until the speech begins.
+python3 "$VOICE_DIR/feedmic.py" "$SOUND/mic" "$WORK/speech.raw" 1 2 "$WORK/speak" "$WORK/spoken" &
+feeder=$!
 start_program "$script"
 first=$(page_settle)
 
@@ -74,12 +77,16 @@ for _ in $(seq 1 100); do
 done
 [ -n "$(pactl list short source-outputs)" ] || fail "the program did not open the microphone"
 [ "$(message_boxes)" -eq 0 ] || fail "following started with a message"
-python3 "$VOICE_DIR/feedmic.py" "$SOUND/mic" "$WORK/speech.raw" 1 2 &
-feeder=$!
+touch "$WORK/speak"
 label=$(ocr 0 $((BAND_Y + 198)) 160 31 3)
 case "$label" in *following*) ;; *) fail "the status line reads '$label', not Following" ;; esac
 page_changed_from "$first" 20 > /dev/null || fail "the page did not move while the speech went on"
-wait "$feeder" || fail "the speech could not be written into the microphone"
+for _ in $(seq 1 1200); do
+    [ -e "$WORK/spoken" ] && break
+    kill -0 "$feeder" 2> /dev/null || fail "the speech could not be written into the microphone"
+    sleep 0.1
+done
+[ -e "$WORK/spoken" ] || fail "the speech was not through in two minutes"
 alive
 read=$(ocr $PAGE_X "$BAND_Y" $PAGE_W $PAGE_H)
 # What OCR reads proves it reads the page: the first line is not on it.
@@ -92,5 +99,6 @@ label=$(ocr 0 $((BAND_Y + 198)) 160 31 3)
 case "$label" in *following*) ;; *) fail "following stopped: the status line reads '$label'" ;; esac
 # Closing while following ends the program cleanly.
 stop_program
+kill "$feeder"
 
 echo "PASS"

@@ -1,31 +1,47 @@
 #!/usr/bin/env python3
-"""Speaks into a sound server's pipe source at the pace of speech:
-feedmic.py FIFO RAW [SILENCE_BEFORE] [SILENCE_AFTER].
+"""A microphone on a sound server's pipe source: feedmic.py FIFO RAW BEFORE AFTER START DONE.
 
-RAW is 16 kHz mono 16-bit little-endian audio; silence is written before and after it (in
-seconds, 1 and 3 unless given). The writes keep to the clock, 20 ms at a time."""
+Writes silence at the pace of sound from the start, as a microphone delivers all the time;
+once the file START exists, BEFORE seconds more of silence, then RAW (16 kHz mono 16-bit
+little-endian audio), then AFTER seconds of silence, and creates the file DONE; then silence
+again until it is stopped or the sound server goes away. The writes keep to the clock, 20 ms
+at a time."""
 import os
+import signal
 import sys
 import time
 
 RATE_BYTES = 32000  # a second of 16 kHz 16-bit mono
 
 
+def silence(seconds):
+    return bytes(int(seconds * RATE_BYTES) // 2 * 2)
+
+
 def main():
-    fifo, raw = sys.argv[1], sys.argv[2]
-    before = float(sys.argv[3]) if len(sys.argv) > 3 else 1.0
-    after = float(sys.argv[4]) if len(sys.argv) > 4 else 3.0
-    speech = open(raw, "rb").read()
-    audio = bytes(int(before * RATE_BYTES) // 2 * 2) + speech + bytes(int(after * RATE_BYTES) // 2 * 2)
+    fifo, raw, before, after, start_file, done_file = sys.argv[1:7]
+    speech = silence(float(before)) + open(raw, "rb").read() + silence(float(after))
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     out = os.open(fifo, os.O_WRONLY)
-    start = time.monotonic()
-    sent = 0
-    while sent < len(audio):
-        due = min(len(audio), int((time.monotonic() - start) * RATE_BYTES) // 2 * 2)
+    clock = time.monotonic()
+    sent = 0  # bytes of sound so far, silence included
+    spoken = None  # where in the sound the speech began
+    while True:
+        due = int((time.monotonic() - clock) * RATE_BYTES) // 2 * 2
+        if spoken is None and os.path.exists(start_file):
+            spoken = sent
         if due > sent:
-            sent += os.write(out, audio[sent:due])
+            if spoken is None or sent - spoken >= len(speech):
+                chunk = bytes(due - sent)
+            else:
+                chunk = speech[sent - spoken : due - spoken]
+            try:
+                sent += os.write(out, chunk)
+            except BrokenPipeError:
+                return
+        if spoken is not None and sent - spoken >= len(speech) and not os.path.exists(done_file):
+            open(done_file, "w").close()
         time.sleep(0.02)
-    os.close(out)
 
 
 if __name__ == "__main__":
