@@ -8,6 +8,7 @@
 #include "desktopkeys.h"
 #include "docking.h"
 #include "followcontroller.h"
+#include "frameextents.h"
 #include "htmlview.h"
 #include "incrementslider.h"
 #include "keymap.h"
@@ -85,6 +86,9 @@ PrompterWindow::PrompterWindow(Dialogs &dialogs, QWidget *parent)
     connectionProbe = new ConnectionProbe(this);
     connectionProbe->setObjectName(QStringLiteral("connectionProbe"));
     m_screens = new ScreenWatch(this);
+    // The frame may be announced after the window's last move: dock again then too.
+    connect(new FrameExtentsWatch(this), &FrameExtentsWatch::changed, this,
+            [this] { guarded([this] { redockIfFrameChanged(); }); });
     createControls();
     createSettings();
     connectParts();
@@ -770,6 +774,8 @@ void PrompterWindow::dockWithOuterHeight(int outerHeight)
 
 QMargins PrompterWindow::frameMargins() const
 {
+    if (const std::optional<QMargins> announced = announcedFrameMargins(this))
+        return *announced;
     const QRect frame = frameGeometry();
     const QRect client = geometry();
     return {client.left() - frame.left(), client.top() - frame.top(),
@@ -783,12 +789,15 @@ bool PrompterWindow::event(QEvent *event)
     // soon as the frame is known, so the band's outer bounds are right from the
     // first frame on.
     const QEvent::Type type = event->type();
-    if (isVisible() && m_dockedMargins &&
-        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) &&
-        frameMargins() != *m_dockedMargins) {
-        guarded([this] { dockWithOuterHeight(m_dockedOuterHeight); });
-    }
+    if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate)
+        guarded([this] { redockIfFrameChanged(); });
     return handled;
+}
+
+void PrompterWindow::redockIfFrameChanged()
+{
+    if (isVisible() && m_dockedMargins && frameMargins() != *m_dockedMargins)
+        dockWithOuterHeight(m_dockedOuterHeight);
 }
 
 void PrompterWindow::toggleStatusStrip()

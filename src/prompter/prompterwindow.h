@@ -174,6 +174,7 @@ private:
     void dockWithOuterHeight(int outerHeight);
     // What the window manager's frame adds on each side; none before it frames the window.
     QMargins frameMargins() const;
+    void redockIfFrameChanged();
 
     // Runs a handler; an error that escapes it reaches the operator.
     void guarded(const std::function<void()> &handler);
