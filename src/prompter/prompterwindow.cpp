@@ -153,6 +153,8 @@ void PrompterWindow::createControls()
 void PrompterWindow::createSettings()
 {
     m_store = std::make_unique<RegistryStore>(kStoreRoot);
+    m_store->setBackgroundFailureHandler(
+        [this](const QString &message) { showError(TavrixError(message)); });
     m_settings = std::make_unique<WindowSettings>(
         this, kStoreSection, *m_store,
         WindowSettings::RememberSize | WindowSettings::RememberPosition,

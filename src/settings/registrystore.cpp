@@ -13,9 +13,15 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <QObject>
+
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,12 +88,116 @@ Loaded load(const QString &path)
 
 } // namespace
 
+// One thread and a store of its own for the same file: its writes take the file's
+// lock like another copy of the program would, so the two never write over each other.
+class RegistryStore::BackgroundWriter
+{
+public:
+    struct Done
+    {
+        quint64 serial = 0;
+        QString failure;
+        bool told = false; // the operator knows already: the file was unreadable at start
+    };
+
+    // `unreadableAtStart`: as the owner's store found the file, whatever it is now.
+    BackgroundWriter(const QString &root, const QString &filePath, bool unreadableAtStart,
+                     std::function<void(const Done &)> done)
+        : m_store(root, filePath), m_done(std::move(done))
+    {
+        m_store.m_unreadableAtStart = unreadableAtStart;
+        m_thread = std::thread([this] { run(); });
+    }
+
+    // What is queued is written first.
+    ~BackgroundWriter()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    void post(const QString &path, const std::variant<quint32, QString> &value, quint64 serial)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_jobs.push_back({path, value, serial});
+        }
+        m_wake.notify_one();
+    }
+
+    void waitIdle()
+    {
+        std::unique_lock lock(m_mutex);
+        m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    }
+
+private:
+    struct Job
+    {
+        QString path;
+        std::variant<quint32, QString> value;
+        quint64 serial = 0;
+    };
+
+    void run()
+    {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+                if (m_jobs.empty())
+                    return;
+                job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+                m_busy = true;
+            }
+            Done done;
+            done.serial = job.serial;
+            try {
+                if (const quint32 *number = std::get_if<quint32>(&job.value))
+                    m_store.writeInteger(job.path, int(*number));
+                else
+                    m_store.writeString(job.path, std::get<QString>(job.value));
+            } catch (const KnownError &error) {
+                done.failure = error.message();
+                done.told = true;
+            } catch (const TavrixError &error) {
+                done.failure = error.message();
+            } catch (const std::exception &error) {
+                done.failure = QString::fromLocal8Bit(error.what());
+            }
+            m_done(done);
+            {
+                const std::lock_guard lock(m_mutex);
+                m_busy = false;
+            }
+            m_idle.notify_all();
+        }
+    }
+
+    RegistryStore m_store;
+    std::function<void(const Done &)> m_done;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::deque<Job> m_jobs;
+    bool m_busy = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
 RegistryStore::RegistryStore(const QString &root, const QString &filePath)
     : m_root(root), m_filePath(filePath), m_unreadableAtStart(!load(filePath).file)
 {}
 
 RegistryStore::~RegistryStore()
 {
+    m_background.reset();
     release();
 }
 
@@ -141,6 +251,8 @@ template <typename Read> auto RegistryStore::reading(Read read) const
 bool RegistryStore::valueExists(const QString &path) const
 {
     const Location at = locate(path);
+    if (m_pending.contains(pendingName(at)))
+        return true;
     return reading([&](const RegFile &file) {
         return file.type(fullKey(at.key), at.name) != RegFile::Type::Missing;
     });
@@ -156,6 +268,13 @@ bool RegistryStore::keyExists(const QString &path) const
 int RegistryStore::readInteger(const QString &path, int defaultValue) const
 {
     const Location at = locate(path);
+    if (const auto it = m_pending.constFind(pendingName(at)); it != m_pending.cend()) {
+        if (const quint32 *number = std::get_if<quint32>(&it->value))
+            return int(*number);
+        bool ok = false;
+        const int number = std::get<QString>(it->value).toInt(&ok);
+        return ok ? number : defaultValue;
+    }
     return reading([&](const RegFile &file) {
         const QString key = fullKey(at.key);
         if (const auto number = file.dword(key, at.name))
@@ -173,6 +292,10 @@ int RegistryStore::readInteger(const QString &path, int defaultValue) const
 QString RegistryStore::readString(const QString &path, const QString &defaultValue) const
 {
     const Location at = locate(path);
+    if (const auto it = m_pending.constFind(pendingName(at)); it != m_pending.cend()) {
+        const QString *text = std::get_if<QString>(&it->value);
+        return text ? *text : defaultValue;
+    }
     return reading([&](const RegFile &file) {
         return file.string(fullKey(at.key), at.name).value_or(defaultValue);
     });
@@ -191,8 +314,72 @@ void RegistryStore::writeString(const QString &path, const QString &value)
     write(at, [&](RegFile &file) { return file.setString(fullKey(at.key), at.name, value); });
 }
 
+void RegistryStore::writeIntegerInBackground(const QString &path, int value)
+{
+    writeInBackground(path, quint32(value));
+}
+
+void RegistryStore::writeStringInBackground(const QString &path, const QString &value)
+{
+    writeInBackground(path, value);
+}
+
+void RegistryStore::setBackgroundFailureHandler(std::function<void(const QString &)> failed)
+{
+    m_backgroundFailed = std::move(failed);
+}
+
+void RegistryStore::waitForBackgroundWrites()
+{
+    if (!m_background)
+        return;
+    m_background->waitIdle();
+    // All of it is on disk, or failed and reported when the queued word arrives.
+    m_pending.clear();
+}
+
+QString RegistryStore::pendingName(const Location &location)
+{
+    return (fullKey(location.key) + u'\\' + location.name).toLower();
+}
+
+void RegistryStore::writeInBackground(const QString &path,
+                                      const std::variant<quint32, QString> &value)
+{
+    if (!m_background) {
+        m_backgroundContext = std::make_unique<QObject>();
+        QObject *context = m_backgroundContext.get();
+        m_background = std::make_unique<BackgroundWriter>(
+            m_root, m_filePath, m_unreadableAtStart,
+            [this, context](const BackgroundWriter::Done &done) {
+                QMetaObject::invokeMethod(
+                    context,
+                    [this, done] { backgroundWriteDone(done.serial, done.failure, done.told); },
+                    Qt::QueuedConnection);
+            });
+    }
+    const quint64 serial = ++m_backgroundSerial;
+    m_pending.insert(pendingName(locate(path)), {serial, value});
+    m_background->post(path, value, serial);
+}
+
+void RegistryStore::backgroundWriteDone(quint64 serial, const QString &failure, bool told)
+{
+    // Written in order: every value of this write or an earlier one is on disk now.
+    for (auto it = m_pending.begin(); it != m_pending.end();)
+        it = it->serial <= serial ? m_pending.erase(it) : std::next(it);
+    if (failure.isEmpty())
+        return;
+    if (told || !m_backgroundFailed)
+        qWarning("%s", qUtf8Printable(failure));
+    else
+        m_backgroundFailed(failure);
+}
+
 void RegistryStore::write(const Location &location, const std::function<bool(RegFile &)> &change)
 {
+    // A background write still queued must not land over this newer one.
+    waitForBackgroundWrites();
     Batch batch(*this);
     RegFile &file = documentForWrite(location.key);
     // The file format cannot hold the name or text (a line feed).

@@ -2,13 +2,16 @@
 
 #include "regfile.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
 
 class QLockFile;
+class QObject;
 
 // The store binding: values under one root key of HKEY_CURRENT_USER, kept in
 // a registry export file. Paths are relative to the root; empty segments are
@@ -50,6 +53,18 @@ public:
     void writeInteger(const QString &path, int value);
     void writeString(const QString &path, const QString &value);
 
+    // The same writes for values changed while the band scrolls, where a sync to
+    // disk must not stop it: the file is locked, re-read, written and synced on a
+    // thread of the store's own, one write after another in order. Reads here see
+    // the value at once. A write that fails is named to the failure handler, on
+    // this store's thread; one that fails because the file could not be read at
+    // start, which the operator was told, only on standard error.
+    void writeIntegerInBackground(const QString &path, int value);
+    void writeStringInBackground(const QString &path, const QString &value);
+    void setBackgroundFailureHandler(std::function<void(const QString &message)> failed);
+    // Returns once every background write has finished; destruction waits too.
+    void waitForBackgroundWrites();
+
     // Nestable; reads inside a batch read the file once.
     void beginUpdate();
     // Commits the batch's writes when the outermost batch ends; throws when the
@@ -74,6 +89,7 @@ public:
     };
 
 private:
+    class BackgroundWriter;
     struct Location
     {
         QString key; // below the hive
@@ -81,6 +97,9 @@ private:
     };
     Location locate(const QString &path) const;
     template <typename Read> auto reading(Read read) const;
+    static QString pendingName(const Location &location);
+    void writeInBackground(const QString &path, const std::variant<quint32, QString> &value);
+    void backgroundWriteDone(quint64 serial, const QString &failure, bool told);
     RegFile &documentForWrite(const QString &key);
     void write(const Location &location, const std::function<bool(RegFile &)> &change);
     void commit();
@@ -95,4 +114,17 @@ private:
     QString m_batchKey; // the first key a batch writes, named when its commit fails
     bool m_dirty = false;
     bool m_unreadableAtStart = false;
+    // Values written in the background and not yet on disk, by lower-case full key and
+    // name: the newest write's number and value.
+    struct Pending
+    {
+        quint64 serial = 0;
+        std::variant<quint32, QString> value;
+    };
+    QHash<QString, Pending> m_pending;
+    std::function<void(const QString &)> m_backgroundFailed;
+    quint64 m_backgroundSerial = 0;
+    // Where the writer's word of a finished write is delivered, on this store's thread.
+    std::unique_ptr<QObject> m_backgroundContext;
+    std::unique_ptr<BackgroundWriter> m_background; // destroyed first: it waits for its writes
 };

@@ -35,7 +35,7 @@ QString TalentStore::screenName() const
 
 void TalentStore::setScreenName(const QString &name)
 {
-    m_store.writeString(path(kScreenValue), name);
+    m_store.writeStringInBackground(path(kScreenValue), name);
 }
 
 int TalentStore::charactersPerLine() const
@@ -46,7 +46,8 @@ int TalentStore::charactersPerLine() const
 
 void TalentStore::setCharactersPerLine(int characters)
 {
-    m_store.writeInteger(path(kCharactersValue), talentzoom::clampCharacters(characters));
+    m_store.writeIntegerInBackground(path(kCharactersValue),
+                                     talentzoom::clampCharacters(characters));
 }
 
 MirrorFlags TalentStore::mirror(const QString &screenName) const
@@ -60,7 +61,7 @@ MirrorFlags TalentStore::mirror(const QString &screenName) const
 
 void TalentStore::setMirror(const QString &screenName, const MirrorFlags &flags)
 {
-    m_store.writeInteger(path(mirrorValueName(screenName)),
-                         (flags.leftToRight ? kLeftToRight : 0) |
-                             (flags.topToBottom ? kTopToBottom : 0));
+    m_store.writeIntegerInBackground(path(mirrorValueName(screenName)),
+                                     (flags.leftToRight ? kLeftToRight : 0) |
+                                         (flags.topToBottom ? kTopToBottom : 0));
 }

@@ -15,7 +15,8 @@ struct MirrorFlags
 
 // The talent screen's values in the main window's section of the store, under
 // names an older release does not know: the chosen screen, the text size, and
-// the mirror flags of each screen by its name. Every change is written at once.
+// the mirror flags of each screen by its name. Every change is written at once, its
+// sync to disk in the background: the operator changes them while the band scrolls.
 class TalentStore
 {
 public:

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -93,6 +94,8 @@ private Q_SLOTS:
     void damagedFile_keptAsBadBeforeSave_data();
     void damagedFile_keptAsBadBeforeSave();
     void hugeFile_readsDefaultsAndIsKept();
+    void background_readAtOnceWrittenInOrder();
+    void background_failureReported();
     void failure_storeDirectoryIsAFile();
     void failure_storeFileIsADirectory();
     void failure_unwritableDirectory();
@@ -457,6 +460,59 @@ void TestAppRegistryStorage::hugeFile_readsDefaultsAndIsKept()
     QCOMPARE(QFileInfo(RegistryStore::damagedCopyPath(m_file)).size(), size);
     QCOMPARE(store.readInteger(QStringLiteral("Form1\\B"), -1), 2);
     QVERIFY(QFileInfo(m_file).size() < 1024);
+}
+
+// Written on the store's own thread: seen here at once, on disk in the order given, and
+// never overtaken by a later write made in the foreground.
+void TestAppRegistryStorage::background_readAtOnceWrittenInOrder()
+{
+    {
+        RegistryStore store(mainRoot, m_file);
+        for (int characters = 30; characters <= 40; ++characters)
+            store.writeIntegerInBackground(QStringLiteral("Form1\\Characters"), characters);
+        store.writeStringInBackground(QStringLiteral("Form1\\Screen"), QStringLiteral("HDMI-1"));
+        QCOMPARE(store.readInteger(QStringLiteral("form1\\characters"), 0), 40);
+        QCOMPARE(store.readString(QStringLiteral("Form1\\Screen"), QString()), u"HDMI-1"_s);
+        QVERIFY(store.valueExists(QStringLiteral("Form1\\Screen")));
+        // Strings only, as from the file.
+        QCOMPARE(store.readString(QStringLiteral("Form1\\Characters"), u"none"_s), u"none"_s);
+        store.writeIntegerInBackground(QStringLiteral("Form1\\Last"), 1);
+        store.writeInteger(QStringLiteral("Form1\\Last"), 2);
+        QCOMPARE(RegistryStore(mainRoot, m_file).readInteger(QStringLiteral("Form1\\Last"), 0), 2);
+        store.writeIntegerInBackground(QStringLiteral("Form1\\Closing"), 7);
+    }
+    // Destruction waited for the last one.
+    RegistryStore again(mainRoot, m_file);
+    QCOMPARE(again.readInteger(QStringLiteral("Form1\\Characters"), 0), 40);
+    QCOMPARE(again.readString(QStringLiteral("Form1\\Screen"), QString()), u"HDMI-1"_s);
+    QCOMPARE(again.readInteger(QStringLiteral("Form1\\Closing"), 0), 7);
+    QVERIFY(!QFileInfo::exists(m_file + QStringLiteral(".lock")));
+}
+
+// A background write that fails names the key on this thread, and the value reads as the
+// file has it again; a store unreadable at start, already named to the operator, is quiet.
+void TestAppRegistryStorage::background_failureReported()
+{
+    // Readable (missing) when the store was made.
+    RegistryStore store(mainRoot, m_file);
+    QStringList failures;
+    store.setBackgroundFailureHandler([&](const QString &message) { failures.append(message); });
+    QVERIFY(QDir().mkpath(m_file));
+    store.writeIntegerInBackground(QStringLiteral("Form1\\Characters"), 50);
+    QCOMPARE(store.readInteger(QStringLiteral("Form1\\Characters"), 0), 50);
+    QTRY_COMPARE(failures.size(), 1);
+    QCOMPARE(failures.at(0),
+             QStringLiteral("Unable to open key "
+                            "\"HKEY_CURRENT_USER\\software\\morvane\\tavrix\\Form1\" for write"));
+    QCOMPARE(store.readInteger(QStringLiteral("Form1\\Characters"), 0), 0);
+
+    RegistryStore unreadable(mainRoot, m_file);
+    unreadable.setBackgroundFailureHandler(
+        [&](const QString &message) { failures.append(message); });
+    unreadable.writeIntegerInBackground(QStringLiteral("Form1\\Characters"), 50);
+    unreadable.waitForBackgroundWrites();
+    QTest::qWait(50);
+    QCOMPARE(failures.size(), 1);
 }
 
 void TestAppRegistryStorage::failure_storeDirectoryIsAFile()

@@ -316,6 +316,8 @@ private Q_SLOTS:
         QCOMPARE(again.mirror(QStringLiteral("DP-3")), (MirrorFlags{true, false}));
         QCOMPARE(again.screenName(), QStringLiteral("DUMMY1"));
         QCOMPARE(again.charactersPerLine(), 200);
+        // Synced to disk in the background, while the band goes on.
+        registry.waitForBackgroundWrites();
         QFile saved(file);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray text = saved.readAll();
