@@ -1,5 +1,6 @@
 #include "desktopkeys.h"
 
+#include "x11connection.h"
 #include "xkeysym.h"
 
 #include <QCoreApplication>
@@ -18,19 +19,7 @@ constexpr quint16 kLockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
 constexpr quint16 kCountedMasks =
     XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
-
-xcb_connection_t *x11Connection()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
+template <typename T> using Reply = XcbReply<T>;
 
 xcb_window_t rootWindow(xcb_connection_t *connection)
 {

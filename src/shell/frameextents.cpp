@@ -1,34 +1,20 @@
 #include "frameextents.h"
 
+#include "x11connection.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <memory>
-
 namespace {
-
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-
-xcb_connection_t *x11Connection()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
 
 // The program has one X connection: the atom is asked for once.
 xcb_atom_t frameExtentsAtom(xcb_connection_t *connection)
 {
     static const xcb_atom_t atom = [connection] {
         static const char name[] = "_NET_FRAME_EXTENTS";
-        const std::unique_ptr<xcb_intern_atom_reply_t, FreeDeleter> reply(xcb_intern_atom_reply(
+        const XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
             connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }();
@@ -45,7 +31,7 @@ std::optional<QMargins> announcedFrameMargins(const QWidget *window)
     const xcb_atom_t atom = frameExtentsAtom(connection);
     if (atom == XCB_ATOM_NONE)
         return std::nullopt;
-    const std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(
+    const XcbReply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(connection,
                                xcb_get_property(connection, 0, xcb_window_t(window->winId()), atom,
                                                 XCB_ATOM_CARDINAL, 0, 4),
