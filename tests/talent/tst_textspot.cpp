@@ -75,7 +75,6 @@ private Q_SLOTS:
         talent->setTextWidth(talentWidth);
         const qreal height = band->size().height();
         qreal previous = -1e9;
-        int lines = 0;
         for (qreal y = -30; y < height + 30; y += 2.5) {
             const TextSpot spot = textSpotAt(*band, y);
             QVERIFY(spot.position >= 0);
@@ -91,7 +90,6 @@ private Q_SLOTS:
             QVERIFY(spot.nextPosition < 0 || there.position < spot.nextPosition);
             if (spot.fraction == 0) {
                 QCOMPARE(talentY, lineHolding(*talent, spot.position).top);
-                ++lines;
             }
         }
         // Above the first line and below the last the distance carries over.
