@@ -264,6 +264,15 @@ bool ScriptAligner::update(bool mayGoBack)
         const Run run = confirmedRun(far, 0);
         if (run.weight >= farEvidence && run.content >= 2)
             return moveTo(far);
+        // The skip's first words may have moved the position a word or two already: a longer
+        // run through them, with four words beyond the commonest, two of them fresh, is the
+        // skip. At most one slip, as a recogniser adds a short word in mid-phrase.
+        if (far.anchor >= int(m_heard.size()) - 2) {
+            const Run whole = runEndingAt(far.end, far.anchor, m_position, 0, 1);
+            if (whole.weight >= farEvidence && whole.content >= 4 &&
+                confirmedRun(far, 1).content >= 2)
+                return moveTo(far);
+        }
     }
     if (near.end > m_position) {
         const qsizetype distance = near.end - m_position;
@@ -273,8 +282,10 @@ bool ScriptAligner::update(bool mayGoBack)
         if (nextWord)
             return moveTo(near);
         // Beyond the next word: two fresh words at least, one of them rare, or three common
-        // ones; a longer stride needs more, and "the", "and" and "will" alone never do.
-        const int fresh = rareWeight + 1 + rareWeight * int((distance - 1) / 8);
+        // ones; a longer stride needs more, and "the", "and" and "will" alone never do. Never
+        // more than a far move needs: only the last four words heard count here.
+        const int fresh =
+            std::min(farEvidence, rareWeight + 1 + rareWeight * int((distance - 1) / 8));
         if (near.newMatches < fresh)
             return false;
         const Run run = confirmedRun(near, 1);
