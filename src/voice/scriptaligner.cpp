@@ -264,13 +264,14 @@ bool ScriptAligner::update(bool mayGoBack)
         const Run run = confirmedRun(far, 0);
         if (run.weight >= farEvidence && run.content >= 2)
             return moveTo(far);
-        // The skip's first words may have moved the position a word or two already: a longer
-        // run through them, with four words beyond the commonest, two of them fresh, is the
-        // skip. At most one slip, as a recogniser adds a short word in mid-phrase.
-        if (far.anchor >= int(m_heard.size()) - 2) {
-            const Run whole = runEndingAt(far.end, far.anchor, m_position, 0, 1);
-            if (whole.weight >= farEvidence && whole.content >= 4 &&
-                confirmedRun(far, 1).content >= 2)
+        // The skip's first words may have moved the position a word or two already: the run
+        // through them is the skip when it holds two fresh words beyond the commonest and is
+        // read exactly, or with one slip (a short word added or lost) and four such words.
+        if (far.anchor >= int(m_heard.size()) - 2 && confirmedRun(far, 1).content >= 2) {
+            const Run exact = runEndingAt(far.end, far.anchor, m_position, 0, 0);
+            const Run loose = runEndingAt(far.end, far.anchor, m_position, 0, 1);
+            if ((exact.weight >= farEvidence && exact.content >= 2) ||
+                (loose.weight >= farEvidence && loose.content >= 4))
                 return moveTo(far);
         }
     }

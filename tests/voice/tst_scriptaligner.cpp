@@ -229,6 +229,11 @@ private Q_SLOTS:
                               "and about the changes that start on monday|the shop in sells maps "
                               "warm")
             << endOf(ferry, "sells maps warm") << endOf(ferry, "sells maps warm");
+        QTest::newRow("a skip read exactly after its first word moved the position")
+            << ferry
+            << QStringLiteral("the captain has asked me to say a few words about the night ahead "
+                              "and about the changes that start on monday|the shop sells maps")
+            << endOf(ferry, "the shop sells maps") << endOf(ferry, "the shop sells maps");
         QTest::newRow("a phrase heard with one word added far ahead holds")
             << ferry
             << QStringLiteral("the captain has asked me to say a few words about the night ahead "
