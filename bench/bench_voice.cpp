@@ -9,6 +9,7 @@
 #include "followmotion.h"
 #include "scriptlistener.h"
 #include "scriptwords.h"
+#include "wavfile.h"
 #include "wavreplay.h"
 #include "wordlayout.h"
 
@@ -17,9 +18,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtEndian>
@@ -148,6 +152,9 @@ struct Run
 {
     std::vector<double> frameScroll;                     // scroll position each frame
     std::vector<std::pair<double, qsizetype>> positions; // (ready seconds, aligner position)
+    // Each hypothesis as it changed: (ready seconds, its words).
+    std::vector<std::pair<double, QString>> heard;
+    QStringList unknownWords;
     double audioSeconds = 0;
     double decodeSeconds = 0;
 };
@@ -157,11 +164,15 @@ Run follow(const QString &script, const QString &wavPath, const QTextDocument &p
 {
     Run run;
     voice::ScriptListener listener(script);
-    voice::replayWav(wavPath, listener, {}, [&run](const voice::ReplayStep &step) {
+    run.unknownWords = listener.unknownWords();
+    voice::replayWav(wavPath, listener, {}, [&](const voice::ReplayStep &step) {
         run.audioSeconds = step.audioSeconds;
         run.decodeSeconds += step.decodeSeconds;
         if (run.positions.empty() || run.positions.back().second != step.position)
             run.positions.emplace_back(step.readySeconds, step.position);
+        const QString heard = listener.lastHeard().join(u' ');
+        if (run.heard.empty() || run.heard.back().second != heard)
+            run.heard.emplace_back(step.readySeconds, heard);
     });
     FollowMotion motion;
     motion.reset(0);
@@ -349,35 +360,223 @@ TAVRIX_BENCH_CASE(voice_model_build)
     report("voice_100000_lines_decoding_dropped", double(dropped), "blocks");
 }
 
+namespace {
+
+// The room the speech is heard in: as spoken, with pink noise 20 dB below the speech, or
+// in a reverberant room, each made by sox.
+std::vector<qint16> inRoom(const std::vector<qint16> &speech, const QString &room,
+                           const QTemporaryDir &folder)
+{
+    if (room == u"clean")
+        return speech;
+    const QString dry = folder.filePath(QStringLiteral("dry.wav"));
+    const QString wet = folder.filePath(QStringLiteral("wet.wav"));
+    writeWav(dry, speech);
+    QStringList arguments;
+    if (room == u"reverb") {
+        // A hall: 60 % reverberance, half the highs damped, a large room.
+        arguments = {"-G", dry, wet, "reverb", "60", "50", "90"};
+    } else {
+        arguments = {"-n",       "-r",
+                     "16000",    "-c",
+                     "1",        "-b",
+                     "16",       wet,
+                     "synth",    QString::number(double(speech.size()) / 16000, 'f', 3),
+                     "pinknoise"};
+    }
+    QProcess sox;
+    sox.start(QStringLiteral("sox"), arguments);
+    if (!sox.waitForFinished(120000) || sox.exitCode() != 0)
+        return {};
+    std::vector<qint16> made = voice::readWav(wet).samples;
+    if (room == u"reverb")
+        return made;
+    // The speech's level: the mean power of its 10 ms frames within 40 dB of the loudest.
+    auto framePowers = [](const std::vector<qint16> &samples) {
+        std::vector<double> powers;
+        for (std::size_t at = 0; at + 160 <= samples.size(); at += 160) {
+            double power = 0;
+            for (std::size_t i = at; i < at + 160; ++i)
+                power += double(samples[i]) * samples[i];
+            powers.push_back(power / 160);
+        }
+        return powers;
+    };
+    const std::vector<double> speechPowers = framePowers(speech);
+    const double loudest = *std::max_element(speechPowers.begin(), speechPowers.end());
+    double speechPower = 0;
+    int active = 0;
+    for (double p : speechPowers) {
+        if (p >= loudest * 1e-4) {
+            speechPower += p;
+            ++active;
+        }
+    }
+    speechPower /= std::max(1, active);
+    const std::vector<double> noisePowers = framePowers(made);
+    double noisePower = 0;
+    for (double p : noisePowers)
+        noisePower += p;
+    noisePower /= double(std::max<std::size_t>(1, noisePowers.size()));
+    const double gain = noisePower > 0 ? std::sqrt(speechPower / noisePower / 100) : 0;
+    std::vector<qint16> mixed(speech.size());
+    for (std::size_t i = 0; i < speech.size(); ++i) {
+        const double noise = i < made.size() ? made[i] * gain : 0;
+        mixed[i] = qint16(std::clamp(speech[i] + noise, -32768.0, 32767.0));
+    }
+    return mixed;
+}
+
+// Which runs this process makes: TAVRIX_BENCH_VOICE_SHARD "i/n" takes every n-th from the
+// i-th, so that bench/run can share them between processes; TAVRIX_BENCH_VOICE_ONLY keeps
+// the runs whose figures' names match that pattern.
+bool runChosen(int index, const QString &prefix)
+{
+    const QString only = qEnvironmentVariable("TAVRIX_BENCH_VOICE_ONLY");
+    if (!only.isEmpty() && !prefix.contains(QRegularExpression(only)))
+        return false;
+    const QStringList shard = qEnvironmentVariable("TAVRIX_BENCH_VOICE_SHARD").split(u'/');
+    if (shard.size() != 2 || shard.at(1).toInt() <= 0)
+        return true;
+    return index % shard.at(1).toInt() == shard.at(0).toInt();
+}
+
+// How far the aligner's position was ever past the word being spoken, in words.
+double worstAheadWords(const Run &run, const Speech &speech)
+{
+    double worst = -1e9;
+    for (const auto &[ready, position] : run.positions) {
+        const auto spoken = std::find_if(speech.words.rbegin(), speech.words.rend(),
+                                         [&](const auto &w) { return w.first <= ready; });
+        if (spoken != speech.words.rend() && position >= 0)
+            worst = std::max(worst, double(position - spoken->second));
+    }
+    return worst;
+}
+
+// What was said from a second before a stall to its end: a sentence's first word is marked
+// "|", one the dictionary lacks "*".
+QStringList saidDuring(const Run &run, const Speech &speech, const QStringList &scriptWords,
+                       const QSet<qsizetype> &openings, std::size_t move)
+{
+    const double a = run.positions[move - 1].first;
+    const double b = run.positions[move].first;
+    QStringList said;
+    for (const auto &[t, w] : speech.words) {
+        if (t <= a - 1 || t >= b)
+            continue;
+        const QString word = scriptWords.value(w);
+        said.append((openings.contains(w) ? QStringLiteral("|") : QString()) + word +
+                    (run.unknownWords.contains(word) ? QStringLiteral("*") : QString()));
+    }
+    return said;
+}
+
+// Why the position held: a word the dictionary lacks, a sentence's opening words after its
+// pause misheard, or words misheard in mid-sentence.
+enum class StallCause
+{
+    UnknownWord,
+    Opening,
+    MidSentence
+};
+
+StallCause causeOf(const QStringList &said)
+{
+    if (std::any_of(said.begin(), said.end(), [](const QString &w) { return w.endsWith(u'*'); }))
+        return StallCause::UnknownWord;
+    for (qsizetype i = 0; i < std::min<qsizetype>(3, said.size()); ++i) {
+        if (said.at(i).startsWith(u'|'))
+            return StallCause::Opening;
+    }
+    return StallCause::MidSentence;
+}
+
+// TAVRIX_BENCH_VOICE_STALLS names a file that each stall is added to: what was said, the
+// script's words at the position, and what the recogniser heard meanwhile.
+void logStall(const QString &prefix, const Run &run, const QStringList &said,
+              const QStringList &scriptWords, std::size_t move)
+{
+    const QString path = qEnvironmentVariable("TAVRIX_BENCH_VOICE_STALLS");
+    if (path.isEmpty())
+        return;
+    const auto [a, position] = run.positions[move - 1];
+    const double b = run.positions[move].first;
+    QString text = QStringLiteral("%1 %2-%3 s at %4 (\"%5\") moved to %6\n  said:  %7\n")
+                       .arg(prefix)
+                       .arg(a, 0, 'f', 2)
+                       .arg(b, 0, 'f', 2)
+                       .arg(position)
+                       .arg(scriptWords.mid(std::max<qsizetype>(0, position - 2), 3).join(u' '))
+                       .arg(run.positions[move].second)
+                       .arg(said.join(u' '));
+    for (const auto &[t, heard] : run.heard) {
+        if (t > a - 1 && t <= b + 0.05)
+            text += QStringLiteral("  %1 %2\n").arg(t, 6, 'f', 2).arg(heard);
+    }
+    QFile file(path);
+    if (file.open(QIODevice::Append | QIODevice::Text))
+        file.write(text.toUtf8());
+}
+
+} // namespace
+
 TAVRIX_BENCH_CASE(voice_follow)
 {
     QTemporaryDir folder;
     const QStringList files =
         QDir(dataFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-    struct Voice
+    // Not every combination: each condition on every text, rates from 120 to 200 words a
+    // minute, noise and the hall on the American, British and a female voice.
+    struct Condition
     {
-        const char *name;
+        const char *voice;
+        const char *label;
         int wpm;
+        const char *room;
         bool scenarios;
     };
-    const Voice voices[] = {
-        {"en-us", 140, false}, {"en-us", 165, true}, {"en-us", 190, false}, {"en", 165, false}};
+    const Condition conditions[] = {
+        {"en-us", "en-us", 120, "clean", false},
+        {"en-us", "en-us", 160, "clean", true},
+        {"en-us", "en-us", 200, "clean", false},
+        {"en-us", "en-us", 165, "noise", false},
+        {"en-us", "en-us", 165, "reverb", false},
+        {"en-gb", "en-gb", 150, "clean", false},
+        {"en-gb", "en-gb", 185, "noise", false},
+        {"en-us+f3", "en-us-f3", 140, "clean", false},
+        {"en-us+f3", "en-us-f3", 175, "reverb", false},
+    };
+    int index = 0;
     for (const QString &file : files) {
         const QString script = readScript(dataFolder() + u'/' + file);
         const QString textName = QFileInfo(file).completeBaseName();
         const QList<voice::ScriptWord> words = voice::splitWords(script);
+        const QStringList scriptWords = voice::normalisedWords(script);
+        // Each sentence's first word.
+        QSet<qsizetype> openings{0};
+        for (qsizetype w = 1; w < words.size(); ++w) {
+            const QStringView gap = QStringView(script).mid(
+                words.at(w - 1).start + words.at(w - 1).length,
+                words.at(w).start - words.at(w - 1).start - words.at(w - 1).length);
+            if (gap.contains(u'.') || gap.contains(u'!') || gap.contains(u'?'))
+                openings.insert(w);
+        }
         const Page page(script);
         QList<qsizetype> starts;
         const QStringList paragraphs = paragraphsOf(script, &starts);
         const qsizetype length = script.size();
-        for (const Voice &v : voices) {
-            const QString prefix = QStringLiteral("voice_%1_%2_%3wpm_")
-                                       .arg(textName, QString::fromLatin1(v.name))
-                                       .arg(v.wpm);
+        for (const Condition &v : conditions) {
+            const QString prefix = QStringLiteral("voice_%1_%2_%3wpm_%4_")
+                                       .arg(textName, QString::fromLatin1(v.label))
+                                       .arg(v.wpm)
+                                       .arg(QString::fromLatin1(v.room));
+            if (!runChosen(index++, prefix))
+                continue;
             auto run = [&](const std::vector<Stretch> &stretches, Speech *speech) {
-                *speech = speak(script, words, stretches, v.name, v.wpm);
+                *speech = speak(script, words, stretches, v.voice, v.wpm);
                 const QString wav = folder.filePath(QStringLiteral("speech.wav"));
-                writeWav(wav, speech->samples);
+                writeWav(wav, inRoom(speech->samples, QString::fromLatin1(v.room), folder));
                 return follow(script, wav, page.document, page.layout, page.maxScroll);
             };
 
@@ -407,11 +606,14 @@ TAVRIX_BENCH_CASE(voice_follow)
             figure(prefix + u"recognised_lag_median", percentile(heardLags, 0.5), "s");
             figure(prefix + u"words_never_reached", unreached, "count");
             figure(prefix + u"worst_ahead", worstAhead(straight, page, speech), "lines");
+            figure(prefix + u"worst_ahead_words", worstAheadWords(straight, speech), "words");
             figure(prefix + u"processor", 100 * straight.decodeSeconds / straight.audioSeconds,
                    "%");
             // Stalls: 1.5 s or more without a move while three or more words were spoken.
             int stalls = 0;
             double stalled = 0;
+            double longest = 0;
+            int causes[3] = {};
             for (std::size_t i = 1; i < straight.positions.size(); ++i) {
                 const double a = straight.positions[i - 1].first;
                 const double b = straight.positions[i].first;
@@ -421,10 +623,19 @@ TAVRIX_BENCH_CASE(voice_follow)
                 if (b - a >= 1.5 && said >= 3) {
                     ++stalls;
                     stalled += b - a;
+                    longest = std::max(longest, b - a);
+                    const QStringList saidWords =
+                        saidDuring(straight, speech, scriptWords, openings, i);
+                    ++causes[int(causeOf(saidWords))];
+                    logStall(prefix, straight, saidWords, scriptWords, i);
                 }
             }
             figure(prefix + u"stalls", stalls, "count");
             figure(prefix + u"stalled", stalled, "s");
+            figure(prefix + u"longest_stall", longest, "s");
+            figure(prefix + u"stalls_unknown_word", causes[int(StallCause::UnknownWord)], "count");
+            figure(prefix + u"stalls_opening", causes[int(StallCause::Opening)], "count");
+            figure(prefix + u"stalls_mid_sentence", causes[int(StallCause::MidSentence)], "count");
             if (!v.scenarios || paragraphs.size() < 4)
                 continue;
 
@@ -437,9 +648,17 @@ TAVRIX_BENCH_CASE(voice_follow)
                         return words.at(w.second).start >= starts[2];
                     });
                 const double reached = reachedAt(r, page, first->second, first->first);
+                for (std::size_t i = 1; i < r.positions.size(); ++i) {
+                    if (r.positions[i].second >= first->second) {
+                        logStall(prefix + u"skip_", r,
+                                 saidDuring(r, skipped, scriptWords, openings, i), scriptWords, i);
+                        break;
+                    }
+                }
                 figure(prefix + u"skipped_paragraph_catch_up",
                        reached < 0 ? -1 : reached - first->first, "s");
                 figure(prefix + u"skipped_worst_ahead", worstAhead(r, page, skipped), "lines");
+                figure(prefix + u"skipped_worst_ahead_words", worstAheadWords(r, skipped), "words");
             }
             // A sentence of the second paragraph read twice.
             {

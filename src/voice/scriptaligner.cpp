@@ -264,6 +264,16 @@ bool ScriptAligner::update(bool mayGoBack)
         const Run run = confirmedRun(far, 0);
         if (run.weight >= farEvidence && run.content >= 2)
             return moveTo(far);
+        // The skip's first words may have moved the position a word or two already: the run
+        // through them is the skip when it holds two fresh words beyond the commonest and is
+        // read exactly, or with one slip (a short word added or lost) and four such words.
+        if (far.anchor >= int(m_heard.size()) - 2 && confirmedRun(far, 1).content >= 2) {
+            const Run exact = runEndingAt(far.end, far.anchor, m_position, 0, 0);
+            const Run loose = runEndingAt(far.end, far.anchor, m_position, 0, 1);
+            if ((exact.weight >= farEvidence && exact.content >= 2) ||
+                (loose.weight >= farEvidence && loose.content >= 4))
+                return moveTo(far);
+        }
     }
     if (near.end > m_position) {
         const qsizetype distance = near.end - m_position;
@@ -273,8 +283,10 @@ bool ScriptAligner::update(bool mayGoBack)
         if (nextWord)
             return moveTo(near);
         // Beyond the next word: two fresh words at least, one of them rare, or three common
-        // ones; a longer stride needs more, and "the", "and" and "will" alone never do.
-        const int fresh = rareWeight + 1 + rareWeight * int((distance - 1) / 8);
+        // ones; a longer stride needs more, and "the", "and" and "will" alone never do. Never
+        // more than a far move needs: only the last four words heard count here.
+        const int fresh =
+            std::min(farEvidence, rareWeight + 1 + rareWeight * int((distance - 1) / 8));
         if (near.newMatches < fresh)
             return false;
         const Run run = confirmedRun(near, 1);

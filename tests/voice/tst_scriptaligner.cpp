@@ -41,6 +41,16 @@ const QString orchard = QStringLiteral(
     "nursery in the valley and have grown slowly. Volunteers help every autumn with the harvest, "
     "so we plant trees in the gaps the storms leave.");
 
+// A ferry's announcement: a skip that starts on the word that ends the paragraph before it.
+const QString ferry = QStringLiteral(
+    "Good evening, and welcome aboard the last crossing of the summer timetable. Before we leave "
+    "the pier, the captain has asked me to say a few words about the night ahead and about the "
+    "changes that start on Monday. The sea tonight is calm, with a light wind from the west. We "
+    "expect to reach the island a little after nine, which gives those of you with bicycles time "
+    "to ride to the village before the light goes. The shop sells maps, warm blankets and honey "
+    "cake. From Monday the winter timetable begins. There will be two sailings a day instead of "
+    "five.");
+
 // Utterances separated by '|'; each is heard as growing partials, then as final. An utterance
 // "partial > final" is heard as the partials of the first words, then as the second as final.
 struct Heard
@@ -201,6 +211,34 @@ private Q_SLOTS:
         QTest::newRow("a word already used does not creep onto its repeat")
             << QStringLiteral("cold lamps on very lamps we the we")
             << QStringLiteral("dark|lamps lamps lamps very|walked cold very") << 3 << 3;
+        QTest::newRow("a skip of a few sentences within the near window is followed")
+            << budget
+            << QStringLiteral("the council has reviewed the figures for the coming year|second "
+                              "the parks department will plant four hundred trees")
+            << endOf(budget, "four hundred trees") << endOf(budget, "four hundred trees");
+        QTest::newRow("a skip whose first words already moved the position one word")
+            << ferry
+            << QStringLiteral("good evening and welcome aboard the last crossing of the summer "
+                              "timetable|before we leave the pier the captain has asked me to say "
+                              "a few words about the night ahead and about the changes that start "
+                              "on monday monday the winter timetable begins")
+            << endOf(ferry, "winter timetable begins") << endOf(ferry, "winter timetable begins");
+        QTest::newRow("a skip heard with one word added")
+            << ferry
+            << QStringLiteral("the captain has asked me to say a few words about the night ahead "
+                              "and about the changes that start on monday|the shop in sells maps "
+                              "warm")
+            << endOf(ferry, "sells maps warm") << endOf(ferry, "sells maps warm");
+        QTest::newRow("a skip read exactly after its first word moved the position")
+            << ferry
+            << QStringLiteral("the captain has asked me to say a few words about the night ahead "
+                              "and about the changes that start on monday|the shop sells maps")
+            << endOf(ferry, "the shop sells maps") << endOf(ferry, "the shop sells maps");
+        QTest::newRow("a phrase heard with one word added far ahead holds")
+            << ferry
+            << QStringLiteral("the captain has asked me to say a few words about the night ahead "
+                              "and about the changes that start on monday|the shop in sells")
+            << endOf(ferry, "on monday the") << endOf(ferry, "on monday the");
         QTest::newRow("empty script") << QString() << QStringLiteral("good evening") << -1 << -1;
         QTest::newRow("one-word script")
             << QStringLiteral("Hello.") << QStringLiteral("hello|hello") << 0 << 0;
