@@ -8,12 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QObject>
 #include <QSaveFile>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QStringList>
-
-#include <QObject>
 
 #include <algorithm>
 #include <cerrno>
