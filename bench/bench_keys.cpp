@@ -15,12 +15,9 @@
 
 TAVRIX_BENCH_CASE(keys)
 {
-    BenchDialogs dialogs;
-    Windows windows = createWindows(dialogs);
-    PrompterWindow &form = *windows.prompter;
-    auto *page = control<HtmlView>(form, "page");
-    form.show();
-    page->waitUntilReady();
+    ShownPrompter shown;
+    PrompterWindow &form = shown.form;
+    HtmlView *page = shown.page;
     form.showEditedScript(newsScript(2000));
     page->waitUntilReady();
     // Wake-ups of the band's thread over 3 s, paused: without keys bound and with them.

@@ -55,12 +55,9 @@ void loadBreakdown(int lines, const std::string &base);
 // a script of that many lines shown; both waits end at the complete page.
 int childMemory(int lines)
 {
-    BenchDialogs dialogs;
-    Windows windows = createWindows(dialogs);
-    PrompterWindow &form = *windows.prompter;
-    HtmlView *page = control<HtmlView>(form, "page");
-    form.show();
-    page->waitUntilReady();
+    ShownPrompter shown;
+    PrompterWindow &form = shown.form;
+    HtmlView *page = shown.page;
     QCoreApplication::processEvents();
     if (lines == 0)
         report("startup_to_first_page_fresh_process", double(sinceProcessStart()) / 1e6, "ms");
@@ -154,12 +151,9 @@ int childPage(int lines)
 // milliseconds until its page is complete and painted, on standard output.
 int childOpen(const QString &path)
 {
-    BenchDialogs dialogs;
-    Windows windows = createWindows(dialogs);
-    PrompterWindow &form = *windows.prompter;
-    HtmlView *page = control<HtmlView>(form, "page");
-    form.show();
-    page->waitUntilReady();
+    ShownPrompter shown;
+    PrompterWindow &form = shown.form;
+    HtmlView *page = shown.page;
     runEventLoop(300);
     QElapsedTimer clock;
     clock.start();

@@ -2,6 +2,9 @@
 
 #include "bench.h"
 #include "dialogs.h"
+#include "htmlview.h"
+#include "prompterwindow.h"
+#include "startup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -90,3 +93,19 @@ inline QStringList newsScript(int lines, int repeat = 1)
         script.append(QStringLiteral("Line %1: ").arg(i) + sentence.repeated(repeat));
     return script;
 }
+
+// The prompter as the operator has it: its windows created, the band shown with its
+// start page complete.
+struct ShownPrompter
+{
+    BenchDialogs dialogs;
+    Windows windows = createWindows(dialogs);
+    PrompterWindow &form = *windows.prompter;
+    HtmlView *page = control<HtmlView>(form, "page");
+
+    ShownPrompter()
+    {
+        form.show();
+        page->waitUntilReady();
+    }
+};
