@@ -3,6 +3,7 @@
 #include "pageslice.h"
 #include "talentstore.h"
 #include "textspot.h"
+#include "x11connection.h"
 
 #include <QCache>
 #include <QElapsedTimer>
@@ -105,6 +106,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     // Each block's glyphs at screen size, found once for the shown stretch:
@@ -224,6 +226,8 @@ private:
     QRegion m_missing;
     std::function<void(const Frame &)> m_frameHook;
     QTimer *m_frameTimer;
+    QTimer *m_paintRetry;
+    std::unique_ptr<ServerFence> m_serverFence;
     QElapsedTimer m_sinceFrame;
     struct Tile
     {
