@@ -136,28 +136,34 @@ public:
     {}
     void begin()
     {
-        for (int c = 0; c < m_clients; ++c) {
-            auto *ws = new QWebSocket(m_origin, QWebSocketProtocol::VersionLatest, this);
-            ws->setProxy(QNetworkProxy::NoProxy);
-            ws->open(m_url);
-            m_sockets.push_back(ws);
-            m_sent.push_back(0);
-        }
+        openNext();
         m_timer = new QTimer(this);
         m_timer->setTimerType(Qt::PreciseTimer);
         connect(m_timer, &QTimer::timeout, this, [this] {
-            for (int c = 0; c < m_clients; ++c) {
-                if (m_sockets[size_t(c)]->state() != QAbstractSocket::ConnectedState)
+            for (size_t c = 0; c < m_sockets.size(); ++c) {
+                if (m_sockets[c]->state() != QAbstractSocket::ConnectedState)
                     continue;
-                m_sockets[size_t(c)]->sendTextMessage(
-                    QStringLiteral("speed %1").arg(c * 100000 + m_sent[size_t(c)]));
-                ++m_sent[size_t(c)];
+                m_sockets[c]->sendTextMessage(
+                    QStringLiteral("speed %1").arg(qint64(c) * 100000 + m_sent[c]));
+                ++m_sent[c];
                 ++sent;
             }
         });
         m_timer->start(m_period);
     }
     void finish() { m_timer->stop(); }
+    // One after another: the server keeps at most a few handshakes of one address waiting.
+    void openNext()
+    {
+        if (int(m_sockets.size()) == m_clients)
+            return;
+        auto *ws = new QWebSocket(m_origin, QWebSocketProtocol::VersionLatest, this);
+        ws->setProxy(QNetworkProxy::NoProxy);
+        connect(ws, &QWebSocket::connected, this, &LoadClients::openNext);
+        m_sockets.push_back(ws);
+        m_sent.push_back(0);
+        ws->open(m_url);
+    }
     std::atomic<int> sent{0};
 
 private:
