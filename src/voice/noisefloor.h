@@ -17,9 +17,9 @@ public:
     // Peak of the added noise, in sample units; 0 adds none.
     explicit NoiseFloor(int peak = defaultPeak) : m_peak(std::max(peak, 0)) {}
 
-    // About 68 dB below full scale: far under any speech a microphone takes, and where the
+    // About 59 dB below full scale (RMS): far under any speech a microphone takes, and where the
     // recogniser stalled least on speech with digital silence.
-    static constexpr int defaultPeak = 32;
+    static constexpr int defaultPeak = 96;
 
     // The samples with the noise added, clamped to the 16-bit range.
     const std::vector<qint16> &apply(const qint16 *samples, qsizetype count);
