@@ -17,8 +17,8 @@ public:
     // Peak of the added noise, in sample units; 0 adds none.
     explicit NoiseFloor(int peak = defaultPeak) : m_peak(std::max(peak, 0)) {}
 
-    // About 59 dB below full scale (RMS): far under any speech a microphone takes, and where the
-    // recogniser stalled least on speech with digital silence.
+    // About 59 dB below full scale (RMS): far under the speech of even a quiet microphone. Less
+    // left most of the stalls after digital silence; more starts to cover a quiet speaker.
     static constexpr int defaultPeak = 96;
 
     // The samples with the noise added, clamped to the 16-bit range.
