@@ -519,6 +519,37 @@ void logStall(const QString &prefix, const Run &run, const QStringList &said,
         file.write(text.toUtf8());
 }
 
+// TAVRIX_BENCH_VOICE_AHEAD names a file that each move three or more words past the word
+// being spoken is added to: the words said until then and what the recogniser heard.
+void logAhead(const QString &prefix, const Run &run, const Speech &speech,
+              const QStringList &scriptWords)
+{
+    const QString path = qEnvironmentVariable("TAVRIX_BENCH_VOICE_AHEAD");
+    if (path.isEmpty())
+        return;
+    QString text;
+    for (const auto &[ready, position] : run.positions) {
+        const auto spoken = std::find_if(speech.words.rbegin(), speech.words.rend(),
+                                         [&](const auto &w) { return w.first <= ready; });
+        if (spoken == speech.words.rend() || position - spoken->second < 3)
+            continue;
+        text += QStringLiteral("%1 %2 s at %3 (\"%4\") while saying %5 (\"%6\")\n")
+                    .arg(prefix)
+                    .arg(ready, 0, 'f', 2)
+                    .arg(position)
+                    .arg(scriptWords.mid(std::max<qsizetype>(0, position - 2), 3).join(u' '))
+                    .arg(spoken->second)
+                    .arg(scriptWords.mid(std::max<qsizetype>(0, spoken->second - 5), 6).join(u' '));
+        for (const auto &[t, heard] : run.heard) {
+            if (t > ready - 2 && t <= ready + 0.05)
+                text += QStringLiteral("  %1 %2\n").arg(t, 6, 'f', 2).arg(heard);
+        }
+    }
+    QFile file(path);
+    if (!text.isEmpty() && file.open(QIODevice::Append | QIODevice::Text))
+        file.write(text.toUtf8());
+}
+
 } // namespace
 
 TAVRIX_BENCH_CASE(voice_follow)
@@ -607,6 +638,7 @@ TAVRIX_BENCH_CASE(voice_follow)
             figure(prefix + u"words_never_reached", unreached, "count");
             figure(prefix + u"worst_ahead", worstAhead(straight, page, speech), "lines");
             figure(prefix + u"worst_ahead_words", worstAheadWords(straight, speech), "words");
+            logAhead(prefix, straight, speech, scriptWords);
             figure(prefix + u"processor", 100 * straight.decodeSeconds / straight.audioSeconds,
                    "%");
             // Stalls: 1.5 s or more without a move while three or more words were spoken.

@@ -174,7 +174,7 @@ ScriptAligner::Run ScriptAligner::runEndingAt(qsizetype end, int anchor, qsizety
         else if (matches(h, s - 1))
             --s;
         else if (matches(h - 1, s))
-            --h;
+            --h, ++run.added;
         else
             break;
     }
@@ -293,6 +293,11 @@ bool ScriptAligner::update(bool mayGoBack)
         if (run.content == 0)
             return false;
         if (distance > confirmedBeyond && run.words < 2)
+            return false;
+        // A heard word the run has to leave out is the recogniser making words up: two words
+        // beyond the commonest must hold such a run, or a misheard stretch ("and the made
+        // old" for "the railway lamps") lands on the "and the old" just after the speaker.
+        if (distance > confirmedBeyond && run.content < 2 && run.added > 0)
             return false;
         // Further than the speaker can have read since the last move: a skip, on a run.
         if (distance > heardSince + readSlack) {

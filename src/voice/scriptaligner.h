@@ -67,6 +67,8 @@ private:
         int weight = 0;
         // Words other than the commonest of English ("the", "and", "will").
         int content = 0;
+        // Heard words inside the run that match nothing in it.
+        int added = 0;
     };
     Run runEndingAt(qsizetype end, int anchor, qsizetype floor, int firstHeard, int slips) const;
     bool isFunctionWord(int id) const;

@@ -1,5 +1,6 @@
 #include "speechdecoder.h"
 
+#include "noisefloor.h"
 #include "scriptmodel.h"
 #include "scriptwords.h"
 #include "tavrixerror.h"
@@ -12,7 +13,8 @@ namespace voice {
 
 SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticModelFolder,
                              double utteranceLimitSeconds)
-    : m_utteranceLimit(std::max<qsizetype>(1, qsizetype(utteranceLimitSeconds * sampleRate))),
+    : m_floor(std::make_unique<NoiseFloor>()),
+      m_utteranceLimit(std::max<qsizetype>(1, qsizetype(utteranceLimitSeconds * sampleRate))),
       m_utteranceGrace(m_utteranceLimit / 4)
 {
     const QByteArray hmm = acousticModelFolder.toLocal8Bit();
@@ -60,7 +62,7 @@ std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::process(const qint16 *sa
 {
     if (count <= 0)
         return std::nullopt;
-    ps_process_raw(m_decoder, samples, size_t(count), FALSE, FALSE);
+    ps_process_raw(m_decoder, m_floor->apply(samples, count).data(), size_t(count), FALSE, FALSE);
     // Counted from the utterance's first block, silence included, as the decoder re-reads it.
     m_utteranceSamples += count;
     // The quietest 10 ms of the block: a gap between words is where a long utterance is cut.

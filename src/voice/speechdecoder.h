@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 struct ps_decoder_s;
@@ -10,6 +11,7 @@ struct cmd_ln_s;
 
 namespace voice {
 
+class NoiseFloor;
 class ScriptModel;
 
 // PocketSphinx over 16 kHz mono audio, listening for one script's words. Not thread-safe:
@@ -48,6 +50,7 @@ public:
 private:
     std::optional<Hypothesis> hypothesis(bool final);
 
+    std::unique_ptr<NoiseFloor> m_floor;
     cmd_ln_s *m_config = nullptr;
     ps_decoder_s *m_decoder = nullptr;
     bool m_inUtterance = false;

@@ -1,4 +1,5 @@
 #include "audiobacklog.h"
+#include "noisefloor.h"
 #include "scriptlistener.h"
 #include "scriptmodel.h"
 #include "scriptwords.h"
@@ -81,6 +82,49 @@ private Q_SLOTS:
         QVERIFY2(listener.longestUtteranceSeconds() <= utteranceLimit * 1.25 + 0.05,
                  qPrintable(QString::number(listener.longestUtteranceSeconds())));
         QVERIFY(listener.longestUtteranceSeconds() > 0);
+    }
+
+    // Digital silence gets a faint hiss the recogniser can estimate its floor from; speech and
+    // full-scale samples change by no more than the noise's peak, and the same audio gets the
+    // same noise.
+    void noiseFloor_data()
+    {
+        QTest::addColumn<int>("value");     // every sample
+        QTest::addColumn<double>("minRms"); // of the change
+        QTest::addColumn<double>("maxRms");
+        const double peak = voice::NoiseFloor::defaultPeak;
+        // Triangular noise within the peak: its RMS is the peak over the square root of 6.
+        QTest::newRow("digital silence")
+            << 0 << peak / std::sqrt(6.0) * 0.9 << peak / std::sqrt(6.0) * 1.1;
+        QTest::newRow("speech") << -1200 << peak / std::sqrt(6.0) * 0.9
+                                << peak / std::sqrt(6.0) * 1.1;
+        // Clamped, never wrapped round to the other sign.
+        QTest::newRow("full scale up") << 32767 << 0.0 << peak;
+        QTest::newRow("full scale down") << -32768 << 0.0 << peak;
+    }
+
+    void noiseFloor()
+    {
+        QFETCH(int, value);
+        QFETCH(double, minRms);
+        QFETCH(double, maxRms);
+        const std::vector<qint16> input(16000, qint16(value));
+        voice::NoiseFloor floor;
+        voice::NoiseFloor again;
+        const std::vector<qint16> out = floor.apply(input.data(), qsizetype(input.size()));
+        QCOMPARE(again.apply(input.data(), qsizetype(input.size())), out);
+        double sum = 0;
+        int peak = 0;
+        for (const qint16 sample : out) {
+            const int change = int(sample) - value;
+            sum += double(change) * change;
+            peak = std::max(peak, std::abs(change));
+        }
+        const double rms = std::sqrt(sum / double(out.size()));
+        QVERIFY2(rms >= minRms && rms <= maxRms, qPrintable(QString::number(rms)));
+        QVERIFY(peak <= voice::NoiseFloor::defaultPeak);
+        // The next block goes on with the noise, rather than repeating it.
+        QVERIFY(floor.apply(input.data(), qsizetype(input.size())) != out);
     }
 
     // Audio waiting for a recogniser that falls behind keeps the newest; the oldest is dropped

@@ -51,6 +51,15 @@ const QString ferry = QStringLiteral(
     "cake. From Monday the winter timetable begins. There will be two sailings a day instead of "
     "five.");
 
+// A museum's gallery: a misheard list whose common words and one repeated word match the
+// words just after the speaker.
+const QString museum = QStringLiteral(
+    "Each object came to us from a house in the valley, and each one arrived with a story "
+    "written on a card by the person who gave it. We asked visitors last spring what they wanted "
+    "to see, and the answer surprised us. Nobody asked for the silver or the paintings. They asked "
+    "for the school desks, the railway lamps and the old shop signs that once hung along the high "
+    "street.");
+
 // Utterances separated by '|'; each is heard as growing partials, then as final. An utterance
 // "partial > final" is heard as the partials of the first words, then as the second as final.
 struct Heard
@@ -239,6 +248,14 @@ private Q_SLOTS:
             << QStringLiteral("the captain has asked me to say a few words about the night ahead "
                               "and about the changes that start on monday|the shop in sells")
             << endOf(ferry, "on monday the") << endOf(ferry, "on monday the");
+        QTest::newRow("a misheard list does not run ahead on its repeated word")
+            << museum
+            << QStringLiteral("each object came to us from a house in the valley and each one "
+                              "arrived with a story written on a card by the person who gave "
+                              "it|we asked visitors last spring what they wanted to see and the "
+                              "answer surprised us nobody asked for the see or the or the "
+                              "paintings they asked for the the old and the made old")
+            << endOf(museum, "they asked for the") << endOf(museum, "they asked for the");
         QTest::newRow("empty script") << QString() << QStringLiteral("good evening") << -1 << -1;
         QTest::newRow("one-word script")
             << QStringLiteral("Hello.") << QStringLiteral("hello|hello") << 0 << 0;
