@@ -113,6 +113,9 @@ total_stalled = sum(r.get("stalled", 0) for r in runs.values())
 causes = {c: sum(r.get("stalls_" + c, 0) for r in runs.values())
           for c in ("unknown_word", "opening", "mid_sentence")}
 unreached = sum(r.get("words_never_reached", 0) for r in runs.values())
+long_stalls = [k for k, r in runs.items() if r.get("longest_stall", 0) > 3.0]
+longest_key = max(runs, key=lambda k: runs[k].get("longest_stall", 0))
+worst_ahead_all = max(r.get("worst_ahead_words", 0) for r in runs.values())
 lines += [
     "",
     f"Over all {len(runs)} runs: {total_stalls:.0f} stalls ({total_stalled:.0f} s); "
@@ -189,12 +192,14 @@ lines += [
     "gave \"read the tell us\" while \"cards\" was being said (the hall), words its",
     "language model completed before they were heard.",
     "",
-    "With both (the tables above): about 120 stalls (about 240 s) over the 45 runs, against 237",
-    "(503 s) in the last round, and the position never more than 2 words ahead (3 before). Still",
-    "missed: a stall of more than 3 s in 7 runs, 6 of them the female voice (the longest",
-    "4.55 s, ferry at 140 words a minute, plain). Which stretch stalls longest moves with the",
-    "noise itself: the same level from the other generator gave that run 9 stalls, the",
-    "longest 3.35 s, this one 12 and 4.55 s; the hiss lowers the count, not every stall.",
+    f"With both (the tables above): {total_stalls:.0f} stalls ({total_stalled:.0f} s) over the "
+    f"{len(runs)} runs, against 237 (503 s) in the last round, and the position never more than "
+    f"{worst_ahead_all:.0f} words ahead. Still missed: a stall of more than 3 s in "
+    f"{len(long_stalls)} runs, {sum(1 for k in long_stalls if 'f3' in k[1])} of them the female "
+    f"voice (the longest {runs[longest_key]['longest_stall']:.2f} s, {longest_key[0]}, "
+    f"{longest_key[1]} at {longest_key[2]} words a minute, room: {ROOMS[longest_key[3]]}). Which "
+    "stretch stalls longest moves with the noise itself: the hiss lowers the count, not every",
+    "stall.",
     "",
     "A run's longest stall is one sample of a wide spread. The rooms are now made by sox with",
     "a fixed seed (`-R`): it seeded its dither and pink noise from the clock, and the recogniser",
