@@ -444,15 +444,22 @@ bool runChosen(int index, const QString &prefix)
     return index % shard.at(1).toInt() == shard.at(0).toInt();
 }
 
+// The script word being spoken at a moment: the last one started by then, or -1 before the first.
+qsizetype wordBeingSpoken(const Speech &speech, double seconds)
+{
+    const auto spoken = std::find_if(speech.words.rbegin(), speech.words.rend(),
+                                     [&](const auto &w) { return w.first <= seconds; });
+    return spoken == speech.words.rend() ? -1 : spoken->second;
+}
+
 // How far the aligner's position was ever past the word being spoken, in words.
 double worstAheadWords(const Run &run, const Speech &speech)
 {
     double worst = -1e9;
     for (const auto &[ready, position] : run.positions) {
-        const auto spoken = std::find_if(speech.words.rbegin(), speech.words.rend(),
-                                         [&](const auto &w) { return w.first <= ready; });
-        if (spoken != speech.words.rend() && position >= 0)
-            worst = std::max(worst, double(position - spoken->second));
+        const qsizetype spoken = wordBeingSpoken(speech, ready);
+        if (spoken >= 0 && position >= 0)
+            worst = std::max(worst, double(position - spoken));
     }
     return worst;
 }
@@ -532,17 +539,16 @@ void logAhead(const QString &prefix, const Run &run, const Speech &speech,
         return;
     QString text;
     for (const auto &[ready, position] : run.positions) {
-        const auto spoken = std::find_if(speech.words.rbegin(), speech.words.rend(),
-                                         [&](const auto &w) { return w.first <= ready; });
-        if (spoken == speech.words.rend() || position - spoken->second < 3)
+        const qsizetype spoken = wordBeingSpoken(speech, ready);
+        if (spoken < 0 || position - spoken < 3)
             continue;
         text += QStringLiteral("%1 %2 s at %3 (\"%4\") while saying %5 (\"%6\")\n")
                     .arg(prefix)
                     .arg(ready, 0, 'f', 2)
                     .arg(position)
                     .arg(scriptWords.mid(std::max<qsizetype>(0, position - 2), 3).join(u' '))
-                    .arg(spoken->second)
-                    .arg(scriptWords.mid(std::max<qsizetype>(0, spoken->second - 5), 6).join(u' '));
+                    .arg(spoken)
+                    .arg(scriptWords.mid(std::max<qsizetype>(0, spoken - 5), 6).join(u' '));
         for (const auto &[t, heard] : run.heard) {
             if (t > ready - 2 && t <= ready + 0.05)
                 text += QStringLiteral("  %1 %2\n").arg(t, 6, 'f', 2).arg(heard);
