@@ -38,6 +38,8 @@ qint64 sinceProcessStart();
 
 // `tavrix-bench --child KIND ARG`: work that must run in a process of its own.
 int runChild(const char *kind, const char *argument);
+// `tavrix-bench --child speak VOICE/WPM`: espeak-ng speaks standard input in a fresh process.
+int childSpeak(const char *argument);
 
 // `tavrix-bench --voice-replay WAV SCRIPT [--realtime]`: the recogniser and aligner fed from a
 // WAVE file, as fast as they decode or in real time; prints each move of the position.

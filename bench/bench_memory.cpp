@@ -194,6 +194,8 @@ int runChild(const char *kind, const char *argument)
         return childOpen(QString::fromLocal8Bit(argument));
     if (std::strcmp(kind, "read-memory") == 0)
         return childReadMemory(QString::fromLocal8Bit(argument));
+    if (std::strcmp(kind, "speak") == 0)
+        return childSpeak(argument);
     const int n = std::atoi(argument);
     if (std::strcmp(kind, "memory") == 0)
         return childMemory(n);

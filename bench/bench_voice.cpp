@@ -15,6 +15,7 @@
 
 #include <espeak-ng/speak_lib.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -32,6 +33,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -61,7 +63,7 @@ struct Speech
 struct SynthState
 {
     std::vector<qint16> samples;
-    std::vector<std::pair<int, int>> events; // (audio ms, text position)
+    std::vector<std::pair<qint32, qint32>> events; // (audio ms, text position)
 };
 
 int onSynth(short *wav, int count, espeak_EVENT *events)
@@ -76,38 +78,54 @@ int onSynth(short *wav, int count, espeak_EVENT *events)
     return 0;
 }
 
-int synthRate()
+// One stretch of speech, spoken by a synthesiser of its own (see childSpeak): 16 kHz mono and
+// the word events, or nothing when the child failed.
+std::optional<SynthState> synthesise(const QString &text, const char *voiceName, int wpm)
 {
-    static const int rate = [] {
-        const int r = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
-        espeak_SetSynthCallback(onSynth);
-        return r;
-    }();
-    return rate;
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), QStringLiteral("speak"),
+                 QStringLiteral("%1/%2").arg(QString::fromLatin1(voiceName)).arg(wpm)});
+    child.write(text.toUtf8());
+    child.closeWriteChannel();
+    if (!child.waitForFinished(120000) || child.exitCode() != 0)
+        return std::nullopt;
+    const QByteArray out = child.readAllStandardOutput();
+    const auto read32 = [&out](qsizetype at) {
+        return at + 4 <= out.size() ? qFromLittleEndian<qint32>(out.constData() + at) : -1;
+    };
+    const qint32 rate = read32(0);
+    const qint32 samples = read32(4);
+    const qsizetype eventsAt = 8 + qsizetype(samples) * 2;
+    const qint32 events = read32(eventsAt);
+    if (rate <= 0 || samples < 0 || events < 0 ||
+        eventsAt + 4 + qsizetype(events) * 8 != out.size())
+        return std::nullopt;
+    SynthState state;
+    state.samples.resize(std::size_t(samples));
+    std::memcpy(state.samples.data(), out.constData() + 8, std::size_t(samples) * 2);
+    for (qint32 e = 0; e < events; ++e)
+        state.events.emplace_back(read32(eventsAt + 4 + e * 8), read32(eventsAt + 8 + e * 8));
+    voice::AudioConverter converter(rate, 1);
+    state.samples = converter.convert(state.samples.data(), qsizetype(state.samples.size()));
+    return state;
 }
 
 Speech speak(const QString &script, const QList<voice::ScriptWord> &words,
              const std::vector<Stretch> &stretches, const char *voiceName, int wpm)
 {
-    const int rate = synthRate();
-    espeak_SetVoiceByName(voiceName);
-    espeak_SetParameter(espeakRATE, wpm, 0);
     Speech speech;
     for (const Stretch &stretch : stretches) {
         speech.samples.insert(speech.samples.end(), std::size_t(stretch.silenceBefore * 16000), 0);
         const double start = double(speech.samples.size()) / 16000;
-        const QString text = script.mid(stretch.from, stretch.to - stretch.from);
-        const QByteArray utf8 = text.toUtf8();
-        SynthState state;
-        espeak_Synth(utf8.constData(), size_t(utf8.size() + 1), 0, POS_CHARACTER, 0,
-                     espeakCHARS_UTF8, nullptr, &state);
-        espeak_Synchronize();
-        voice::AudioConverter converter(rate, 1);
-        const std::vector<qint16> mono =
-            converter.convert(state.samples.data(), qsizetype(state.samples.size()));
-        speech.samples.insert(speech.samples.end(), mono.begin(), mono.end());
+        const std::optional<SynthState> state =
+            synthesise(script.mid(stretch.from, stretch.to - stretch.from), voiceName, wpm);
+        if (!state)
+            qFatal("espeak-ng could not speak with the voice %s", voiceName);
+        speech.samples.insert(speech.samples.end(), state->samples.begin(), state->samples.end());
         // Word events count characters from 1; each names the script word it starts in.
-        for (const auto &[ms, position] : state.events) {
+        for (const auto &[ms, position] : state->events) {
             const qsizetype at = stretch.from + position - 1;
             const auto it = std::upper_bound(
                 words.begin(), words.end(), at,
@@ -311,6 +329,50 @@ int replayVoice(const char *wav, const char *scriptPath, bool realTime, double s
     std::printf("dropped %lld blocks %.2f s longest utterance %.2f s\n",
                 static_cast<long long>(dropped), droppedSeconds,
                 listener.longestUtteranceSeconds());
+    return 0;
+}
+
+// tavrix-bench --child speak VOICE/WPM: speaks the UTF-8 text on standard input and writes
+// the synthesiser's rate, its samples and its word events (audio ms, text position), each
+// number 32 bits little-endian. A synthesiser of its own for each speech: espeak-ng's female
+// variant sounds different by what the same process spoke before (one run's longest stall
+// 8.9 s spoken alone, 2.4 s after the other texts).
+int childSpeak(const char *argument)
+{
+    const QStringList parts = QString::fromLocal8Bit(argument).split(u'/');
+    const QByteArray voiceName = parts.value(0).toLatin1();
+    QFile in;
+    if (parts.size() != 2 || !in.open(stdin, QIODevice::ReadOnly))
+        return 2;
+    const QByteArray utf8 = in.readAll();
+    const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0);
+    if (rate <= 0 || espeak_SetVoiceByName(voiceName.constData()) != EE_OK)
+        return 1;
+    espeak_SetSynthCallback(onSynth);
+    espeak_SetParameter(espeakRATE, parts.at(1).toInt(), 0);
+    SynthState state;
+    espeak_Synth(utf8.constData(), size_t(utf8.size() + 1), 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
+                 nullptr, &state);
+    espeak_Synchronize();
+    QByteArray out;
+    const auto put32 = [&out](qint32 v) {
+        const qint32 little = qToLittleEndian(v);
+        out.append(reinterpret_cast<const char *>(&little), 4);
+    };
+    put32(rate);
+    put32(qint32(state.samples.size()));
+    for (const qint16 sample : state.samples) {
+        const qint16 little = qToLittleEndian(sample);
+        out.append(reinterpret_cast<const char *>(&little), 2);
+    }
+    put32(qint32(state.events.size()));
+    for (const auto &[ms, position] : state.events) {
+        put32(ms);
+        put32(position);
+    }
+    QFile stdOut;
+    if (!stdOut.open(stdout, QIODevice::WriteOnly) || stdOut.write(out) != out.size())
+        return 1;
     return 0;
 }
 
