@@ -629,7 +629,8 @@ TAVRIX_BENCH_CASE(voice_follow)
     const QStringList files =
         QDir(dataFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
     // Not every combination: each condition on every text, rates from 120 to 200 words a
-    // minute, noise and the hall on the American, British and a female voice.
+    // minute, noise and the hall on the American, British and a female voice. espeak-ng names
+    // its British voice "en" (the language en-gb); a name it does not know fails the run.
     struct Condition
     {
         const char *voice;
@@ -644,8 +645,8 @@ TAVRIX_BENCH_CASE(voice_follow)
         {"en-us", "en-us", 200, "clean", false},
         {"en-us", "en-us", 165, "noise", false},
         {"en-us", "en-us", 165, "reverb", false},
-        {"en-gb", "en-gb", 150, "clean", false},
-        {"en-gb", "en-gb", 185, "noise", false},
+        {"en", "en-gb", 150, "clean", false},
+        {"en", "en-gb", 185, "noise", false},
         {"en-us+f3", "en-us-f3", 140, "clean", false},
         {"en-us+f3", "en-us-f3", 175, "reverb", false},
     };

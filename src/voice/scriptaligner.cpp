@@ -90,16 +90,39 @@ std::vector<int> ScriptAligner::toIds(const QStringList &words) const
     return ids;
 }
 
+void ScriptAligner::rebaseAnchor(const std::vector<int> &next)
+{
+    const qsizetype at = m_lastAnchor - m_finalWordCount;
+    if (at < 0)
+        return;
+    const qsizetype before = qsizetype(m_partial.size());
+    const qsizetype after = qsizetype(next.size());
+    const qsizetype shared = std::min(before, after);
+    qsizetype prefix = 0;
+    while (prefix < shared && m_partial[std::size_t(prefix)] == next[std::size_t(prefix)])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shared &&
+           m_partial[std::size_t(before - 1 - suffix)] == next[std::size_t(after - 1 - suffix)])
+        ++suffix;
+    const qsizetype moved = at >= prefix && at >= before - suffix ? at - before + after : at;
+    m_lastAnchor = m_finalWordCount + std::min(moved, after - 1);
+}
+
 bool ScriptAligner::hearPartial(const QStringList &words)
 {
     const std::size_t before = m_partial.size();
-    m_partial = toIds(words);
+    std::vector<int> next = toIds(words);
+    rebaseAnchor(next);
+    m_partial = std::move(next);
     return update(m_partial.size() > before);
 }
 
 bool ScriptAligner::hearFinal(const QStringList &words)
 {
-    m_partial = toIds(words);
+    std::vector<int> final = toIds(words);
+    rebaseAnchor(final);
+    m_partial = std::move(final);
     const bool moved = update(false);
     m_history.insert(m_history.end(), m_partial.begin(), m_partial.end());
     m_finalWordCount += qsizetype(m_partial.size());

@@ -74,6 +74,11 @@ private:
     bool isFunctionWord(int id) const;
 
     std::vector<int> toIds(const QStringList &words) const;
+    // The next hypothesis of the utterance may hold more or fewer words than the last (a final
+    // decodes it all again): the word that last moved the position keeps its place among the
+    // words the two share, counted from the start or from the end, and never lies past the new
+    // hypothesis's end, or the words heard next would not count as fresh evidence.
+    void rebaseAnchor(const std::vector<int> &next);
     // A final hypothesis decodes the same audio as the partials before it, so it may move the
     // position ahead but never back to a re-read.
     bool update(bool mayGoBack);

@@ -256,6 +256,12 @@ private Q_SLOTS:
                               "answer surprised us nobody asked for the see or the or the "
                               "paintings they asked for the the old and the made old")
             << endOf(museum, "they asked for the") << endOf(museum, "they asked for the");
+        QTest::newRow("a final shorter than its partials leaves the next words fresh")
+            << museum
+            << QStringLiteral("nobody asked for the silver or the paintings they asked for the "
+                              "school desks > nobody silver paintings they asked for the school "
+                              "desks|the railway lamps and the old shop signs")
+            << endOf(museum, "old shop signs") << endOf(museum, "old shop signs");
         QTest::newRow("empty script") << QString() << QStringLiteral("good evening") << -1 << -1;
         QTest::newRow("one-word script")
             << QStringLiteral("Hello.") << QStringLiteral("hello|hello") << 0 << 0;
