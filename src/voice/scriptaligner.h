@@ -40,9 +40,11 @@ public:
     // A move beyond this many words must be confirmed by the words heard after its first
     // match: the run of matches ends with the last words heard.
     static constexpr qsizetype confirmedBeyond = 2;
-    // Words a speaker can have read since the last move beyond the words heard since then:
-    // a longer move is a skip, and needs a run of this many words.
+    // Words a speaker can have read since the last move beyond the words heard since then
+    // (half as many again more for a run of `missedWordsRun` heard exactly): a longer move is
+    // a skip, and needs a run of `skipRun` words.
     static constexpr qsizetype readSlack = 2;
+    static constexpr int missedWordsRun = 3;
     static constexpr int skipRun = 4;
 
 private:

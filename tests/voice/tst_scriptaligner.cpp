@@ -262,6 +262,16 @@ private Q_SLOTS:
                               "school desks > nobody silver paintings they asked for the school "
                               "desks|the railway lamps and the old shop signs")
             << endOf(museum, "old shop signs") << endOf(museum, "old shop signs");
+        QTest::newRow("a run of four heard with words missed between is followed")
+            << ferry
+            << QStringLiteral("good evening and the on the crossing and the summer timetable "
+                              "little you the near the me to say a")
+            << endOf(ferry, "me to say a") << endOf(ferry, "me to say a");
+        QTest::newRow("a word misheard as two does not reach past the next sentence's start")
+            << ferry
+            << QStringLiteral("the shop sells maps warm blankets and honey cake|from monday the "
+                              "winter timetable be two")
+            << endOf(ferry, "winter timetable") << endOf(ferry, "winter timetable");
         QTest::newRow("empty script") << QString() << QStringLiteral("good evening") << -1 << -1;
         QTest::newRow("one-word script")
             << QStringLiteral("Hello.") << QStringLiteral("hello|hello") << 0 << 0;
