@@ -326,11 +326,13 @@ bool ScriptAligner::update(bool mayGoBack)
         // recogniser drops words (a reverberant room, a fast speaker), so a run of several
         // words heard exactly may be half as far again ("me to say a" after nine words heard
         // for thirteen spoken); two words ("be two" for "begins") may not.
-        const Run exact = confirmedRun(near, 0);
-        const qsizetype reach =
-            heardSince + readSlack + (exact.words >= missedWordsRun ? heardSince / 2 : 0);
-        if (distance > reach && (exact.words < skipRun || exact.content < 2))
-            return false;
+        if (distance > heardSince + readSlack) {
+            const Run exact = confirmedRun(near, 0);
+            const qsizetype reach =
+                heardSince + readSlack + (exact.words >= missedWordsRun ? heardSince / 2 : 0);
+            if (distance > reach && (exact.words < skipRun || exact.content < 2))
+                return false;
+        }
         // The fresh words fit better where the speaker has been: a re-read, not a move.
         const Candidate behind = bestIn(m_position - backReach, m_position, 1, false);
         if (behind.end >= 0 && behind.anchor >= m_firstFresh) {

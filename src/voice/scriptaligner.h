@@ -41,7 +41,7 @@ public:
     // match: the run of matches ends with the last words heard.
     static constexpr qsizetype confirmedBeyond = 2;
     // Words a speaker can have read since the last move beyond the words heard since then
-    // (half as many again more for a run of `missedWordsRun` heard exactly): a longer move is
+    // (half as many again for a run of `missedWordsRun` heard exactly): a longer move is
     // a skip, and needs a run of `skipRun` words.
     static constexpr qsizetype readSlack = 2;
     static constexpr int missedWordsRun = 3;
