@@ -6,6 +6,8 @@
 #include "tavrixerror.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/cmn.h>
+#include <sphinxbase/feat.h>
 
 #include <algorithm>
 
@@ -32,7 +34,7 @@ SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticMo
                            "-pbeam", "1e-60", nullptr);
     if (m_config)
         m_decoder = ps_init(m_config);
-    if (!m_decoder || ps_start_utt(m_decoder) < 0) {
+    if (!m_decoder || ps_start_utt(m_decoder) < 0 || !ps_get_feat(m_decoder)->cmn_struct) {
         if (m_decoder)
             ps_free(m_decoder);
         if (m_config)
@@ -40,6 +42,7 @@ SpeechDecoder::SpeechDecoder(const ScriptModel &model, const QString &acousticMo
         throw TavrixError(QStringLiteral("The speech recogniser could not load its model from %1.")
                               .arg(acousticModelFolder));
     }
+    startUtterance();
 }
 
 SpeechDecoder::~SpeechDecoder()
@@ -65,7 +68,25 @@ std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::process(const qint16 *sa
 {
     if (count <= 0)
         return std::nullopt;
-    ps_process_raw(m_decoder, m_floor->apply(samples, count).data(), size_t(count), FALSE, FALSE);
+    const std::vector<qint16> &heard = m_floor->apply(samples, count);
+    ps_process_raw(m_decoder, heard.data(), size_t(count), FALSE, FALSE);
+    if (!m_primed) {
+        // Kept from half a second before the speech began: the recogniser's own lead-in.
+        constexpr qsizetype leadIn = sampleRate / 2;
+        m_utteranceAudio.insert(m_utteranceAudio.end(), heard.begin(), heard.end());
+        if (m_speechStart < 0 && ps_get_in_speech(m_decoder))
+            m_speechStart = qsizetype(m_utteranceAudio.size()) - count;
+        const qsizetype keepFrom = m_speechStart < 0 ? qsizetype(m_utteranceAudio.size()) - leadIn
+                                                     : m_speechStart - leadIn;
+        if (keepFrom > sampleRate) {
+            m_utteranceAudio.erase(m_utteranceAudio.begin(), m_utteranceAudio.begin() + keepFrom);
+            if (m_speechStart >= 0)
+                m_speechStart -= keepFrom;
+        }
+        const cmn_t *cmn = ps_get_feat(m_decoder)->cmn_struct;
+        if (cmn->nframe - m_startFrames >= int(primingSpeechSeconds * 100))
+            prime();
+    }
     // Counted from the utterance's first block, silence included, as the decoder re-reads it.
     m_utteranceSamples += count;
     // The quietest 10 ms of the block: a gap between words is where a long utterance is cut.
@@ -113,7 +134,40 @@ std::optional<SpeechDecoder::Hypothesis> SpeechDecoder::finish()
     ps_end_utt(m_decoder);
     auto heard = hypothesis(true);
     ps_start_utt(m_decoder);
+    startUtterance();
     return heard;
+}
+
+void SpeechDecoder::startUtterance()
+{
+    if (m_primed)
+        return;
+    cmn_t *cmn = ps_get_feat(m_decoder)->cmn_struct;
+    // The library's window restarted at the mean it already subtracts: the frames and sums
+    // counted from here are this utterance's alone, and it does not rescale them before the
+    // priming point.
+    std::vector<mfcc_t> mean(cmn->cmn_mean, cmn->cmn_mean + cmn->veclen);
+    cmn_live_set(cmn, mean.data());
+    m_startSum.assign(cmn->sum, cmn->sum + cmn->veclen);
+    m_startFrames = cmn->nframe;
+    m_utteranceAudio.clear();
+    m_speechStart = -1;
+}
+
+void SpeechDecoder::prime()
+{
+    cmn_t *cmn = ps_get_feat(m_decoder)->cmn_struct;
+    const int frames = cmn->nframe - m_startFrames;
+    std::vector<mfcc_t> mean(std::size_t(cmn->veclen));
+    for (int i = 0; i < cmn->veclen; ++i)
+        mean[std::size_t(i)] = mfcc_t((double(cmn->sum[i]) - m_startSum[std::size_t(i)]) / frames);
+    m_primed = true;
+    ps_end_utt(m_decoder);
+    cmn_live_set(cmn, mean.data());
+    ps_start_utt(m_decoder);
+    ps_process_raw(m_decoder, m_utteranceAudio.data(), m_utteranceAudio.size(), FALSE, FALSE);
+    m_utteranceAudio = {};
+    m_startSum = {};
 }
 
 } // namespace voice

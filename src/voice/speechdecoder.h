@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct ps_decoder_s;
 struct cmd_ln_s;
@@ -40,6 +41,14 @@ public:
 
     static constexpr int sampleRate = 16000;
 
+    // The recogniser takes away a running mean of the sound's spectrum (the speaker's voice, the
+    // microphone, the room) that starts at its model's own and moves slowly: a voice or room far
+    // from it is misheard for the first sentence or two. The first utterance with this much
+    // speech is decoded again from its start, with the mean of that speech as the start value.
+    static constexpr double primingSpeechSeconds = 1.5;
+    // Whether that has happened.
+    bool primed() const { return m_primed; }
+
     // Decodes the samples; returns what is heard when it changed.
     std::optional<Hypothesis> process(const qint16 *samples, qsizetype count);
     // Ends the current utterance (end of input); returns its words when there were any.
@@ -49,6 +58,8 @@ public:
 
 private:
     std::optional<Hypothesis> hypothesis(bool final);
+    void startUtterance();
+    void prime();
 
     std::unique_ptr<NoiseFloor> m_floor;
     cmd_ln_s *m_config = nullptr;
@@ -62,6 +73,13 @@ private:
     qsizetype m_utteranceFrames = 0;
     qsizetype m_longestUtterance = 0;
     QString m_lastPartial;
+    // Until primed: the utterance's audio as decoded, from a little before its speech began,
+    // and the mean's running sum and frame count when it started.
+    bool m_primed = false;
+    std::vector<qint16> m_utteranceAudio;
+    qsizetype m_speechStart = -1; // in m_utteranceAudio
+    std::vector<double> m_startSum;
+    int m_startFrames = 0;
 };
 
 } // namespace voice
