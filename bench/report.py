@@ -6,6 +6,8 @@ usage: report.py RESULTS_DIR MARKDOWN_OUT TICKS_DATA_OUT
 import os
 import sys
 
+from figureformat import shown as formatted
+
 results, markdown_out, ticks_out = sys.argv[1:4]
 
 
@@ -49,14 +51,7 @@ def value(name):
 
 
 def shown(name):
-    v, unit = figures.get(name, (None, ""))
-    if v is None:
-        return "not measured"
-    if unit == "bool":
-        return "yes" if v >= 1 else "no"
-    if unit == "count" or unit == "blocks":
-        return f"{v:.0f}"
-    return f"{v:.1f} {unit}" if abs(v) < 100 else f"{v:.0f} {unit}"
+    return formatted(*figures.get(name, (None, "")))
 
 
 periods = [291, 201, 101, 51, 21, 11, 5, 2, 1]

@@ -7,6 +7,8 @@ usage: voice_report.py FIGURES_FILE MARKDOWN
 import re
 import sys
 
+from figureformat import shown
+
 figures_path, markdown_path = sys.argv[1:3]
 figures = {}
 units = {}
@@ -337,15 +339,8 @@ else:
     text = text[:anchor] + section + "\n" + text[anchor:] if anchor >= 0 else text + "\n" + section
 
 
-# The same figures in the full table, formatted as bench/report.py does, so that a voice-only
-# run leaves no older voice figure behind there.
-def shown(name):
-    v, unit = figures[name], units[name]
-    if unit in ("count", "blocks"):
-        return f"{v:.0f}"
-    return f"{v:.1f} {unit}" if abs(v) < 100 else f"{v:.0f} {unit}"
-
-
+# The same figures in the full table, so that a voice-only run leaves no older voice figure
+# behind there.
 row = re.compile(r"^\| `(voice_[\w-]+?)(_offscreen)?` \| .* \|$")
 table = text.find("## Every figure")
 if table >= 0:
@@ -353,7 +348,7 @@ if table >= 0:
     for i, line in enumerate(rows):
         m = row.match(line)
         if m and m.group(1) in figures:
-            rows[i] = f"| `{m.group(1)}{m.group(2) or ''}` | {shown(m.group(1))} |"
+            rows[i] = f"| `{m.group(1)}{m.group(2) or ''}` | {shown(figures[m.group(1)], units[m.group(1)])} |"
     text = text[:table] + "\n".join(rows)
 with open(markdown_path, "w") as f:
     f.write(text)
