@@ -234,7 +234,6 @@ lines += [
     "  100,000-line script's model 4.1 % to 7.3 %. Starting each utterance with more",
     "  audio before speech (`-vad_prespeech 40`) changed nothing.",
     "",
-    "",
     "The longest stall left after those three was the opening of harbour (the female voice",
     "in the hall at 175 words a minute): \"good morning and thank you all\" heard as \"learn",
     "end you all\", and the position first moved 3.70 s in. The recogniser takes away a",

@@ -46,8 +46,6 @@ public:
     // from it is misheard for the first sentence or two. The first utterance with this much
     // speech is decoded again from its start, with the mean of that speech as the start value.
     static constexpr double primingSpeechSeconds = 1.5;
-    // Whether that has happened.
-    bool primed() const { return m_primed; }
 
     // Decodes the samples; returns what is heard when it changed.
     std::optional<Hypothesis> process(const qint16 *samples, qsizetype count);
